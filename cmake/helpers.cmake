@@ -1,0 +1,11 @@
+# zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ...)
+# One GoogleTest executable per module, registered with CTest test by test.
+function(zem_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;DEFINES" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  if(T_DEFINES)
+    target_compile_definitions(${T_NAME} PRIVATE ${T_DEFINES})
+  endif()
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

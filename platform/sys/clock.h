@@ -1,0 +1,83 @@
+// Millisecond tick source shared by every wait in the system.
+//
+// The tick is a 32-bit counter that wraps; compare ticks only through
+// elapsedMs()/timeExceeded(), which work modulo 2^32. Tests install a
+// VirtualClock so that long waits cost no real time.
+#pragma once
+
+#include <cstdint>
+
+namespace sys {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t tick() = 0;
+  virtual void sleep(uint32_t ms) = 0;
+  // Called once per pass of every busy-wait loop.
+  virtual void poll() {}
+};
+
+// Steady system time in milliseconds, truncated to 32 bits.
+class RealClock : public Clock {
+ public:
+  uint32_t tick() override;
+  void sleep(uint32_t ms) override;
+};
+
+// Deterministic clock for tests: time moves only on sleep, on poll and on advance.
+class VirtualClock : public Clock {
+ public:
+  explicit VirtualClock(uint32_t start = 0, uint32_t pollStepMs = 1) : now_(start), pollStep_(pollStepMs) {}
+  uint32_t tick() override { return now_; }
+  void sleep(uint32_t ms) override { now_ += ms; }
+  void poll() override { now_ += pollStep_; }
+  void advance(uint32_t ms) { now_ += ms; }
+  void set(uint32_t t) { now_ = t; }
+  void setPollStep(uint32_t ms) { pollStep_ = ms; }
+
+ private:
+  uint32_t now_;
+  uint32_t pollStep_;
+};
+
+// The clock in use; the real one unless a test installed another.
+Clock& clock();
+// Installs a clock (nullptr restores the real one). The caller keeps ownership.
+void setClock(Clock* c);
+
+inline uint32_t tickCount() {
+  return clock().tick();
+}
+inline void sleepMs(uint32_t ms) {
+  clock().sleep(ms);
+}
+inline void busyWaitPoll() {
+  clock().poll();
+}
+
+// Milliseconds from start to now, correct across the counter's wrap.
+constexpr uint32_t elapsedMs(uint32_t start, uint32_t now) {
+  return now - start;
+}
+// True once more than timeoutMs have passed since start.
+constexpr bool timeExceeded(uint32_t start, uint32_t timeoutMs, uint32_t now) {
+  return elapsedMs(start, now) > timeoutMs;
+}
+
+// Installs a VirtualClock for the lifetime of the object (tests).
+class ScopedVirtualClock {
+ public:
+  explicit ScopedVirtualClock(uint32_t start = 0, uint32_t pollStepMs = 1);
+  ~ScopedVirtualClock();
+  ScopedVirtualClock(const ScopedVirtualClock&) = delete;
+  ScopedVirtualClock& operator=(const ScopedVirtualClock&) = delete;
+  VirtualClock& operator*() { return clock_; }
+  VirtualClock* operator->() { return &clock_; }
+
+ private:
+  VirtualClock clock_;
+  Clock* previous_;
+};
+
+}  // namespace sys

@@ -1,0 +1,40 @@
+#include "platform/sys/clock.h"
+
+#include <gtest/gtest.h>
+
+namespace sys {
+namespace {
+
+TEST(ClockTest, ElapsedAndTimeoutAreCorrectAcrossTheWrap) {
+  EXPECT_EQ(elapsedMs(0xFFFFFFF0u, 0x10u), 0x20u);
+  EXPECT_FALSE(timeExceeded(0xFFFFFFF0u, 200, 0x10u));
+  EXPECT_TRUE(timeExceeded(0xFFFFFFF0u, 0x1F, 0x10u));
+  // Exactly at the limit has not yet run out.
+  EXPECT_FALSE(timeExceeded(100, 50, 150));
+}
+
+TEST(ClockTest, VirtualClockMovesOnlyOnSleepPollAndAdvance) {
+  ScopedVirtualClock vc(0xFFFFFFFEu, 2);
+  EXPECT_EQ(tickCount(), 0xFFFFFFFEu);
+  busyWaitPoll();
+  EXPECT_EQ(tickCount(), 0u);
+  sleepMs(5);
+  vc->advance(10);
+  EXPECT_EQ(tickCount(), 15u);
+}
+
+TEST(ClockTest, ScopedClockRestoresThePreviousOne) {
+  Clock* before = &clock();
+  {
+    ScopedVirtualClock outer(100);
+    {
+      ScopedVirtualClock inner(7);
+      EXPECT_EQ(tickCount(), 7u);
+    }
+    EXPECT_EQ(tickCount(), 100u);
+  }
+  EXPECT_EQ(&clock(), before);
+}
+
+}  // namespace
+}  // namespace sys

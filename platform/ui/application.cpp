@@ -1,0 +1,123 @@
+#include "platform/ui/application.h"
+
+#include <algorithm>
+
+#include "platform/sys/clock.h"
+
+namespace ui {
+
+Application& Application::instance() {
+  static Application a;
+  return a;
+}
+
+void Application::post(std::function<void()> fn) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  queue_.push_back(std::move(fn));
+}
+
+bool Application::postMessage(Handle target, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!windows_.count(target)) return false;
+  Message m{target, msg, wParam, lParam};
+  queue_.push_back([this, m] {
+    std::function<void(const Message&)> handler;
+    {
+      std::lock_guard<std::mutex> inner(mutex_);
+      auto it = windows_.find(m.target);
+      if (it == windows_.end()) return;  // window went away after posting
+      handler = it->second;
+    }
+    handler(m);
+  });
+  return true;
+}
+
+Handle Application::registerWindow(std::function<void(const Message&)> handler) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Handle h = nextHandle_++;
+  windows_[h] = std::move(handler);
+  return h;
+}
+
+void Application::unregisterWindow(Handle h) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  windows_.erase(h);
+}
+
+void Application::processMessages() {
+  // Only what is queued now runs; messages posted by handlers wait for the next call,
+  // so a handler that posts to itself cannot spin this call forever.
+  std::deque<std::function<void()>> batch;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    batch.swap(queue_);
+  }
+  for (auto& fn : batch) fn();
+  fireDueTimers();
+}
+
+void Application::run(const std::function<bool()>& until) {
+  while (!terminated_ && !(until && until())) {
+    processMessages();
+    sys::sleepMs(1);
+  }
+}
+
+void Application::reset() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  queue_.clear();
+  windows_.clear();
+  terminated_ = false;
+}
+
+void Application::addTimer(Timer* t) {
+  timers_.push_back(t);
+}
+
+void Application::removeTimer(Timer* t) {
+  timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
+}
+
+void Application::fireDueTimers() {
+  uint32_t now = sys::tickCount();
+  // A handler may create or destroy timers: walk a snapshot and skip any that went away.
+  std::vector<Timer*> snapshot = timers_;
+  for (Timer* t : snapshot) {
+    if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;
+    t->fireIfDue(now);
+  }
+}
+
+Timer::Timer(uint32_t intervalMs) : interval_(intervalMs) {
+  app().addTimer(this);
+}
+
+Timer::~Timer() {
+  *alive_ = false;
+  app().removeTimer(this);
+}
+
+void Timer::setEnabled(bool on) {
+  if (on && !enabled_) start_ = sys::tickCount();
+  enabled_ = on;
+}
+
+void Timer::setInterval(uint32_t ms) {
+  interval_ = ms;
+  start_ = sys::tickCount();
+}
+
+void Timer::fireIfDue(uint32_t now) {
+  if (!enabled_ || running_ || interval_ == 0 || !onTimer) return;
+  if (sys::elapsedMs(start_, now) < interval_) return;
+  start_ = now;
+  running_ = true;
+  // Copy: the handler may replace onTimer or destroy this timer's owner's state.
+  auto handler = onTimer;
+  auto alive = alive_;
+  handler();
+  if (*alive) running_ = false;  // the handler may have destroyed this timer
+}
+
+}  // namespace ui

@@ -1,0 +1,110 @@
+#include "platform/ui/application.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/sys/clock.h"
+#include "platform/ui/message_box.h"
+
+namespace ui {
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override { app().reset(); }
+  void TearDown() override {
+    app().reset();
+    setMessageBoxResponder(nullptr);
+    clearShownMessageBoxes();
+  }
+  sys::ScopedVirtualClock clock_;
+};
+
+TEST_F(ApplicationTest, PostedMessagesReachTheirWindowInOrderAndFromOtherThreads) {
+  std::vector<uint32_t> seen;
+  Handle h = app().registerWindow([&](const Message& m) { seen.push_back(m.msg); });
+  std::thread t([&] { app().postMessage(h, 1); });
+  t.join();
+  app().postMessage(h, 2, 7, -1);
+  EXPECT_FALSE(app().postMessage(h + 100, 3));
+  app().processMessages();
+  EXPECT_EQ(seen, (std::vector<uint32_t>{1, 2}));
+}
+
+TEST_F(ApplicationTest, MessageForAWindowGoneBeforeDeliveryIsDropped) {
+  int calls = 0;
+  Handle h = app().registerWindow([&](const Message&) { ++calls; });
+  app().postMessage(h, 1);
+  app().unregisterWindow(h);
+  app().processMessages();
+  EXPECT_EQ(calls, 0);
+}
+
+TEST_F(ApplicationTest, AMessagePostedByAHandlerWaitsForTheNextPass) {
+  int calls = 0;
+  std::function<void()> again = [&] {
+    ++calls;
+    app().post(again);
+  };
+  app().post(again);
+  app().processMessages();
+  EXPECT_EQ(calls, 1);
+  app().processMessages();
+  EXPECT_EQ(calls, 2);
+}
+
+TEST_F(ApplicationTest, TimerFiresEachIntervalAndNotWhileItsHandlerRuns) {
+  Timer t(200);
+  int fired = 0;
+  t.onTimer = [&] {
+    ++fired;
+    clock_->advance(500);
+    app().processMessages();  // a nested loop must not re-enter this handler
+  };
+  t.setEnabled(true);
+  clock_->advance(199);
+  app().processMessages();
+  EXPECT_EQ(fired, 0);
+  clock_->advance(1);
+  app().processMessages();
+  EXPECT_EQ(fired, 1);
+  t.setEnabled(false);
+  clock_->advance(1000);
+  app().processMessages();
+  EXPECT_EQ(fired, 1);
+}
+
+TEST_F(ApplicationTest, TimerMayBeDestroyedByItsOwnHandler) {
+  auto* t = new Timer(10);
+  int fired = 0;
+  t->onTimer = [&] {
+    ++fired;
+    delete t;
+  };
+  t->setEnabled(true);
+  clock_->advance(10);
+  app().processMessages();
+  EXPECT_EQ(fired, 1);
+}
+
+TEST_F(ApplicationTest, ErrorBoxIsRecordedAndRunsTimersWhileUp) {
+  Timer t(5);
+  int fired = 0;
+  t.onTimer = [&] { ++fired; };
+  t.setEnabled(true);
+  clock_->advance(5);
+  std::string answered;
+  setMessageBoxResponder([&](const MessageBoxRequest& r) {
+    answered = r.text;
+    return ModalResult::Ok;
+  });
+  showErrorBox("YOLB1 error 1(4)");
+  EXPECT_EQ(answered, "YOLB1 error 1(4)");
+  ASSERT_EQ(shownMessageBoxes().size(), 1u);
+  EXPECT_EQ(shownMessageBoxes()[0].kind, MessageKind::Error);
+  EXPECT_EQ(fired, 1);
+}
+
+}  // namespace
+}  // namespace ui
