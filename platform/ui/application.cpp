@@ -3,8 +3,16 @@
 #include <algorithm>
 
 #include "platform/sys/clock.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/screen.h"
 
 namespace ui {
+
+namespace detail {
+void resetForms();
+void resetFileDialogs();
+void resetInput();
+}  // namespace detail
 
 Application& Application::instance() {
   static Application a;
@@ -60,8 +68,20 @@ void Application::processMessages() {
 void Application::run(const std::function<bool()>& until) {
   while (!terminated_ && !(until && until())) {
     processMessages();
-    sys::sleepMs(1);
+    backend().waitForEvents();
   }
+}
+
+bool Application::helpCommand(uint32_t command, uintptr_t data) {
+  if (helpFile_.empty()) return false;
+  helpRequests_.push_back({helpFile_, command, data, {}});
+  return true;
+}
+
+bool Application::helpJump(const std::string& topic) {
+  if (helpFile_.empty()) return false;
+  helpRequests_.push_back({helpFile_, 0, 0, topic});
+  return true;
 }
 
 void Application::reset() {
@@ -69,6 +89,18 @@ void Application::reset() {
   queue_.clear();
   windows_.clear();
   terminated_ = false;
+  title_.clear();
+  helpFile_.clear();
+  helpRequests_.clear();
+  showHint_ = true;
+  hintPause_ = 500;
+  hintShortPause_ = 50;
+  hintHidePause_ = 2500;
+  onShowHint = nullptr;
+  detail::resetForms();
+  detail::resetFileDialogs();
+  detail::resetInput();
+  screen().reset();
 }
 
 void Application::addTimer(Timer* t) {
@@ -89,7 +121,9 @@ void Application::fireDueTimers() {
   }
 }
 
-Timer::Timer(uint32_t intervalMs) : interval_(intervalMs) {
+Timer::Timer(uint32_t intervalMs) : Timer(nullptr, intervalMs) {}
+
+Timer::Timer(Component* owner, uint32_t intervalMs) : Component(owner), interval_(intervalMs) {
   app().addTimer(this);
 }
 

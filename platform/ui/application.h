@@ -1,8 +1,7 @@
-// Application object: the message queue, the message loop and timers.
+// Application object: the message queue, the message loop, timers, the help file and hint settings.
 //
-// Headless core: posted messages and due timers run from processMessages()
-// on the thread that owns the loop. post()/postMessage() may be called from
-// any thread.
+// Headless core: posted messages and due timers run from processMessages() on the thread that owns
+// the loop. post()/postMessage() may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +10,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
+
+#include "platform/ui/component.h"
+#include "platform/ui/types.h"
 
 namespace ui {
 
@@ -25,6 +28,31 @@ struct Message {
 };
 
 class Timer;
+class Control;
+
+// Help commands (the numbers the help system takes).
+inline constexpr uint32_t kHelpContext = 1;
+inline constexpr uint32_t kHelpContents = 3;
+inline constexpr uint32_t kHelpTopics = 15;  // the help topics dialog
+
+// One request to the help system, as recorded for tests and diagnostics.
+struct HelpRequest {
+  std::string file;
+  uint32_t command = 0;  // 0 for a jump to a topic
+  uintptr_t data = 0;
+  std::string topic;  // topic identifier of a jump
+};
+
+// What a hint is about to show; OnShowHint may change any of it.
+struct HintInfo {
+  Control* hintControl = nullptr;
+  Point cursorPos;
+  int hintMaxWidth = 0;
+  int hideTimeout = 0;    // ms the hint stays up
+  int reshowTimeout = 0;  // ms until the hint is shown again (0: not)
+  std::string hintStr;
+};
+using ShowHintEvent = std::function<void(std::string& hintStr, bool& canShow, HintInfo& info)>;
 
 class Application {
  public:
@@ -45,7 +73,32 @@ class Application {
   void terminate() { terminated_ = true; }
   bool terminated() const { return terminated_; }
 
-  // Drops queued messages, windows and timers; clears the terminated state (tests).
+  const std::string& title() const { return title_; }
+  void setTitle(const std::string& t) { title_ = t; }
+
+  // Help: requests go to the help file named here; they are recorded (no help viewer here).
+  const std::string& helpFile() const { return helpFile_; }
+  void setHelpFile(const std::string& f) { helpFile_ = f; }
+  // False when no help file is set (nothing is recorded then).
+  bool helpCommand(uint32_t command, uintptr_t data);
+  bool helpJump(const std::string& topic);
+  const std::vector<HelpRequest>& helpRequests() const { return helpRequests_; }
+  void clearHelpRequests() { helpRequests_.clear(); }
+
+  // Hints: a hint shows hintPause ms after the mouse came to rest on a control (hintShortPause when
+  // another hint was just up) and stays hintHidePause ms. See platform/ui/input.h for hovering.
+  bool showHint() const { return showHint_; }
+  void setShowHint(bool on) { showHint_ = on; }
+  int hintPause() const { return hintPause_; }
+  void setHintPause(int ms) { hintPause_ = ms; }
+  int hintShortPause() const { return hintShortPause_; }
+  void setHintShortPause(int ms) { hintShortPause_ = ms; }
+  int hintHidePause() const { return hintHidePause_; }
+  void setHintHidePause(int ms) { hintHidePause_ = ms; }
+  ShowHintEvent onShowHint;
+
+  // Drops queued messages and windows, clears the terminated state, the title, the help file and
+  // its records and the hint settings (tests). Timers belong to their owners and stay.
   void reset();
 
  private:
@@ -60,6 +113,13 @@ class Application {
   Handle nextHandle_ = 1;
   std::vector<Timer*> timers_;
   bool terminated_ = false;
+  std::string title_;
+  std::string helpFile_;
+  std::vector<HelpRequest> helpRequests_;
+  bool showHint_ = true;
+  int hintPause_ = 500;
+  int hintShortPause_ = 50;
+  int hintHidePause_ = 2500;
 };
 
 inline Application& app() {
@@ -67,18 +127,21 @@ inline Application& app() {
 }
 
 // A loop timer: fires onTimer every interval ms while enabled. A handler that is still running is not
-// entered again; changing the interval or enabling restarts the period.
-class Timer {
+// entered again; changing the interval or enabling restarts the period. Several elapsed periods
+// between two passes of the loop give one call. A timer is a component: a form that owns it frees it.
+class Timer : public Component {
  public:
   explicit Timer(uint32_t intervalMs = 1000);
-  ~Timer();
-  Timer(const Timer&) = delete;
-  Timer& operator=(const Timer&) = delete;
+  Timer(Component* owner, uint32_t intervalMs);
+  explicit Timer(Component* owner) : Timer(owner, 1000) {}
+  ~Timer() override;
 
   void setEnabled(bool on);
   bool enabled() const { return enabled_; }
   void setInterval(uint32_t ms);
   uint32_t interval() const { return interval_; }
+  // True while onTimer runs.
+  bool running() const { return running_; }
 
   std::function<void()> onTimer;
 

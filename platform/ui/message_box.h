@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/types.h"
+
 namespace ui {
 
 enum class MessageKind { Error, Warning, Information, Confirmation };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class ModalResult { None = 0, Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 struct MessageBoxRequest {
   MessageKind kind = MessageKind::Error;

@@ -1,0 +1,126 @@
+// Cost of the fixture link against the simulated box and fixture.
+//
+// The virtual clock stands in for the wire: the simulator's answers arrive at
+// virtual ticks and every busy-wait pass moves the clock by 1 ms, so no real
+// time is spent waiting. The CPU time per iteration is therefore the link's
+// own work (with the simulator's in-process D2XX calls it makes), and the
+// "virtual_ms" counters give the time the same work takes on the wire.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdio>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/dynlib.h"
+#include "sim/fixture/sim_fixture.h"
+#include "zem/link/Debug.h"
+#include "zem/link/USB_ft245bm.h"
+#include "zem/link/USByolb1.h"
+#include "zem/link/ZEMData.h"
+#include "zem/link/ZemDevice.h"
+
+namespace {
+
+simfix::Control* g_sim = nullptr;
+
+uint32_t virtualTick(void*) {
+  return sys::tickCount();
+}
+
+// Counts busy-wait passes (each one a queue poll) while moving the clock like the test clock does.
+class CountingClock : public sys::VirtualClock {
+ public:
+  void poll() override {
+    ++polls;
+    VirtualClock::poll();
+  }
+  uint64_t polls = 0;
+};
+
+struct Session {
+  Session() {
+    sys::setClock(&clock);
+    g_sim->reset();
+    g_sim->setTickSource(&virtualTick, nullptr);
+    InitZemData();
+    CreateDevice(Device);
+    Device->Open();
+    Device->GetSerialNumber();
+  }
+  ~Session() {
+    FreeDevice();
+    g_sim->setTickSource(nullptr, nullptr);
+    sys::setClock(nullptr);
+  }
+  CountingClock clock;
+};
+
+// One duplex exchange at the box layer: request out, 38 reply bytes in.
+void BM_DuplexTransfer(benchmark::State& state) {
+  Session s;
+  RequestFrame request = DuplexRequest;
+  request[frame::kCommand] = 'P';
+  request[frame::kSubCommand] = 'l';
+  ReplyBuffer reply{};
+  const uint32_t start = sys::tickCount();
+  const uint64_t polls = s.clock.polls;
+  for (auto _ : state) {
+    int code = InterfaceBox->DuplexTransfer(request, kReplyLength, reply, kReplyLength, kFirstByteTimeoutMs);
+    benchmark::DoNotOptimize(code);
+    if (code != 0) state.SkipWithError("exchange failed");
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["virtual_ms"] = sys::elapsedMs(start, sys::tickCount()) / n;
+  state.counters["polls"] = static_cast<double>(s.clock.polls - polls) / n;
+}
+BENCHMARK(BM_DuplexTransfer);
+
+// One full device read: request built, exchange, reply checked, payload stored, log line written.
+void BM_DeviceRead(benchmark::State& state) {
+  Session s;
+  const uint32_t start = sys::tickCount();
+  for (auto _ : state) {
+    if (!Device->GetLampStatus()) state.SkipWithError("read failed");
+  }
+  state.counters["virtual_ms"] =
+      sys::elapsedMs(start, sys::tickCount()) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_DeviceRead);
+
+// The memory download's inner loop for the largest fixtures: 2048 words in chunks of 4.
+void BM_ReadEEProm2048Words(benchmark::State& state) {
+  Session s;
+  g_sim->setEEPromSize(2048);
+  uint32_t virtualMs = 0;
+  for (auto _ : state) {
+    const uint32_t start = sys::tickCount();
+    for (int address = 0; address < 2048; address += 4) {
+      if (!Device->ReadEEProm(address, 4)) state.SkipWithError("read failed");
+    }
+    virtualMs = sys::elapsedMs(start, sys::tickCount());
+  }
+  state.counters["virtual_ms"] = virtualMs;
+  state.counters["exchanges"] = 512;
+}
+BENCHMARK(BM_ReadEEProm2048Words)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The binding loaded at start-up from the environment; point it at the simulator unless told otherwise.
+  if (!std::getenv(d2xx::kLibraryEnvVar)) setenv(d2xx::kLibraryEnvVar, ZEM_BENCH_SIM_LIBRARY, 1);
+  ReloadD2xx();
+  auto library = sys::DynamicLibrary::open(std::getenv(d2xx::kLibraryEnvVar));
+  auto entry =
+      library ? reinterpret_cast<simfix::Control* (*)()>(library->symbol("SimFixtureControl")) : nullptr;
+  if (!entry || !D2xxLoaded()) {
+    std::fprintf(stderr, "simulator library not usable: %s\n", D2xxStartupError().c_str());
+    return 1;
+  }
+  g_sim = entry();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

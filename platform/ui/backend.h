@@ -1,0 +1,43 @@
+// The display backend: what the window layer asks of a real display, and what it tells it.
+//
+// The layer keeps every window and control as a plain object with all its state; a backend only
+// mirrors those objects on a display and feeds input back through platform/ui/input.h. The
+// headless backend (the default) shows nothing, measures text with fixed metrics and idles by
+// sleeping one millisecond on the system clock, so that tests run on the virtual clock.
+#pragma once
+
+#include <string_view>
+
+#include "platform/ui/types.h"
+
+namespace ui {
+
+class Control;
+
+// What changed on a control, for the backend's mirror.
+enum class Change { Parent, Bounds, Visible, Enabled, Text, Appearance, Focus, ZOrder, Items };
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Called by message loops when they have nothing to do: waits for input, a posted message or a
+  // timer. Must return within a few milliseconds.
+  virtual void waitForEvents();
+  // Extent in pixels of one line of text in the given font.
+  virtual Size textExtent(const Font& font, std::string_view text);
+  // Current value (0x00BBGGRR) of a system colour index.
+  virtual Color systemColor(int index);
+  virtual Size screenSize();
+
+  virtual void controlChanged(Control& control, Change what);
+  // The control is being destroyed; the backend drops its mirror.
+  virtual void controlDestroyed(Control& control);
+};
+
+// The backend in use (the headless one unless another was installed).
+Backend& backend();
+// Installs a backend (nullptr restores the headless one). The caller keeps ownership.
+void setBackend(Backend* b);
+
+}  // namespace ui

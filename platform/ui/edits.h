@@ -1,0 +1,160 @@
+// Text controls: edit box, spin edit, combo box and rich-text box.
+//
+// Typing goes through keyPress(): the control's own filter, then onKeyPress (which may swallow the
+// key by setting it to 0), then the control inserts the character at the end of the text, or in
+// place of the whole text when it is selected (focusing an edit selects its text).
+#pragma once
+
+#include <string>
+
+#include "platform/ui/control.h"
+#include "platform/ui/strings.h"
+
+namespace ui {
+
+class Edit : public WinControl {
+ public:
+  explicit Edit(Component* owner);
+  const char* kind() const override { return "Edit"; }
+  bool wantsArrows() const override { return true; }
+
+  // Every change of the text fires onChange, whoever made it.
+  void setCaption(const std::string& text) override;
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool on) { readOnly_ = on; }
+  // Most characters the user may type (0: no limit); text set by the program is not cut.
+  int maxLength() const { return maxLength_; }
+  void setMaxLength(int n) { maxLength_ = n; }
+  bool autoSelect() const { return autoSelect_; }
+  void setAutoSelect(bool on) { autoSelect_ = on; }
+  void selectAll() { allSelected_ = true; }
+  bool allSelected() const { return allSelected_; }
+
+  NotifyEvent onChange;
+
+  void keyPress(char& key) override;
+  void keyDown(uint16_t& key, ShiftState shift) override;
+  void focusGained() override;
+
+ protected:
+  virtual void change() { fireNotify(onChange); }
+
+ private:
+  bool readOnly_ = false;
+  int maxLength_ = 0;
+  bool autoSelect_ = true;
+  bool allSelected_ = false;
+};
+
+// An edit for whole numbers with up and down buttons.
+class SpinEdit : public Edit {
+ public:
+  explicit SpinEdit(Component* owner);
+  const char* kind() const override { return "SpinEdit"; }
+
+  int minValue() const { return minValue_; }
+  void setMinValue(int v) { minValue_ = v; }
+  int maxValue() const { return maxValue_; }
+  void setMaxValue(int v) { maxValue_ = v; }
+  int increment() const { return increment_; }
+  void setIncrement(int v) { increment_ = v; }
+  // The number in the text as typed (not limited to the range until the edit loses the focus);
+  // minValue when the text is not a number.
+  int value() const;
+  // Shows the value limited to minValue..maxValue (no limit when both are equal).
+  void setValue(int v);
+  int checkValue(int v) const;
+
+  // The user's up and down buttons (also the arrow keys).
+  void upClick();
+  void downClick();
+
+  void keyPress(char& key) override;
+  void keyDown(uint16_t& key, ShiftState shift) override;
+  void focusLost() override;
+
+ private:
+  int minValue_ = 0;
+  int maxValue_ = 0;
+  int increment_ = 1;
+};
+
+enum class ComboStyle { DropDown, DropDownList };
+
+class ComboBox : public WinControl {
+ public:
+  explicit ComboBox(Component* owner);
+  const char* kind() const override { return "ComboBox"; }
+  std::string dumpDetails() const override { return "index " + std::to_string(itemIndex_); }
+  bool wantsArrows() const override { return true; }
+
+  Strings& items() { return items_; }
+  const Strings& items() const { return items_; }
+  ComboStyle style() const { return style_; }
+  void setStyle(ComboStyle s) { style_ = s; }
+  int dropDownCount() const { return dropDownCount_; }
+  void setDropDownCount(int n) { dropDownCount_ = n; }
+
+  int itemIndex() const { return itemIndex_; }
+  // Selects an item (-1: none) without any event; an index outside the list selects none.
+  void setItemIndex(int i);
+  // Text of the edit part; for a drop-down list the text of the selected item.
+  void setCaption(const std::string& text) override;
+
+  // The user picks item i: onClick, then onSelect (or onChange when onSelect is not set). False for
+  // an index outside the list.
+  bool userSelect(int i);
+
+  NotifyEvent onChange;
+  NotifyEvent onSelect;
+
+  void keyDown(uint16_t& key, ShiftState shift) override;
+
+ private:
+  void itemsChanged();
+  Strings items_;
+  ComboStyle style_ = ComboStyle::DropDown;
+  int dropDownCount_ = 8;
+  int itemIndex_ = -1;
+};
+
+enum class ScrollStyle { None, Horizontal, Vertical, Both };
+
+// A rich-text box: lines (a line break inside an added text starts a new line) with their colours.
+class RichEdit : public WinControl {
+ public:
+  explicit RichEdit(Component* owner);
+  const char* kind() const override { return "RichEdit"; }
+  std::string dumpDetails() const override { return std::to_string(lines_.count()) + " lines"; }
+  bool wantsArrows() const override { return true; }
+
+  Strings& lines() { return lines_; }
+  const Strings& lines() const { return lines_; }
+  // Adds text (one or more lines) shown in the given colour.
+  void appendLine(const std::string& text, Color color);
+  // Colour of line i: its own, or the font's.
+  Color lineColor(int i) const;
+
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool on) { readOnly_ = on; }
+  bool plainText() const { return plainText_; }
+  void setPlainText(bool on) { plainText_ = on; }
+  ScrollStyle scrollBars() const { return scrollBars_; }
+  void setScrollBars(ScrollStyle s) { scrollBars_ = s; }
+  bool border() const { return border_; }
+  void setBorder(bool on) { border_ = on; }
+
+  NotifyEvent onChange;
+
+  // Typing adds to the last line; Enter starts a new one.
+  void keyPress(char& key) override;
+
+ private:
+  Strings lines_;
+  bool readOnly_ = false;
+  bool plainText_ = false;
+  ScrollStyle scrollBars_ = ScrollStyle::None;
+  bool border_ = true;
+};
+
+}  // namespace ui

@@ -1,0 +1,83 @@
+#include "zem/link/USB_ft245bm.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "zem/link/link_test_support.h"
+
+namespace {
+
+// Points the binding at another library for one test and back afterwards.
+class ScopedDriverLibrary {
+ public:
+  explicit ScopedDriverLibrary(const char* path) {
+    if (const char* old = std::getenv(d2xx::kLibraryEnvVar)) previous_ = old;
+    setenv(d2xx::kLibraryEnvVar, path, 1);
+    ReloadD2xx();
+  }
+  ~ScopedDriverLibrary() {
+    setenv(d2xx::kLibraryEnvVar, previous_.c_str(), 1);
+    ReloadD2xx();
+  }
+
+ private:
+  std::string previous_;
+};
+
+class BindingTest : public linktest::SimTest {};
+
+TEST_F(BindingTest, StartUpBindsTheNamedLibraryAndCountsItsDevices) {
+  EXPECT_EQ(D2xxStartupError(), "");
+  uint32_t count = 99;
+  EXPECT_EQ(GetFtdiDeviceCount(count), FT_OK);
+  EXPECT_EQ(count, 1u);
+  sim_->setDeviceCount(0);
+  GetFtdiDeviceCount(count);
+  EXPECT_EQ(count, 0u);
+}
+
+TEST_F(BindingTest, WithoutALibraryThereAreNoDevicesAndNothingIsReported) {
+  ScopedDriverLibrary none("/nonexistent/libftd2xx.so");
+  EXPECT_EQ(D2xxStartupError(), "");
+  uint32_t count = 7;
+  EXPECT_EQ(GetFtdiDeviceCount(count), FT_OK);
+  EXPECT_EQ(count, 0u);
+  EXPECT_FALSE(ReportD2xxStartupError());
+  EXPECT_TRUE(ui::shownMessageBoxes().empty());
+  // So the program runs as a demonstration.
+  EXPECT_FALSE(CreateDevice(Device));
+  EXPECT_EQ(Device->GetInterfaceName(), "No hardware");
+  EXPECT_EQ(InterfaceBox, nullptr);
+}
+
+TEST_F(BindingTest, AMissingEntryPointIsRecordedAtStartUpAndReportedInAnErrorBox) {
+  {
+    ScopedDriverLibrary lacking(ZEM_TEST_SIM_NO_ERASE);
+    EXPECT_EQ(D2xxStartupError(), "DLL error. Cannot locate entrypoint for FT_EraseEE");
+    EXPECT_FALSE(D2xxLoaded());
+    EXPECT_THROW(LoadD2xx(), EYOLBDLLError);
+    EXPECT_TRUE(ReportD2xxStartupError());
+    ASSERT_EQ(ui::shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(ui::shownMessageBoxes()[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(ui::shownMessageBoxes()[0].text, "DLL error. Cannot locate entrypoint for FT_EraseEE");
+  }
+  EXPECT_EQ(D2xxStartupError(), "");
+  EXPECT_TRUE(D2xxLoaded());
+}
+
+TEST_F(BindingTest, FailingCallsReachTheObserverAndCloseAlwaysClearsTheHandle) {
+  TUSB_ft245bm chip;
+  std::vector<std::string> seen;
+  chip.StatusObserver = [&](const std::string& text) { seen.push_back(text); };
+  sim_->setFailOpen(FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(chip.Open(0), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(seen, std::vector<std::string>{"FT_Open - Device Not Found...."});
+  sim_->setFailOpen(FT_OK);
+  ASSERT_EQ(chip.Open(0), FT_OK);
+  sim_->reset();  // the simulator forgets the handle: the close fails
+  sim_->setTickSource(&linktest::virtualTick, nullptr);
+  EXPECT_EQ(chip.Close(), FT_INVALID_HANDLE);
+  EXPECT_EQ(chip.Handle, nullptr);
+}
+
+}  // namespace

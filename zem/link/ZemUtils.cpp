@@ -1,0 +1,64 @@
+#include "zem/link/ZemUtils.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "platform/sys/clock.h"
+#include "platform/ui/application.h"
+#include "zem/link/ZEMData.h"
+
+namespace {
+
+// Time and TerminateFlag are tested before each sleep, so Delay(0) and a set flag return at once.
+template <typename Pass>
+void waitLoop(uint32_t ms, Pass pass) {
+  const uint32_t start = sys::tickCount();
+  while (!TerminateFlag && sys::elapsedMs(start, sys::tickCount()) < ms) {
+    sys::sleepMs(1);
+    pass();
+  }
+}
+
+}  // namespace
+
+void Delay(uint32_t ms) {
+  waitLoop(ms, [] { ui::app().processMessages(); });
+}
+
+void DelayNoMessages(uint32_t ms) {
+  waitLoop(ms, [] {});
+}
+
+std::string BufferToShortString(std::span<const uint8_t> data, size_t length) {
+  const size_t n = std::min({length, data.size(), size_t{255}});
+  std::string text(n, '_');
+  for (size_t i = 0; i < n; ++i) {
+    if (data[i] >= 32) text[i] = static_cast<char>(data[i]);
+  }
+  return text;
+}
+
+std::string VersionToText(uint32_t version) {
+  const unsigned major = version & 0xFF;
+  const unsigned minor = (version >> 8) & 0xFF;
+  const unsigned build = (version >> 16) & 0xFF;
+  if (build == 0) return FormatText("%u.%u", major, minor);
+  return FormatText("%u.%u build %u", major, minor, build);
+}
+
+std::string FormatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text;
+  if (n > 0) {
+    text.resize(static_cast<size_t>(n));
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+  }
+  va_end(args);
+  return text;
+}

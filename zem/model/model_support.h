@@ -1,0 +1,81 @@
+// What the model classes share beyond the base: the read-step runner of
+// ReadAllFixtureData, service-function tables, the LED error list, range checks
+// that run before the first frame goes out, the sub-device scan, and file-safe text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "zem/model/uZemFixture.h"
+
+namespace modelsupport {
+
+// One read of ReadAllFixtureData. An empty step only reports its progress position.
+using ReadStep = std::function<bool()>;
+
+// The reads nearly every model's window shows after the fixture info, in the order they are read:
+// required program version, lamp, clock, errors, personality, stand-alone settings, timers, sensor
+// trigger, stand-alone program.
+std::vector<ReadStep> standardReadSteps(TZemFixture& fixture);
+
+// For each step k (counted from 1): progress (k, total), then the step; stops at the first step that
+// fails and answers false. When every step succeeded and endPosition > 0: progress (endPosition, total).
+// Positions never exceed total.
+bool runReadSteps(const std::vector<ReadStep>& steps, int total, int endPosition,
+                  const TProgressCallback& progress);
+
+// No device: false at once. Otherwise ReadFixtureInfo, then runReadSteps.
+bool readAllSteps(TZemFixture& fixture, const std::vector<ReadStep>& steps, int total, int endPosition,
+                  const TProgressCallback& progress);
+
+// Reports (position, maximum) with the position clamped into 0..maximum.
+void reportProgress(const TProgressCallback& progress, int position, int maximum);
+
+// A service function with its value.
+struct ServiceCode {
+  int function;
+  int value;
+};
+
+// The seven stand-alone scene functions of a model, in the order of the scene operations.
+struct SceneFunctions {
+  ServiceCode previous;
+  ServiceCode next;
+  ServiceCode store;
+  ServiceCode deleteAll;
+  ServiceCode add;
+  ServiceCode remove;
+  ServiceCode insert;
+};
+
+// Range checks for values a command carries, so that every check runs before its first frame.
+// Each raises ERangeError naming what.
+int requireByte(int value, const char* what);
+int requireWord(int value, const char* what);
+
+// The error list of the LED fixtures: named flags of error bytes 1 to 13 with one line per byte for the
+// bits that have no name, numbered from 1, under the summary line. errorStatus is the 15-byte area.
+TStringList ledErrorLines(std::span<const uint8_t> errorStatus);
+
+// What one sub-device of a chain does while it is selected during the scan.
+using SegmentVisit = std::function<void(int index)>;
+
+// Scans the chain behind the main unit: selects sub-device 1, 2, ... (below 254) with a serial re-read
+// until one does not answer, calling visit for each that answered; then selects the main unit again,
+// stores the count as the segment count, re-reads the main unit's personality and marks the main unit as
+// current. False (with the count still stored) when the main unit cannot be selected or its personality
+// cannot be read again: the fixture may still be listening as the last segment.
+bool scanSubDevices(TZemFixture& fixture, const SegmentVisit& visit, int& count);
+
+// Fixture text made fit for a file or folder name: characters that are not printable or that a file
+// system gives a meaning to (path separators, drive colon, wildcards, quotes, redirections) become '_'.
+std::string fileSafeText(const std::string& text);
+
+// Bytes of FixtureData as text up to the first zero byte (at most size bytes).
+std::string recordText(size_t offset, size_t size);
+
+}  // namespace modelsupport

@@ -1,0 +1,517 @@
+// The fixture model: a view over FixtureData plus every operation the windows
+// may ask of the connected fixture. TZemFixture is the generic model and the
+// base of every model class; each reaches the fixture through the global Device.
+//
+// Model classes override the virtual operations (kept in one fixed order below)
+// and set their constants in their constructors through the protected fields.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "zem/link/ZEMData.h"
+
+// A value that does not fit the field it is meant for (a function above 255, a byte above 255,
+// a 16-bit value of 65536 or more, a negative value). Raised before anything is sent.
+class ERangeError : public std::out_of_range {
+ public:
+  using std::out_of_range::out_of_range;
+};
+
+using TStringList = std::vector<std::string>;
+// EEPROM word addresses, ascending.
+using TAddressList = std::vector<int>;
+// Progress of ReadAllFixtureData: (position, maximum).
+using TProgressCallback = std::function<void(int position, int maximum)>;
+
+// The program's own memory-map version, 1.8 build 0, packed major << 16 | minor << 8 | build.
+inline constexpr uint32_t kZemProgramVersion = 0x010800;
+
+// Fields inside the areas of FixtureData: offsets counted from the area's first byte (fd::k...).
+namespace fdarea {
+namespace info {
+inline constexpr size_t kTypeCode = 0;  // 5 characters
+inline constexpr size_t kTypeCodeSize = 5;
+inline constexpr size_t kSubType = 5;
+inline constexpr size_t kMainMajor = 6;
+inline constexpr size_t kMainMinor = 7;
+inline constexpr size_t kDisplayMajor = 8;
+inline constexpr size_t kDisplayMinor = 9;
+inline constexpr size_t kMainBuild = 13;
+inline constexpr size_t kDisplayBuild = 14;
+}  // namespace info
+
+namespace lamp {
+inline constexpr size_t kState = 0;
+inline constexpr size_t kTotalPowerOnHours = 1;
+inline constexpr size_t kTotalLampOnHours = 3;
+inline constexpr size_t kTotalLampStrikes = 5;
+inline constexpr size_t kResettablePowerOnHours = 7;
+inline constexpr size_t kResettableLampOnHours = 9;
+inline constexpr size_t kResettableLampStrikes = 11;
+inline constexpr size_t kLightSensor = 13;
+}  // namespace lamp
+
+namespace clk {
+inline constexpr size_t kYear = 1;
+inline constexpr size_t kMonth = 2;
+inline constexpr size_t kDate = 3;
+inline constexpr size_t kHour = 5;
+inline constexpr size_t kMinute = 6;
+inline constexpr size_t kSeconds = 7;  // cleared with every new minute
+}  // namespace clk
+
+namespace pers {
+inline constexpr size_t kDmxAddress = 0;  // 16-bit
+inline constexpr size_t kDmxProtocol = 2;
+inline constexpr size_t kMode = 3;
+inline constexpr size_t kFlags4 = 4;
+inline constexpr size_t kFlags5 = 5;
+inline constexpr size_t kFlags6 = 6;
+inline constexpr size_t kFlags8 = 8;
+inline constexpr size_t kFlags9 = 9;
+inline constexpr size_t kWarningLevel = 10;  // 16-bit
+inline constexpr size_t kDmxPixels = 12;
+inline constexpr size_t kColorGamut = 13;
+}  // namespace pers
+
+namespace cal {
+inline constexpr size_t kCyan = 1;
+inline constexpr size_t kYellow = 2;
+inline constexpr size_t kMagenta = 3;
+inline constexpr size_t kDimmer = 4;
+}  // namespace cal
+
+namespace sa {
+inline constexpr size_t kMode = 0;
+inline constexpr size_t kMasterSlave = 1;
+inline constexpr size_t kAutoProgram = 2;
+inline constexpr size_t kSequence = 3;
+}  // namespace sa
+
+namespace tmr {
+inline constexpr size_t kMode = 1;
+inline constexpr size_t kTimer1StartHour = 2;
+inline constexpr size_t kTimer1StartMinute = 3;
+inline constexpr size_t kTimer1StopHour = 4;
+inline constexpr size_t kTimer1StopMinute = 5;
+inline constexpr size_t kTimer2StartHour = 6;
+inline constexpr size_t kTimer2StartMinute = 7;
+inline constexpr size_t kTimer2StopHour = 8;
+inline constexpr size_t kTimer2StopMinute = 9;
+}  // namespace tmr
+
+namespace sensor {
+inline constexpr size_t kLevel = 0;
+inline constexpr size_t kWord = 1;  // 16-bit
+inline constexpr int kRearm = 255;
+}  // namespace sensor
+
+namespace logentry {
+inline constexpr size_t kCount = 2;  // 16-bit
+inline constexpr size_t kValid = 4;
+inline constexpr size_t kTimeStamp = 5;  // 4 bytes
+}  // namespace logentry
+
+// Positions in LogBlock (byte 0 is the box's length byte).
+namespace longlog {
+inline constexpr size_t kCount = 10;  // 16-bit
+inline constexpr size_t kValid = 12;
+inline constexpr size_t kTimeStamp = 13;  // 4 bytes
+inline constexpr size_t kType = 17;       // 16-bit
+inline constexpr size_t kText = 19;
+inline constexpr size_t kTextMax = 32;
+static_assert(kText + kTextMax <= kLogBlockSize);
+}  // namespace longlog
+
+namespace sub {
+inline constexpr size_t kCurrent = 0;
+inline constexpr size_t kCount = 1;
+}  // namespace sub
+
+// Hardware monitor: page p at fd::kHardwareMonitor + kPageSize * p; byte 0 the page number,
+// channel n (1..7) a 16-bit value at bytes 2n-1 and 2n.
+namespace monitor {
+inline constexpr size_t kPageSize = 15;
+inline constexpr int kPages = 4;
+}  // namespace monitor
+}  // namespace fdarea
+
+// Service frame layout (one-way frames sent with the device's SendMP2Command).
+namespace svc {
+inline constexpr size_t kSize = 37;
+inline constexpr size_t kCode = 0;
+inline constexpr size_t kTypeCode = 1;  // 5 characters: family code, then variant at byte 5
+inline constexpr size_t kFunction = 11;
+inline constexpr size_t kValueHigh = 12;
+inline constexpr size_t kValueLow = 13;
+inline constexpr size_t kPage = 14;
+inline constexpr size_t kArgument = 15;
+inline constexpr size_t kExtraHigh = 16;
+inline constexpr size_t kExtraLow = 17;
+inline constexpr uint8_t kCodeService = 0x8B;
+inline constexpr uint8_t kCodeExtended = 0xED;
+inline constexpr int kArgumentDone = 44;  // argument of the closing frame of a command
+}  // namespace svc
+
+using ServiceFrame = std::array<uint8_t, svc::kSize>;
+
+class TZemFixture {
+ public:
+  // Create: field defaults and the log-text list with its one line.
+  TZemFixture();
+  virtual ~TZemFixture();
+  TZemFixture(const TZemFixture&) = delete;
+  TZemFixture& operator=(const TZemFixture&) = delete;
+
+  // ---- Virtual operations, in slot order (models keep this order) ----
+  virtual const TStringList& GetErrorList();
+  virtual int GetDmxChannelCount();
+  virtual std::string GetFixtureName();
+  virtual std::string GetFixtureSubTypeName();
+  virtual std::string GetVersionText();
+  virtual std::string GetSerialNumberText();
+  virtual std::string GetTypeCode();
+  virtual int GetSubType();
+  virtual bool ReadPersonality();
+  virtual bool SetDMXReset(int flag);
+  virtual bool SetDmxProtocol(int value);
+  virtual bool SetColorGamut(int value);
+  virtual bool SetQZLLampOff(int flag);
+  virtual bool SetStandAloneMode(int value);
+  virtual bool SetAutoProgramOn(int value);
+  virtual bool SetMasterSlaveSetting(int value);
+  virtual bool SetTimerMode(int value);
+  virtual bool SetTimer1StartHour(int value);
+  virtual bool SetTimer1StartMinute(int value);
+  virtual bool SetTimer1StopHour(int value);
+  virtual bool SetTimer1StopMinute(int value);
+  virtual bool SetTimer2StartHour(int value);
+  virtual bool SetTimer2StartMinute(int value);
+  virtual bool SetTimer2StopHour(int value);
+  virtual bool SetTimer2StopMinute(int value);
+  virtual bool SetSensorTriggerLevel(int value);
+  virtual bool SetSensorTriggerWord(int value);
+  virtual int GetDMXReset();
+  virtual int GetDmxProtocol();
+  virtual int GetColorGamut();
+  virtual int GetQZLLampOff();
+  virtual int GetDisplayEnable();
+  virtual int GetInvertDisplay();
+  virtual int GetStandAloneMode();
+  virtual int GetAutoProgramOn();
+  virtual int GetMasterSlaveSetting();
+  virtual int GetTimerMode();
+  virtual int GetTimer1StartHour();
+  virtual int GetTimer1StartMinute();
+  virtual int GetTimer1StopHour();
+  virtual int GetTimer1StopMinute();
+  virtual int GetTimer2StartHour();
+  virtual int GetTimer2StartMinute();
+  virtual int GetTimer2StopHour();
+  virtual int GetTimer2StopMinute();
+  virtual int GetSensorTriggerLevel();
+  virtual int GetSensorTriggerWord();
+  virtual bool RearmSensorTrigger();
+  virtual std::string GetLampStateText();
+  virtual bool IsFirmwareSupported();
+  // The generic model cannot be opened: it reads nothing and answers false.
+  virtual bool ReadAllFixtureData(const TProgressCallback& progress);
+  virtual bool ReadBasicFixtureData();
+  virtual int GetServiceCommandPage();
+  virtual bool PreviousScene();
+  virtual bool NextScene();
+  virtual bool StoreScene();
+  virtual bool DeleteAllScenes();
+  virtual bool AddScene();
+  virtual bool DeleteScene();
+  virtual bool InsertScene();
+  virtual bool SetServiceSwitch(bool on);
+  virtual bool IdlePoll(bool monitorPageShowing);
+  virtual int StepValueToIndex(int value);
+  virtual int SecondsToIndex(int seconds);
+  virtual bool SetLiveIntensity(int value);
+  virtual bool SetLiveCyan(int value);
+  virtual bool SetLiveMagenta(int value);
+  virtual bool SetLiveYellow(int value);
+  virtual bool SetWaitTimeIndex(int index);
+  virtual bool SetFadeTimeIndex(int index);
+  virtual bool SetWaitTimeSeconds(int seconds);
+  virtual bool SetFadeTimeSeconds(int seconds);
+  virtual bool SetLiveRandomColor(int value);
+  virtual bool SetLiveZoom(int value);
+  virtual bool SetLiveColor(int position);
+  virtual bool SetLiveFrost(int value);
+  virtual bool SetLiveFocus(int value);
+  virtual bool SetControlValue78(int gobo, int value);
+  virtual bool SetControlValue79(int gobo, int value);
+  virtual bool SetControlValue80(int code, int value);
+  virtual bool SetLivePanTilt(int pan, int tilt);
+  virtual bool SetLiveRed(int value);
+  virtual bool SetLiveGreen(int value);
+  virtual bool SetLiveBlue(int value);
+  virtual bool SetLiveAmber(int value);
+  virtual bool SetLiveWhite(int value);
+  // Words read into the EEPROM-words area, 0 on failure.
+  virtual int ReadEepromChunk(int address);
+  virtual bool WriteEeprom(int address, int value);
+  // Words written from the EEPROM-words area (at most the write chunk), 0 on failure.
+  virtual int WriteEepromBlock(int address, int count, int pauseMs);
+  virtual int GetMaxMemoryAddress();
+  // Each clears the list and fills it; the generic model leaves it empty (nothing to upload).
+  virtual void GetStandAloneAddressList(TAddressList& list);
+  virtual void GetSettingsAddressList(TAddressList& list);
+  virtual void GetMemoryAddressList(TAddressList& list);
+  virtual void ServiceAction94(int value);
+  virtual std::string DecodeLogText();
+  virtual void ResetFixture();
+  virtual void LampOff();
+  virtual void LampOn();
+  virtual void AdjustFocusNear();
+  virtual void AdjustFocusFar();
+  virtual void AdjustFocusSensor();
+  virtual void AdjustZoomNear();
+  virtual void AdjustZoomFar();
+  virtual void AdjustZoomSensor();
+  virtual void AdjustGobo(int value);
+  virtual void AdjustGoboRotation(int value);
+  virtual void AdjustAnimPosition(int value);
+  virtual void AdjustAnimRotation(int value);
+  virtual int GetWaitTimeSeconds();
+  virtual int GetFadeTimeSeconds();
+  virtual int GetResetOKDelay();
+  virtual int GetEepromSettleTime();
+  virtual bool SetSubDevice(int index, bool reread);
+  virtual int GetCurrentSegment();
+  virtual int GetSegmentCount();
+  virtual bool LedOperation116(int a, int b, int c);
+  virtual bool SendLedData(int red, int green, int blue, int amber, int white);
+  virtual bool LedOperation118(int a, int b);
+
+  // ---- Reads and writes of whole records (false without a device) ----
+  bool ReadSerialNumber();
+  bool ReadFixtureInfo();
+  bool ReadZemVersion();
+  bool ReadErrorStatus();
+  bool ReadTemperatures();
+  bool ReadLampStatus();
+  bool WriteLampStatus();
+  bool ReadClock();
+  bool WriteClock();
+  bool WritePersonality();
+  bool ReadEffectCalibration();
+  bool WriteEffectCalibration();
+  bool ReadStandAloneSettings();
+  bool WriteStandAloneSettings();
+  bool ReadTimerSettings();
+  bool WriteTimerSettings();
+  bool ReadSensorTrigger();
+  bool WriteSensorTrigger(int trigger);
+  bool ReadStandAloneProgram();
+  // Steps the monitor page (1, 2, 3, 0, ...) even without a device, then reads it.
+  bool ReadNextMonitorPage();
+  bool ReadPcbSerialNumber();
+  bool ReadLedDescription(int led);
+  bool ReadLedDescription2(int led);
+
+  // ---- System log ----
+  bool ReadLogEntry(int index);
+  bool ReadLogEntryLong(int index);
+  // Leaves the number of entries in bytes 2-3 of the log-entry area.
+  bool ReadLogCount();
+  bool ClearSystemLog();
+  // True when the entry was read and is valid. A failed read leaves text unchanged;
+  // an invalid entry still forms the text.
+  bool FormatLogEntry(int index, std::string& text);
+
+  // ---- Service frames ----
+  // Two frames (argument 0, then the argument) when the first send succeeds; the first send's result.
+  bool SendServiceCommand(int function, int value, int argument);
+  bool SendServiceCommandOnce(int function, int value, int argument);
+  bool SendServiceCommand237(int function, int value, int argument, int extra);
+  bool SendServiceCommand5();
+
+  // ---- Versions ----
+  uint32_t GetFirmwareVersion();
+  std::string GetFirmwareVersionText();
+  std::string GetRequiredFirmwareVersionText();
+  uint32_t GetRequiredZemVersion();
+  std::string GetZemVersionText();
+  bool IsZemVersionSupported();
+
+  // ---- Settings accessors ----
+  // Personality flags (0 or 1).
+  int GetEffectSpeed();
+  bool SetEffectSpeed(int flag);
+  int GetEffectShortcut();
+  bool SetEffectShortcut(int flag);
+  int GetAutoShutter();
+  bool SetAutoShutter(int flag);
+  int GetDisplayErrors();
+  bool SetDisplayErrors(int flag);
+  bool SetInvertDisplay(int flag);
+  bool SetDisplayEnable(int flag);
+  int GetEffectFeedback();
+  bool SetEffectFeedback(int flag);
+  int GetDMXLampOff();
+  bool SetDMXLampOff(int flag);
+  int GetAutoLampOn();
+  bool SetAutoLampOn(int flag);
+  int GetPanTiltSwap();
+  bool SetPanTiltSwap(int flag);
+  int GetPanInvert();
+  bool SetPanInvert(int flag);
+  int GetTiltInvert();
+  bool SetTiltInvert(int flag);
+  int GetLampFanReg();
+  bool SetLampFanReg(int flag);
+  int GetGoboFanReg();
+  bool SetGoboFanReg(int flag);
+  int GetLampErrorTest();
+  bool SetLampErrorTest(int flag);
+  int GetSegmentAutoConfigure();
+  bool EnableSegmentAutoConfigure();
+  bool DisableSegmentAutoConfigure();
+  int GetLampWarningOn();
+  bool SetLampWarningOn(int flag);
+  // Personality values.
+  int GetDmxAddress();
+  bool SetDmxAddress(int value);
+  int GetWarningLevel();
+  bool SetWarningLevel(int value);
+  void SetDmxPixels(int value);
+  // Fixture clock.
+  int GetClockYear();
+  int GetClockMonth();
+  int GetClockDate();
+  int GetClockHour();
+  int GetClockMinute();
+  bool SetClockYear(int value);
+  bool SetClockMonth(int value);
+  bool SetClockDate(int value);
+  bool SetClockHour(int value);
+  bool SetClockMinute(int value);
+  // Effect calibration.
+  int GetCyanCalibration();
+  int GetYellowCalibration();
+  int GetMagentaCalibration();
+  int GetDimmerCalibration();
+  bool SetCyanCalibration(int value);
+  bool SetYellowCalibration(int value);
+  bool SetMagentaCalibration(int value);
+  bool SetDimmerCalibration(int value);
+  // Stand-alone sequence.
+  int GetStandAloneSequence();
+  bool SetStandAloneSequence(int value);
+  // Lamp counters.
+  int GetTotalPowerOnHours();
+  int GetTotalLampOnHours();
+  int GetTotalLampStrikes();
+  int GetResettablePowerOnHours();
+  int GetResettableLampOnHours();
+  int GetResettableLampStrikes();
+  int GetLightSensorValue();
+  bool ResetResettablePowerOnHours();
+  bool ResetResettableLampOnHours();
+  bool ResetResettableLampStrikes();
+  // Hardware monitor, channel 1..7 (others raise ERangeError).
+  int GetMonitorWordA(int channel);
+  double GetMonitorValueB(int channel);
+  double GetMonitorValueC(int channel);
+  int GetMonitorWordD(int channel);
+
+  // ---- Fields, for the windows and tests ----
+  TStringList& LogTextList() { return logText_; }
+  std::array<uint8_t, 256>& WorkBuffer() { return workBuffer_; }
+  int MonitorPage() const { return monitorPage_; }
+  int32_t RequiredFirmwareVersion() const { return requiredFirmwareVersion_; }
+  int EepromWriteChunk() const { return eepromWriteChunk_; }
+  bool LongLog() const { return longLog_; }
+  bool HasDisplay() const { return hasDisplay_; }
+  int StandAloneRequestCode() const { return standAloneRequestCode_; }
+  int PersonalityWritePause() const { return personalityWritePause_; }
+
+ protected:
+  // Records whose single values the setters change.
+  enum class Area { LampStatus, Clock, Personality, EffectCalibration, StandAlone, Timer, SensorTrigger };
+
+  // Range checks: return the value or raise ERangeError naming what.
+  static int checkByte(int value, const char* what);
+  static int checkWord(int value, const char* what);
+  static int checkFlag(int flag, const char* what);
+
+  // FixtureData access for the models (bounds-checked; 16-bit values low byte first, as the fixture sends
+  // them).
+  static uint8_t recordByte(size_t offset);
+  static uint16_t recordWord(size_t offset);
+  static void setRecordByte(size_t offset, uint8_t value);
+  static void setRecordWord(size_t offset, uint16_t value);
+  // Word k (0..3) of the EEPROM-words area.
+  static uint16_t eepromAreaWord(int k);
+  // The device's EEPROM read of `words` words at the address: words on success, else 0 (also without device).
+  int readEepromWords(int address, int words);
+
+  // Setter rule: read the area, compare, and write the whole area only when the value changes.
+  bool setAreaByte(Area area, size_t index, int value);
+  bool setAreaWord(Area area, size_t index, int value);
+  bool setAreaFlag(Area area, size_t index, int bit, int flag);
+  static size_t areaOffset(Area area);
+  bool readArea(Area area);
+  bool writeArea(Area area);
+
+  // Service patterns. Every range check runs before the first frame goes out.
+  // enterFunction < 0 means the model has no enter-service function.
+  void sendEnter(int enterFunction);
+  // (f, v, 0) then (f, v, 44) through SendServiceCommand: four frames when every send succeeds.
+  void sendPair(int function, int value);
+  // Enter prefix, pair, then the stand-alone program read (its result).
+  bool sendScene(int enterFunction, int function, int value);
+  // Enter prefix, then the pair; true.
+  bool sendLive(int enterFunction, int function, int value);
+  // One frame (f, 0, 0) with MP2Idle raised; true.
+  bool sendIdle(int function);
+  // Builds a service frame (ranges checked by the caller).
+  ServiceFrame buildServiceFrame(uint8_t code, int function, int value, int argument, int page, int extra);
+
+  // Error list: created on first use and cleared.
+  TStringList& clearedErrorList();
+  struct ErrorFlag {
+    int byte;          // error-status byte 1..14
+    int bit;           // 0..7
+    const char* line;  // holds one %d: the line's number
+  };
+  // The common error-list form: "no errors", or the set flags numbered from 1 under a summary line.
+  const TStringList& fillErrorList(std::span<const ErrorFlag> table);
+
+  // Address lists: clear, then every address 0..last outside the excluded inclusive ranges.
+  static void fillAddressesExcept(TAddressList& list, int last,
+                                  std::initializer_list<std::pair<int, int>> excluded);
+  // Appends first..last.
+  static void appendAddressRange(TAddressList& list, int first, int last);
+
+  // Fields (models set them in their constructors).
+  std::unique_ptr<TStringList> errorList_;
+  int32_t monitorPage_ = 0;
+  int32_t requiredFirmwareVersion_ = -1;
+  uint8_t eepromWriteChunk_ = 4;
+  bool longLog_ = false;
+  bool hasDisplay_ = false;
+  TStringList logText_;
+  uint8_t standAloneRequestCode_ = 13;
+  std::array<uint8_t, 256> workBuffer_{};
+  int32_t personalityWritePause_ = 0;
+
+ private:
+  bool sendFrame(const ServiceFrame& frame);
+};
+
+// The fixture the windows work on; owned by the main window, nullptr before the first search.
+extern TZemFixture* CurrentFixture;

@@ -1,0 +1,39 @@
+#include "zem/windows/MessageDialogBase.h"
+
+#include "zem/windows/DialogLook.h"
+#include "zem/windows/PanelUtils.h"
+
+MessageDialogBase::MessageDialogBase(ui::Component* owner, const char* formName) : ui::Form(owner) {
+  setName(formName);
+  setClientSize(320, 146);
+  re1 = new ui::RichEdit(this);
+  re1->setName("re1");
+  re1->setParent(this);
+  re1->setBounds(0, 0, 320, 97);
+  re1->setAlign(ui::Align::Top);
+  re1->setBorder(false);
+  re1->setReadOnly(true);
+  re1->setEnabled(false);
+  re1->setScrollBars(ui::ScrollStyle::Both);
+  re1->setColor(ui::clWhite);
+  PanelButton ok = MakePanelButton(this, this, "pOk", "sbOk", 128, 121, 64, 25);
+  pOk = ok.panel;
+  sbOk = ok.button;
+  sbOk->onClick = [this](ui::Component* s) { sbOkClick(s); };
+}
+
+void MessageDialogBase::SetUpMessageBox(ZemStr caption, ZemStr buttonCaption) {
+  ApplyDialogLook(*this, 0, true);
+  SetBoldDialogFont(*this);
+  setCaption(ZemString(caption));
+  sbOk->setCaption(ZemString(buttonCaption));
+  FitToPanel(sbOk, pOk);
+}
+
+void MessageDialogBase::AddText(const std::string& text) {
+  re1->lines().add(text);
+}
+
+void MessageDialogBase::sbOkClick(ui::Component*) {
+  setModalResult(ui::ModalResult::Ok);
+}
