@@ -75,6 +75,21 @@ TEST_F(ApplicationTest, TimerFiresEachIntervalAndNotWhileItsHandlerRuns) {
   EXPECT_EQ(fired, 1);
 }
 
+TEST_F(ApplicationTest, ChangingTheIntervalRestartsThePeriod) {
+  Timer t(nullptr, 100);
+  std::vector<uint32_t> at;
+  t.onTimer = [&] { at.push_back(sys::tickCount()); };
+  t.setEnabled(true);
+  clock_->advance(60);
+  t.setInterval(100);
+  t.setEnabled(true);  // already on: no restart
+  for (int i = 0; i < 300; ++i) {
+    clock_->advance(1);
+    app().processMessages();
+  }
+  EXPECT_EQ(at, (std::vector<uint32_t>{160, 260, 360}));
+}
+
 TEST_F(ApplicationTest, TimerMayBeDestroyedByItsOwnHandler) {
   auto* t = new Timer(10);
   int fired = 0;

@@ -27,7 +27,7 @@ Color Backend::systemColor(int index) {
   switch (index) {
     case 5:  // window
       return 0xFFFFFF;
-    case 8:  // window text
+    case 8:   // window text
     case 18:  // button text
       return 0x000000;
     case 13:  // highlight

@@ -15,8 +15,8 @@ void dumpOne(const Control& c, int depth, std::string& out) {
     out += c.caption();
     out += '"';
   }
-  out += " (" + std::to_string(c.left()) + "," + std::to_string(c.top()) + "," + std::to_string(c.width()) + "," +
-         std::to_string(c.height()) + ")";
+  out += " (" + std::to_string(c.left()) + "," + std::to_string(c.top()) + "," + std::to_string(c.width()) +
+         "," + std::to_string(c.height()) + ")";
   if (!c.visible()) out += " hidden";
   if (!c.enabled()) out += " disabled";
   std::string details = c.dumpDetails();

@@ -27,7 +27,8 @@ bool FileDialog::execute() {
     if (p.is_relative() && !initialDir.empty()) p = std::filesystem::path(initialDir) / p;
     if (!p.has_extension() && !defaultExt.empty()) p += "." + defaultExt;
     std::error_code ec;
-    if ((options & kPathMustExist) && p.has_parent_path() && !std::filesystem::is_directory(p.parent_path(), ec)) {
+    if ((options & kPathMustExist) && p.has_parent_path() &&
+        !std::filesystem::is_directory(p.parent_path(), ec)) {
       messageBox({MessageKind::Warning, title, p.string() + "\r\nPath does not exist.", MessageButtons::Ok});
       req.fileName = p.string();
       continue;
@@ -39,9 +40,9 @@ bool FileDialog::execute() {
       continue;
     }
     if (save_ && (options & kOverwritePrompt) && exists) {
-      ModalResult answer = messageBox({MessageKind::Confirmation, title,
-                                       p.string() + " already exists.\r\nDo you want to replace it?",
-                                       MessageButtons::YesNo});
+      ModalResult answer =
+          messageBox({MessageKind::Confirmation, title,
+                      p.string() + " already exists.\r\nDo you want to replace it?", MessageButtons::YesNo});
       if (answer != ModalResult::Yes) {
         req.fileName = p.string();
         continue;

@@ -96,7 +96,8 @@ void Bitmap::setSize(int width, int height) {
 void Bitmap::setPixelFormat(PixelFormat f) {
   format_ = f;
   pixels_.assign(pixels_.size(), 0);
-  if (palette_.size() > static_cast<size_t>(paletteSize())) palette_.resize(static_cast<size_t>(paletteSize()));
+  if (palette_.size() > static_cast<size_t>(paletteSize()))
+    palette_.resize(static_cast<size_t>(paletteSize()));
 }
 
 int Bitmap::paletteSize() const {

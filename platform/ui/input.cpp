@@ -17,7 +17,7 @@ namespace input {
 
 namespace {
 
-// The receiver of a press at p on target: the first control above every disabled one.
+// The receiver of a press at p on target (p is moved into the receiver's coordinates).
 Control* route(Control& target, Point& p) {
   if (!target.showing()) return nullptr;
   Form* f = target.form();
@@ -36,7 +36,19 @@ Control* route(Control& target, Point& p) {
   if (!c) return nullptr;
   p.x += c->left();
   p.y += c->top();
-  return c->parent();
+  WinControl* parent = c->parent();
+  if (!parent) return nullptr;
+  // The press falls through the disabled control to whatever lies under it: an enabled sibling
+  // (topmost first), else the parent.
+  const auto& siblings = parent->controls();
+  for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) {
+    Control* s = *it;
+    if (s == c || !s->visible() || !s->enabled() || !s->boundsRect().contains(p)) continue;
+    p.x -= s->left();
+    p.y -= s->top();
+    return s;
+  }
+  return parent;
 }
 
 // Whether the capture holder got its press with the left button (so a release may click it).
@@ -53,6 +65,8 @@ struct HintState {
 };
 
 HintState& hints() {
+  // The application must outlive the hint timer: make sure it exists first.
+  Application::instance();
   static HintState s;
   return s;
 }

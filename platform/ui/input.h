@@ -1,8 +1,9 @@
 // User input: how the display backend (and tests) hand mouse, keyboard and hover to the controls.
 //
-// Mouse coordinates are in the target control's client area. A press goes to the target, or, when
-// the target or one of its parents is disabled, to the first control above every disabled one (its
-// coordinates moved along); presses on a hidden or disabled form go nowhere. The control that got the
+// Mouse coordinates are in the target control's client area. A press goes to the target; when the
+// target or one of its parents is disabled it falls through the outermost disabled one to an enabled
+// sibling under the point, or else to that control's parent (coordinates moved along). Presses on a
+// hidden or disabled form go nowhere. The control that got the
 // press holds the mouse capture until the release: moves and the release go to it, in its own
 // coordinates, and a release inside it with the left button clicks it (click, then mouse up). When the
 // capture is lost before the release (another press, a modal window, the control hidden or disabled)
@@ -32,7 +33,8 @@ class TabSheet;
 namespace input {
 
 // Returns the control that received the press, or null.
-Control* mouseDown(Control& target, int x, int y, MouseButton button = MouseButton::Left, ShiftState shift = 0);
+Control* mouseDown(Control& target, int x, int y, MouseButton button = MouseButton::Left,
+                   ShiftState shift = 0);
 // Returns the control that received the move, or null.
 Control* mouseMove(Control& target, int x, int y, ShiftState shift = 0);
 // Returns the control that received the release, or null (no press held, or its capture was lost).

@@ -80,6 +80,21 @@ TEST_F(InputTest, CapturePairsDownWithUpAndClicksOnlyInside) {
                                                   "panel up 50,50", "panel down 1,1", "panel up 200,10"}));
 }
 
+TEST_F(InputTest, PressOnADisabledShapeFallsToTheImageUnderIt) {
+  auto* grid = add<Image>("grid");
+  grid->setBounds(20, 20, 161, 161);
+  auto* cursor = add<Shape>("cursor");
+  cursor->setBounds(92, 92, 17, 17);
+  cursor->setEnabled(false);
+  MouseLog log;
+  log.attach(grid);
+  EXPECT_EQ(input::mouseDown(*cursor, 8, 8), grid);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"grid down 80,80"}));
+  input::mouseUp(*grid, 80, 80);
+  cursor->setBounds(300, 250, 17, 17);  // nothing under it: the form gets the press
+  EXPECT_EQ(input::mouseDown(*cursor, 1, 1), form_.get());
+}
+
 TEST_F(InputTest, ModalWindowTakesTheCaptureAndTheReleaseGoesNowhere) {
   auto* panel = add<Panel>("panel");
   MouseLog log;
@@ -103,7 +118,9 @@ TEST_F(InputTest, KeysGoToTheFocusedControlAndNavigate) {
   auto* c = add<Edit>("c");
   c->setVisible(false);
   std::vector<std::string> keys;
-  b->onKeyDown = [&](Component* s, uint16_t& k, ShiftState) { keys.push_back(s->name() + std::to_string(k)); };
+  b->onKeyDown = [&](Component* s, uint16_t& k, ShiftState) {
+    keys.push_back(s->name() + std::to_string(k));
+  };
   ASSERT_TRUE(a->setFocus());
   input::pressKey(vk::Tab);
   EXPECT_EQ(screen().focusedControl(), b);

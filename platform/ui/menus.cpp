@@ -150,7 +150,8 @@ void ToolBar::setButtonHeight(int h) {
 void ToolBar::setMenu(Menu* m) {
   if (Menu* old = menu_) {
     auto& bars = old->bars_;
-    bars.erase(std::remove_if(bars.begin(), bars.end(), [this](const Ref<ToolBar>& b) { return b.get() == this || !b; }),
+    bars.erase(std::remove_if(bars.begin(), bars.end(),
+                              [this](const Ref<ToolBar>& b) { return b.get() == this || !b; }),
                bars.end());
   }
   menu_ = m;
@@ -165,8 +166,9 @@ ToolButton* ToolBar::button(int i) const {
 
 void ToolBar::syncMenu() {
   // Drop buttons freed from outside.
-  buttons_.erase(std::remove_if(buttons_.begin(), buttons_.end(), [](const Ref<ToolButton>& b) { return !b; }),
-                 buttons_.end());
+  buttons_.erase(
+      std::remove_if(buttons_.begin(), buttons_.end(), [](const Ref<ToolButton>& b) { return !b; }),
+      buttons_.end());
   std::vector<MenuItem*> items;
   if (Menu* m = menu_) items = m->items().items();
   while (buttons_.size() > items.size()) {

@@ -92,7 +92,8 @@ Rect PageControl::tabRect(int tabIndex) const {
   int gap = style_ == TabStyle::Tabs ? 0 : 3;
   int x = 2;
   for (int i = 0; i <= tabIndex; ++i) {
-    int w = tabWidth_ > 0 ? tabWidth_ : backend().textExtent(font(), tabs[static_cast<size_t>(i)]->caption()).width + 12;
+    int w = tabWidth_ > 0 ? tabWidth_
+                          : backend().textExtent(font(), tabs[static_cast<size_t>(i)]->caption()).width + 12;
     if (i == tabIndex) return boundsToRect(x, 2, w, rowHeight());
     x += w + gap;
   }
@@ -123,7 +124,8 @@ Canvas& PageControl::canvas() {
 }
 
 std::string PageControl::dumpDetails() const {
-  return "active " + (active_ ? (active_->name().empty() ? std::string("-") : active_->name()) : std::string("none"));
+  return "active " +
+         (active_ ? (active_->name().empty() ? std::string("-") : active_->name()) : std::string("none"));
 }
 
 Rect PageControl::alignRect() const {
@@ -140,7 +142,8 @@ Rect PageControl::alignRect() const {
 void PageControl::childChanged(Control& child, Change what) {
   if (what == Change::Parent) {
     // Compare addresses: a sheet being destroyed no longer has its own type.
-    auto it = std::find_if(pages_.begin(), pages_.end(), [&child](TabSheet* p) { return static_cast<Control*>(p) == &child; });
+    auto it = std::find_if(pages_.begin(), pages_.end(),
+                           [&child](TabSheet* p) { return static_cast<Control*>(p) == &child; });
     bool isChild = std::find(controls().begin(), controls().end(), &child) != controls().end();
     if (isChild && it == pages_.end()) {
       if (auto* sheet = dynamic_cast<TabSheet*>(&child)) {

@@ -18,26 +18,30 @@ constexpr int kGlyphHeight = 10;
 
 // One hexadecimal digit per pixel, each a palette entry.
 constexpr std::array<const char*, kGlyphHeight> kUpGlyph = {
-    "00000000000000050000000000000000", "00000000000005554400000000000000", "00000000000555333344000000000000",
-    "00000000055533333333440000000000", "00000005553333333333334400000000", "00000555333333333333333344000000",
-    "00055533333333333333333333440000", "05553333333333333333333333334400", "55322222222222222222222222223340",
-    "01111111111111111111111111111100",
+    "00000000000000050000000000000000", "00000000000005554400000000000000",
+    "00000000000555333344000000000000", "00000000055533333333440000000000",
+    "00000005553333333333334400000000", "00000555333333333333333344000000",
+    "00055533333333333333333333440000", "05553333333333333333333333334400",
+    "55322222222222222222222222223340", "01111111111111111111111111111100",
 };
 constexpr std::array<const char*, kGlyphHeight> kDownGlyph = {
-    "05555555555555555555555555555500", "23344444444444444444444444443110", "02233333333333333333333333311100",
-    "00022333333333333333333331110000", "00000223333333333333333111000000", "00000002233333333333311100000000",
-    "00000000022333333331110000000000", "00000000000223333111000000000000", "00000000000002211100000000000000",
-    "00000000000000010000000000000000",
+    "05555555555555555555555555555500", "23344444444444444444444444443110",
+    "02233333333333333333333333311100", "00022333333333333333333331110000",
+    "00000223333333333333333111000000", "00000002233333333333311100000000",
+    "00000000022333333331110000000000", "00000000000223333111000000000000",
+    "00000000000002211100000000000000", "00000000000000010000000000000000",
 };
 
-ui::Bitmap MakeGlyph(const std::array<const char*, kGlyphHeight>& rows, const std::vector<ui::Color>& palette) {
+ui::Bitmap MakeGlyph(const std::array<const char*, kGlyphHeight>& rows,
+                     const std::vector<ui::Color>& palette) {
   ui::Bitmap b(kGlyphWidth, kGlyphHeight, ui::PixelFormat::Bit4);
   b.setPalette(palette);
   for (int y = 0; y < kGlyphHeight; ++y) {
     const char* row = rows[static_cast<size_t>(y)];
     for (int x = 0; x < kGlyphWidth; ++x) {
       char c = row[x];
-      uint32_t v = (c >= '0' && c <= '9') ? static_cast<uint32_t>(c - '0') : static_cast<uint32_t>(c - 'A' + 10);
+      uint32_t v =
+          (c >= '0' && c <= '9') ? static_cast<uint32_t>(c - '0') : static_cast<uint32_t>(c - 'A' + 10);
       b.setPixelValue(x, y, v);
     }
   }
@@ -156,7 +160,8 @@ TFader::TFader(ui::Component* owner) : ui::WinControl(owner) {
 }
 
 std::string TFader::dumpDetails() const {
-  return "position " + std::to_string(position_) + " of " + std::to_string(min_) + ".." + std::to_string(max_);
+  return "position " + std::to_string(position_) + " of " + std::to_string(min_) + ".." +
+         std::to_string(max_);
 }
 
 const ui::Font& TFader::Font() const {
@@ -265,7 +270,8 @@ void TFader::SetButtonColor(ui::Color c) {
   for (int i = 1; i <= 5; ++i) {
     int shift = 20 * i - 60;
     auto shade = [shift](uint8_t v) { return static_cast<uint8_t>(std::clamp(v + shift, 0, 255)); };
-    palette[static_cast<size_t>(i)] = ui::rgb(shade(ui::redOf(rgb)), shade(ui::greenOf(rgb)), shade(ui::blueOf(rgb)));
+    palette[static_cast<size_t>(i)] =
+        ui::rgb(shade(ui::redOf(rgb)), shade(ui::greenOf(rgb)), shade(ui::blueOf(rgb)));
   }
   UpButtonImage->setPicture(MakeGlyph(kUpGlyph, palette));
   DownButtonImage->setPicture(MakeGlyph(kDownGlyph, palette));

@@ -118,8 +118,8 @@ TEST_F(FaderTest, HeldUpArrowRepeatsFasterAndFaster) {
   EXPECT_EQ(fader_->UpButton->bevelOuter(), ui::BevelCut::Lowered);
   EXPECT_TRUE(fader_->focused());
   runFor(2400);
-  std::map<uint32_t, int> expected = {{0, 1},     {500, 2},   {900, 3},   {1200, 4},  {1450, 5},  {1650, 6},
-                                      {1800, 8},  {1950, 12}, {2100, 19}, {2250, 29}, {2400, 39}};
+  std::map<uint32_t, int> expected = {{0, 1},    {500, 2},   {900, 3},   {1200, 4},  {1450, 5}, {1650, 6},
+                                      {1800, 8}, {1950, 12}, {2100, 19}, {2250, 29}, {2400, 39}};
   EXPECT_EQ(byTime_, expected);
   ui::input::mouseUp(*fader_->UpButton, 5, 5);
   EXPECT_FALSE(fader_->RepeatTimer->enabled());
@@ -184,6 +184,14 @@ TEST_F(FaderTest, LostCaptureOrFocusStopsTheRepeat) {
   int level = fader_->Position();
   runFor(1000);
   EXPECT_EQ(fader_->Position(), level);
+
+  // The display takes the capture away (the fader keeps the focus).
+  ui::input::mouseDown(*fader_->DownButton, 5, 5);
+  ASSERT_TRUE(fader_->RepeatTimer->enabled());
+  ui::screen().cancelCapture();
+  EXPECT_TRUE(fader_->focused());
+  EXPECT_FALSE(fader_->RepeatTimer->enabled());
+  EXPECT_EQ(fader_->DownButton->bevelOuter(), ui::BevelCut::Raised);
 
   auto* edit = new ui::Edit(form_.get());
   edit->setParent(form_.get());

@@ -1,0 +1,88 @@
+// The program's main window: it opens the interface device at its first activation and then runs
+// the fixture search loop (search, identify, check, service) inside the handler of a message it posts
+// to itself, until TerminateFlag is set. Without interface hardware the loop offers the demonstration
+// menu instead of searching.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/form.h"
+#include "platform/ui/menus.h"
+
+class TZemFixture;
+
+// One row of the identification table: the fixture window each supported type code opens.
+struct TFixtureWindowRow {
+  const char* typeCode;
+  int subType;              // -1: any sub-type
+  const char* windowClass;  // the window class the row opens
+  // Creates that window owned by owner (not shown).
+  ui::Form* (*create)(ui::Component* owner, const TFixtureWindowRow& row);
+};
+
+// The rows in the order the search loop tests them (the model table's order).
+const std::array<TFixtureWindowRow, 17>& FixtureWindowTable();
+// Index of the first row matching the type code and sub-type, or -1.
+int FindFixtureWindowRow(const std::string& typeCode, int subType);
+
+class TZEMMainForm final : public ui::Form {
+ public:
+  // The loop's states (also the position of pgGetData).
+  enum State : int { kSearch = 0, kIdentify = 1, kCheck = 2, kService = 3 };
+
+  explicit TZEMMainForm(ui::Component* owner);
+  ~TZEMMainForm() override;
+
+  ui::ToolBar* ToolBar1;
+  ui::MainMenu* MainMenu;
+  ui::MenuItem* mMenuHelp;
+  ui::MenuItem* mHelpContents;
+  ui::MenuItem* N1;
+  ui::MenuItem* mAbout;
+  ui::Panel* Panel1;
+  ui::Label* lHardware;
+  ui::Shape* ledHardware;
+  ui::Label* lFixtureConnect;
+  ui::Shape* shLedConnect;
+  ui::ProgressBar* pgGetData;
+  ui::Panel* Panel2;
+  ui::Panel* pClose;
+  ui::SpeedButton* sbClose;
+
+  void FormCreate(ui::Component* sender);
+  void FormActivate(ui::Component* sender);
+  void FormDestroy(ui::Component* sender);
+  void FormClose(ui::Component* sender, ui::CloseAction& action);
+  void sbCloseClick(ui::Component* sender);
+  void mHelpContentsClick(ui::Component* sender);
+  void mAboutClick(ui::Component* sender);
+  void mAboutMeasureItem(ui::Component* sender, ui::Canvas& canvas, int& width, int& height);
+  void mAboutDrawItem(ui::Component* sender, ui::Canvas& canvas, const ui::Rect& rect, bool selected);
+  void AppShowHint(std::string& hintStr, bool& canShow, ui::HintInfo& info);
+  void WMFixtureLoop(const ui::Message& message);
+
+  bool FirstActivationDone() const { return activated_; }
+  bool LoopRunning() const { return loopRunning_; }
+
+ private:
+  // One pass of each state; each returns the next state.
+  int SearchDemo();
+  int SearchFixture();
+  int Identify();
+  int Check();
+  int Service();
+  // The loop stops once TerminateFlag is set or the application is ending.
+  bool LoopMustEnd();
+  bool IsDemoDevice() const;
+  void ShowError(const std::string& text);
+  void SetConnectLed(bool identified);
+
+  bool activated_ = false;
+  bool loopRunning_ = false;
+  std::minstd_rand random_;
+  std::string lastHint_;
+};
