@@ -1,16 +1,126 @@
 // Zem: service program for lighting fixtures.
+//
+// There is no display yet, so the program runs headless: every window it shows is printed to stdout
+// (its caption and its controls), and, with nobody to answer, every window is answered the way its
+// close box would: a modal window (demonstration menu, message box) ends with Cancel, a fixture window
+// is closed. The program therefore ends by itself: at the demonstration menu without interface
+// hardware, or after opening the identified fixture's window when a driver library finds one.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <string>
 
+#include "platform/ui/application.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/dump.h"
+#include "platform/ui/form.h"
+#include "platform/ui/message_box.h"
 #include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
+#include "zem/windows/ZemMain.h"
+
+namespace {
+
+void printWindow(const char* when, ui::Form& form) {
+  std::printf("== %s: %s ==\n%s", when, form.caption().c_str(), ui::dumpControls(form).c_str());
+  std::fflush(stdout);
+}
+
+const char* messageKindName(ui::MessageKind kind) {
+  switch (kind) {
+    case ui::MessageKind::Error:
+      return "Error";
+    case ui::MessageKind::Warning:
+      return "Warning";
+    case ui::MessageKind::Information:
+      return "Information";
+    case ui::MessageKind::Confirmation:
+      return "Confirmation";
+  }
+  return "Message";
+}
+
+// The answer a box's close box would give.
+ui::ModalResult closeAnswer(ui::MessageButtons buttons) {
+  switch (buttons) {
+    case ui::MessageButtons::Ok:
+      return ui::ModalResult::Ok;
+    case ui::MessageButtons::YesNo:
+      return ui::ModalResult::No;
+    case ui::MessageButtons::OkCancel:
+    case ui::MessageButtons::YesNoCancel:
+      return ui::ModalResult::Cancel;
+  }
+  return ui::ModalResult::Cancel;
+}
+
+// Stands in for the user in front of a display: sees each window once it has settled, and closes it.
+class HeadlessUser : public ui::Backend {
+ public:
+  void controlChanged(ui::Control& control, ui::Change what) override {
+    ui::Backend::controlChanged(control, what);
+    ui::Form* form = control.asForm();
+    if (what != ui::Change::Visible || !form || !form->visible() || form->modal()) return;
+    // Look twice later: a window shown from a handler (the main window's first activation, a fixture
+    // window reading its fixture) finishes its work before the user sees it.
+    ui::Ref<ui::Form> ref(form);
+    ui::app().post([ref] {
+      ui::app().post([ref] {
+        ui::Form* f = ref.get();
+        if (!f || !f->visible() || f->modal()) return;
+        printWindow("window", *f);
+        if (f != ui::mainForm()) f->close();
+      });
+    });
+  }
+};
+
+void answerModal(ui::Form& form) {
+  if (form.modalResult() != ui::ModalResult::None) return;
+  printWindow("modal window", form);
+  form.close();
+}
+
+ui::ModalResult answerMessageBox(const ui::MessageBoxRequest& request) {
+  std::printf("== message box (%s): %s ==\n%s\n", messageKindName(request.kind), request.caption.c_str(),
+              request.text.c_str());
+  std::fflush(stdout);
+  return closeAnswer(request.buttons);
+}
+
+}  // namespace
 
 int main() {
+  HeadlessUser user;
+  ui::setBackend(&user);
+  ui::setModalResponder(&answerModal);
+  ui::setMessageBoxResponder(&answerMessageBox);
+
   // A driver library without an entry point we need: say so and stop before any window exists.
   if (ReportD2xxStartupError()) {
     std::fprintf(stderr, "%s\n", D2xxStartupError().c_str());
+    ui::setBackend(nullptr);
     return EXIT_FAILURE;
   }
-  std::printf("Zem service tool (program folder %s)\n", ProgramFolder.c_str());
-  return 0;
+
+  int exitCode = EXIT_SUCCESS;
+  ui::app().setTitle("ZEM");
+  {
+    ui::Ref<TZEMMainForm> mainWindow(ui::createForm<TZEMMainForm>(nullptr));
+    ui::setMainForm(mainWindow);
+    try {
+      mainWindow->show();
+      ui::app().run();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "Fatal Error.\n%s\n", e.what());
+      exitCode = EXIT_FAILURE;
+    }
+    if (mainWindow) {
+      printWindow("window at exit", *mainWindow);
+      // Frees the fixture object, the device with its interface and the box object.
+      mainWindow->free();
+    }
+  }
+  ui::setBackend(nullptr);
+  return exitCode;
 }

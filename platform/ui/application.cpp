@@ -56,6 +56,7 @@ void Application::unregisterWindow(Handle h) {
 void Application::processMessages() {
   // Only what is queued now runs; messages posted by handlers wait for the next call,
   // so a handler that posts to itself cannot spin this call forever.
+  backend().processEvents();
   std::deque<std::function<void()>> batch;
   {
     std::lock_guard<std::mutex> lock(mutex_);

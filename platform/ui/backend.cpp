@@ -15,6 +15,20 @@ void Backend::waitForEvents() {
   sys::sleepMs(1);
 }
 
+void Backend::processEvents() {}
+
+bool Backend::interactive() const {
+  return false;
+}
+
+ModalResult Backend::messageBox(const MessageBoxRequest&) {
+  return ModalResult::Cancel;
+}
+
+std::optional<std::string> Backend::fileDialog(const FileDialogRequest&) {
+  return std::nullopt;
+}
+
 Size Backend::textExtent(const Font& font, std::string_view text) {
   // Fixed metrics so that layouts and owner-drawn sizes are reproducible: every character is half
   // the character height wide (one pixel more in bold).

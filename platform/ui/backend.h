@@ -6,6 +6,8 @@
 // sleeping one millisecond on the system clock, so that tests run on the virtual clock.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/ui/types.h"
@@ -13,6 +15,8 @@
 namespace ui {
 
 class Control;
+struct MessageBoxRequest;
+struct FileDialogRequest;
 
 // What changed on a control, for the backend's mirror.
 enum class Change { Parent, Bounds, Visible, Enabled, Text, Appearance, Focus, ZOrder, Items };
@@ -24,6 +28,17 @@ class Backend {
   // Called by message loops when they have nothing to do: waits for input, a posted message or a
   // timer. Must return within a few milliseconds.
   virtual void waitForEvents();
+  // Called at the start of every Application::processMessages(): handles the display input that is
+  // waiting and repaints, without blocking (the headless backend has nothing to do).
+  virtual void processEvents();
+  // True when a person at a display answers modal windows and dialogs: a modal loop without a
+  // responder then waits for the user (and has no pass limit) instead of closing at once, and
+  // message boxes and file dialogs without a responder go to messageBox() and fileDialog().
+  virtual bool interactive() const;
+  // Interactive backends: show a message box and return the button chosen.
+  virtual ModalResult messageBox(const MessageBoxRequest& request);
+  // Interactive backends: show a file dialog; the path chosen, or nothing for Cancel.
+  virtual std::optional<std::string> fileDialog(const FileDialogRequest& request);
   // Extent in pixels of one line of text in the given font.
   virtual Size textExtent(const Font& font, std::string_view text);
   // Current value (0x00BBGGRR) of a system colour index.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/ui/application.h"
+#include "platform/ui/backend.h"
 #include "platform/ui/message_box.h"
 
 namespace ui {
@@ -19,9 +20,15 @@ bool FileDialog::execute() {
   g_shown.push_back(req);
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     app().processMessages();
-    if (!g_responder) return false;
-    FileDialogResponder r = g_responder;
-    std::optional<std::string> chosen = r(req);
+    std::optional<std::string> chosen;
+    if (g_responder) {
+      FileDialogResponder r = g_responder;
+      chosen = r(req);
+    } else if (backend().interactive()) {
+      chosen = backend().fileDialog(req);
+    } else {
+      return false;
+    }
     if (!chosen || chosen->empty()) return false;
     std::filesystem::path p(*chosen);
     if (p.is_relative() && !initialDir.empty()) p = std::filesystem::path(initialDir) / p;

@@ -249,7 +249,7 @@ ModalResult Form::showModal() {
           ModalResponder r = g_modalResponder;
           r(*this);
           if (!self) break;
-        } else {
+        } else if (!backend().interactive()) {
           modalResult_ = ModalResult::Cancel;
         }
       }
@@ -257,7 +257,8 @@ ModalResult Form::showModal() {
         closeModal();
         if (!self || modalResult_ != ModalResult::None) break;
       }
-      if (++passes > g_passLimit) throw std::runtime_error("modal loop of form '" + name + "' did not end");
+      // At a display the user may keep a dialog open as long as they like.
+      if (++passes > g_passLimit && !backend().interactive()) throw std::runtime_error("modal loop of form '" + name + "' did not end");
       backend().waitForEvents();
     }
     if (self) {

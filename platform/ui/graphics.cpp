@@ -62,12 +62,14 @@ void Canvas::draw(int x, int y, const Bitmap& bitmap) {
   CanvasOp o = op(CanvasOp::Kind::Draw);
   o.point = {x, y};
   o.rect = boundsToRect(x, y, bitmap.width(), bitmap.height());
+  o.bitmap = std::make_shared<const Bitmap>(bitmap);
   ops_.push_back(o);
 }
 
-void Canvas::stretchDraw(const Rect& r, const Bitmap&) {
+void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
   CanvasOp o = op(CanvasOp::Kind::StretchDraw);
   o.rect = r;
+  o.bitmap = std::make_shared<const Bitmap>(bitmap);
   ops_.push_back(o);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct CanvasOp {
   Color brushColor = 0;
   BrushStyle brushStyle = BrushStyle::Solid;
   Font font;
+  std::shared_ptr<const Bitmap> bitmap;  // Draw, StretchDraw: what was drawn
 };
 
 // Headless canvas: keeps pen, brush and font, measures text through the backend and records every

@@ -1,6 +1,7 @@
 #include "platform/ui/message_box.h"
 
 #include "platform/ui/application.h"
+#include "platform/ui/backend.h"
 
 namespace ui {
 
@@ -26,6 +27,7 @@ ModalResult messageBox(const MessageBoxRequest& request) {
   // The modal loop keeps the application's messages and timers going.
   app().processMessages();
   if (g_responder) return g_responder(request);
+  if (backend().interactive()) return backend().messageBox(request);
   return defaultButton(request.buttons);
 }
 

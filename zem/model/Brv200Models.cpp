@@ -1,7 +1,5 @@
 #include "zem/model/Brv200Models.h"
 
-#include <algorithm>
-
 #include "zem/link/ZEMData.h"
 #include "zem/model/model_support.h"
 
@@ -221,9 +219,7 @@ void TZemFixtureBrv200_20::AdjustYellowClosed() {
 }
 
 int TZemFixtureBrv200_20::Brv200ValueToIndex(int value) {
-  checkByte(value, "value");
-  if (value < 15) return 0;
-  return std::min(12, (value - 15) / 20 + 1);
+  return modelsupport::byteToBandIndex(value);
 }
 
 // ---------------------------------------------------------------------------

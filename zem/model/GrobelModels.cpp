@@ -48,10 +48,10 @@ inline constexpr size_t kFadeSeconds = 2;  // 16-bit
 inline constexpr size_t kWaitSeconds = 4;  // 16-bit
 
 // Log-entry area.
-inline constexpr size_t kLogCount = 2;      // 16-bit
-inline constexpr size_t kLogEventCode = 9;  // 16-bit
-inline constexpr size_t kLogWord1 = 11;     // 16-bit; bytes 11-14 also form a 32-bit value
-inline constexpr size_t kLogWord2 = 13;     // 16-bit
+inline constexpr size_t kLogCount = fdarea::logentry::kCount;  // 16-bit
+inline constexpr size_t kLogEventCode = 9;                     // 16-bit
+inline constexpr size_t kLogWord1 = 11;                        // 16-bit; bytes 11-14 also form a 32-bit value
+inline constexpr size_t kLogWord2 = 13;                        // 16-bit
 
 // Read steps before the log: the standard nine, then the log entries from position 11.
 inline constexpr int kStepsBeforeLog = 11;

@@ -10,7 +10,7 @@ using modelsupport::ReadStep;
 namespace {
 
 // Personality area.
-inline constexpr size_t kMode = 3;
+inline constexpr size_t kMode = fdarea::pers::kMode;
 inline constexpr size_t kAutoAddress = 4;   // one-shot: address the sub-devices one after another
 inline constexpr size_t kResetAddress = 5;  // one-shot: reset every DMX address to 1
 inline constexpr int kProtocolWithWhite = 3;

@@ -1,7 +1,5 @@
 #include "zem/model/NimboRastelModels.h"
 
-#include <algorithm>
-
 #include "zem/link/ZEMData.h"
 #include "zem/model/model_support.h"
 
@@ -251,9 +249,7 @@ void TZemFixtureNimboO2_21::AdjustYellowClosed() {
 }
 
 int TZemFixtureNimboO2_21::NimboValueToIndex(int value) {
-  checkByte(value, "value");
-  if (value < 15) return 0;
-  return std::min(12, (value - 15) / 20 + 1);
+  return modelsupport::byteToBandIndex(value);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "zem/model/model_support.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
@@ -110,6 +111,12 @@ int requireWord(int value, const char* what) {
     throw ERangeError(FormatText("%s out of range: %d (0..65535)", what, value));
   }
   return value;
+}
+
+int byteToBandIndex(int value) {
+  requireByte(value, "value");
+  if (value < 15) return 0;
+  return std::min(12, (value - 15) / 20 + 1);
 }
 
 TStringList ledErrorLines(std::span<const uint8_t> errorStatus) {

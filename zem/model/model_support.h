@@ -52,6 +52,11 @@ struct SceneFunctions {
   ServiceCode insert;
 };
 
+// List entry of a stored byte in the colour-mixing windows: 0 below 15, then one entry per band of 20
+// counted from 1 at 15 (15-34 give 1, ..., 215-234 give 11), and 12 for 235-255. Raises ERangeError for a
+// value that is not a byte.
+int byteToBandIndex(int value);
+
 // Range checks for values a command carries, so that every check runs before its first frame.
 // Each raises ERangeError naming what.
 int requireByte(int value, const char* what);

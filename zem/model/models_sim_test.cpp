@@ -48,8 +48,9 @@ const ModelProfile& profile(const std::string& code, uint8_t subtype) {
 }
 
 std::string versionText(profiles::Version v) {
-  return v.build != 0 ? std::to_string(v.major) + "." + std::to_string(v.minor) + " build " + std::to_string(v.build)
-                      : std::to_string(v.major) + "." + std::to_string(v.minor);
+  return v.build != 0
+             ? std::to_string(v.major) + "." + std::to_string(v.minor) + " build " + std::to_string(v.build)
+             : std::to_string(v.major) + "." + std::to_string(v.minor);
 }
 
 class ModelSimTest : public linktest::SimTest {
@@ -135,8 +136,12 @@ TEST_F(ModelSimTest, SearchLoopIdentifiesEveryModelProfile) {
       TZemFixture* g = connect(p, point.version);
       ASSERT_NE(g, nullptr);
       EXPECT_EQ(g->IsFirmwareSupported(), profiles::packed(point.version) >= profiles::packed(p.minimum));
-      if (point.label == "below minimum") EXPECT_FALSE(g->IsFirmwareSupported());
-      if (point.label == "minimum") EXPECT_TRUE(g->IsFirmwareSupported());
+      if (point.label == "below minimum") {
+        EXPECT_FALSE(g->IsFirmwareSupported());
+      }
+      if (point.label == "minimum") {
+        EXPECT_TRUE(g->IsFirmwareSupported());
+      }
     }
   }
   EXPECT_EQ(rows.size(), FixtureTypeTable().size());
@@ -163,17 +168,26 @@ TEST_F(ModelSimTest, ReadAllFixtureDataOfEveryModel) {
     Log log;
   };
   const std::vector<Row> rows = {
-      {"BV600", 0, {23, 23}, true, false, true, Log::None},  {"BV200", 0, {10, 10}, true, true, true, Log::None},
-      {"KANDT", 1, {12, 12}, false, false, false, Log::None}, {"BRALB", 0, {12, 12}, false, false, false, Log::None},
-      {"BV20L", 0, {10, 10}, true, true, true, Log::None},   {"BV40L", 0, {15, 15}, true, true, true, Log::None},
-      {"LU150", 0, {10, 10}, true, true, true, Log::None},   {"BV60C", 0, {23, 23}, true, false, true, Log::None},
-      {"NMB02", 0, {8, 8}, true, false, true, Log::None},    {"RASTE", 0, {8, 8}, true, false, true, Log::None},
-      {"GRB__", 0, {11, 11}, true, true, true, Log::Short},  {"GRB__", 1, {11, 11}, true, true, true, Log::Short},
-      {"GRB__", 4, {11, 11}, true, true, true, Log::Long},   {"BVT12", 0, {11, 11}, true, true, true, Log::Long},
-      {"BVT12", 2, {11, 11}, true, true, true, Log::Long},   {"BV6NS", 0, {11, 11}, true, true, true, Log::Long},
+      {"BV600", 0, {23, 23}, true, false, true, Log::None},
+      {"BV200", 0, {10, 10}, true, true, true, Log::None},
+      {"KANDT", 1, {12, 12}, false, false, false, Log::None},
+      {"BRALB", 0, {12, 12}, false, false, false, Log::None},
+      {"BV20L", 0, {10, 10}, true, true, true, Log::None},
+      {"BV40L", 0, {15, 15}, true, true, true, Log::None},
+      {"LU150", 0, {10, 10}, true, true, true, Log::None},
+      {"BV60C", 0, {23, 23}, true, false, true, Log::None},
+      {"NMB02", 0, {8, 8}, true, false, true, Log::None},
+      {"RASTE", 0, {8, 8}, true, false, true, Log::None},
+      {"GRB__", 0, {11, 11}, true, true, true, Log::Short},
+      {"GRB__", 1, {11, 11}, true, true, true, Log::Short},
+      {"GRB__", 4, {11, 11}, true, true, true, Log::Long},
+      {"BVT12", 0, {11, 11}, true, true, true, Log::Long},
+      {"BVT12", 2, {11, 11}, true, true, true, Log::Long},
+      {"BV6NS", 0, {11, 11}, true, true, true, Log::Long},
       {"B12GM", 2, {11, 11}, true, true, true, Log::Long},
   };
-  const TStringList shortLog = {"24/12-18:05 - INFO - Software V.1.2.3.", "2/1-3:04 - ERROR.START - Voltage6 23.6 V.",
+  const TStringList shortLog = {"24/12-18:05 - INFO - Software V.1.2.3.",
+                                "2/1-3:04 - ERROR.START - Voltage6 23.6 V.",
                                 "6/5-7:08 - DEBUG.STOP - PCB Temp 25.50 DegC, Sensor1 Temp 30.12 DegC"};
   const TStringList longLog = {"24/12-18:05 - WARNING - Overheat", "2/1-3:04 - ERROR.START - Lamp strike",
                                "4/3-5:06 - INFO - Reset"};
@@ -196,9 +210,13 @@ TEST_F(ModelSimTest, ReadAllFixtureDataOfEveryModel) {
     EXPECT_EQ(f->GetResettableLampStrikes(), 12);
     EXPECT_EQ(f->GetLampStateText(), "Lamp is ON");
     EXPECT_EQ(requests('P', 's'), r.clock ? 1 : 0);
-    if (r.clock) EXPECT_EQ(f->GetClockMinute(), 41);
+    if (r.clock) {
+      EXPECT_EQ(f->GetClockMinute(), 41);
+    }
     EXPECT_EQ(requests('P', 'b'), r.timers ? 1 : 0);
-    if (r.timers) EXPECT_EQ(f->GetTimer1StartHour(), 7);
+    if (r.timers) {
+      EXPECT_EQ(f->GetTimer1StartHour(), 7);
+    }
     EXPECT_EQ(requests('A', 'a'), r.program ? 1 : 0);
     if (r.program) {
       EXPECT_EQ(f->GetWaitTimeSeconds(), p.waitSeconds);
@@ -239,8 +257,8 @@ TEST_F(ModelSimTest, ModelSpecificRecordsAfterReadingTheFixture) {
   EXPECT_EQ(f->GetDmxChannelCount(), 9);  // protocol 1
 
   // Brevidor 1200 family: display version and the longer scene of the IP models.
-  for (auto [code, sub, requestLength] :
-       std::vector<std::tuple<const char*, uint8_t, int>>{{"BVT12", 0, 37}, {"BVT12", 2, 43}, {"B12GM", 2, 43}}) {
+  for (auto [code, sub, requestLength] : std::vector<std::tuple<const char*, uint8_t, int>>{
+           {"BVT12", 0, 37}, {"BVT12", 2, 43}, {"B12GM", 2, 43}}) {
     SCOPED_TRACE(code);
     f = connect(profile(code, sub));
     ASSERT_NE(f, nullptr);
@@ -279,7 +297,7 @@ TEST_F(ModelSimTest, SegmentScanOfTheTubeAndTheStrip) {
   EXPECT_EQ(sim_->selectedSubDevice(), 0);
   const auto& wb = f->WorkBuffer();
   EXPECT_EQ((std::vector<uint8_t>(wb.begin(), wb.begin() + 6)), (std::vector<uint8_t>{1, 1, 0, 1, 0, 0}));
-  EXPECT_EQ(requests('A', 'E'), 1 + 4 * 1 + 3 + 1);  // main, segments 1-3, segment 4 three tries, main
+  EXPECT_EQ(requests('A', 'E'), 1 + 3 + 3 + 1);  // main, segments 1-3, segment 4 three tries, main
   // Requests address the main unit again: a write after the scan changes the main unit only.
   EXPECT_TRUE(std::equal(tube.serial.begin(), tube.serial.end(), DuplexRequest.begin() + frame::kSerial));
   ASSERT_TRUE(f->SetDmxAddress(99));
@@ -331,13 +349,17 @@ const std::vector<ServiceRow>& serviceRows() {
       {"BV200", 0, "reset", [](TZemFixture& f) { f.ResetFixture(); }, pairOf(81, 0)},
       {"BV200", 0, "lamp on", [](TZemFixture& f) { f.LampOn(); }, pairOf(82, 0)},
       {"BV200", 0, "lamp off", [](TZemFixture& f) { f.LampOff(); }, pairOf(83, 0)},
-      {"BV200", 0, "previous scene", [](TZemFixture& f) { f.PreviousScene(); }, enter(111) + pairOf(113, 0), 1},
+      {"BV200", 0, "previous scene", [](TZemFixture& f) { f.PreviousScene(); }, enter(111) + pairOf(113, 0),
+       1},
       {"BV200", 0, "delete all", [](TZemFixture& f) { f.DeleteAllScenes(); }, enter(111) + pairOf(114, 1), 1},
       {"BV200", 0, "insert", [](TZemFixture& f) { f.InsertScene(); }, enter(111) + pairOf(109, 0), 1},
-      {"BV200", 0, "intensity", [](TZemFixture& f) { f.SetLiveIntensity(300); }, enter(111) + pairOf(100, 300)},
+      {"BV200", 0, "intensity", [](TZemFixture& f) { f.SetLiveIntensity(300); },
+       enter(111) + pairOf(100, 300)},
       {"BV200", 0, "wait index", [](TZemFixture& f) { f.SetWaitTimeIndex(5); }, enter(111) + pairOf(106, 5)},
-      {"BV200", 0, "random colour", [](TZemFixture& f) { f.SetLiveRandomColor(9); }, enter(111) + pairOf(104, 9)},
-      {"BV200", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); }, send(37, 1, 0) + send(37, 1, 0)},
+      {"BV200", 0, "random colour", [](TZemFixture& f) { f.SetLiveRandomColor(9); },
+       enter(111) + pairOf(104, 9)},
+      {"BV200", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); },
+       send(37, 1, 0) + send(37, 1, 0)},
       {"BV200", 0, "switch off", [](TZemFixture& f) { f.SetServiceSwitch(false); },
        send(37, 0, 44) + send(37, 0, 44)},
       {"BV200", 0, "idle", [](TZemFixture& f) { f.IdlePoll(true); }, once(111, 0, 0)},
@@ -354,19 +376,21 @@ const std::vector<ServiceRow>& serviceRows() {
       {"BV600", 0, "frost", [](TZemFixture& f) { f.SetLiveFrost(7); }, pairOf(104, 7)},
       {"BV600", 0, "wait index", [](TZemFixture& f) { f.SetWaitTimeIndex(4); }, pairOf(59, 4)},
       {"BV600", 0, "idle", [](TZemFixture& f) { f.IdlePoll(false); }, once(0, 0, 0)},
-      {"BV600", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); }, send(37, 0, 0) + send(37, 0, 0)},
+      {"BV600", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); },
+       send(37, 0, 0) + send(37, 0, 0)},
       {"BV600", 0, "action 94", [](TZemFixture& f) { f.ServiceAction94(7); }, send(25, 7, 44)},
       {"BV600", 0, "zoom sensor", [](TZemFixture& f) { f.AdjustZoomSensor(); }, pairOf(91, 1)},
       {"BV600", 0, "yellow adjust",
        [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).AdjustYellowAdjust(); }, pairOf(88, 2)},
-      {"BV600", 0, "colour open", [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).AdjustColorOpen(); },
-       pairOf(89, 0)},
+      {"BV600", 0, "colour open",
+       [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).AdjustColorOpen(); }, pairOf(89, 0)},
       {"BV600", 0, "shutter open",
        [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).AdjustShutterOpen(); }, pairOf(92, 2)},
       {"BV600", 0, "shutter adjust",
        [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).AdjustShutterAdjust(); }, pairOf(92, 0)},
       {"BV600", 0, "test sequence",
-       [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).SetTestSequenceMode(false); }, pairOf(254, 1)},
+       [](TZemFixture& f) { dynamic_cast<TZemFixtureBrv600_20&>(f).SetTestSequenceMode(false); },
+       pairOf(254, 1)},
       {"BV600", 0, "protocol", [](TZemFixture& f) { f.SetDmxProtocol(1); }, send(2, 1, 44)},
       {"BV600", 0, "protocol unchanged", [](TZemFixture& f) { f.SetDmxProtocol(0); }, {}},
       {"BV600", 0, "rearm", [](TZemFixture& f) { f.RearmSensorTrigger(); }, send(57, 0, 44)},
@@ -385,17 +409,19 @@ const std::vector<ServiceRow>& serviceRows() {
       {"GRB__", 0, "reset", [](TZemFixture& f) { f.ResetFixture(); }, pairOf(33, 0)},
       {"GRB__", 0, "lamp on", [](TZemFixture& f) { f.LampOn(); }, pairOf(34, 0)},
       {"GRB__", 0, "lamp off", [](TZemFixture& f) { f.LampOff(); }, pairOf(35, 0)},
-      {"GRB__", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); }, send(32, 1, 0) + send(32, 1, 0)},
+      {"GRB__", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); },
+       send(32, 1, 0) + send(32, 1, 0)},
       {"GRB__", 0, "cyan sensor",
        [](TZemFixture& f) { dynamic_cast<TZemFixtureGrobel200CMYI&>(f).GrobelAdjust74_2(); }, pairOf(74, 2)},
-      {"GRB__", 0, "colour", [](TZemFixture& f) { dynamic_cast<TZemFixtureGrobel200CMYI&>(f).AdjustColor(3); },
-       pairOf(77, 3)},
+      {"GRB__", 0, "colour",
+       [](TZemFixture& f) { dynamic_cast<TZemFixtureGrobel200CMYI&>(f).AdjustColor(3); }, pairOf(77, 3)},
       {"GRB__", 0, "idle", [](TZemFixture& f) { f.IdlePoll(true); }, once(48, 0, 0)},
       {"GRB__", 1, "colour wheel", [](TZemFixture& f) { f.SetLiveColor(2); }, enter(48) + pairOf(68, 2)},
       {"GRB__", 4, "insert", [](TZemFixture& f) { f.InsertScene(); }, enter(48) + pairOf(29, 0), 1},
       // Nimbo O2 and Rastel: enter 41.
       {"NMB02", 0, "previous scene", [](TZemFixture& f) { f.PreviousScene(); }, enter(41) + pairOf(51, 0), 1},
-      {"NMB02", 0, "random colour", [](TZemFixture& f) { f.SetLiveRandomColor(9); }, enter(41) + pairOf(46, 9)},
+      {"NMB02", 0, "random colour", [](TZemFixture& f) { f.SetLiveRandomColor(9); },
+       enter(41) + pairOf(46, 9)},
       {"NMB02", 0, "wait index", [](TZemFixture& f) { f.SetWaitTimeIndex(3); }, enter(41) + pairOf(48, 3)},
       {"NMB02", 0, "reset", [](TZemFixture& f) { f.ResetFixture(); }, pairOf(62, 0)},
       {"NMB02", 0, "lamp on", [](TZemFixture& f) { f.LampOn(); }, pairOf(63, 0)},
@@ -411,12 +437,14 @@ const std::vector<ServiceRow>& serviceRows() {
        send(44, 2, 44) + send(144, 600, 44)},
       {"RASTE", 0, "gobo rotate", [](TZemFixture& f) { f.SetControlValue79(2, 513); },
        send(44, 6, 44) + send(147, 1, 44)},
-      {"RASTE", 0, "pan tilt", [](TZemFixture& f) { f.SetLivePanTilt(10, 20); }, send(46, 10, 44) + send(47, 20, 44)},
+      {"RASTE", 0, "pan tilt", [](TZemFixture& f) { f.SetLivePanTilt(10, 20); },
+       send(46, 10, 44) + send(47, 20, 44)},
       {"RASTE", 0, "focus far", [](TZemFixture& f) { f.AdjustFocusFar(); }, pairOf(66, 1)},
       {"RASTE", 0, "gobo adjust", [](TZemFixture& f) { f.AdjustGobo(300); }, pairOf(67, 300)},
       {"RASTE", 0, "pan/tilt choice",
        [](TZemFixture& f) { dynamic_cast<TZemFixtureRastel_21&>(f).AdjustPanTiltChoice(4); }, pairOf(69, 4)},
-      {"RASTE", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); }, send(59, 1, 0) + send(59, 1, 0)},
+      {"RASTE", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); },
+       send(59, 1, 0) + send(59, 1, 0)},
       // Brevidor 1200 family.
       {"BVT12", 0, "zoom", [](TZemFixture& f) { f.SetLiveZoom(400); }, enter(48) + pairOf(69, 400)},
       {"BVT12", 0, "zoom sensor", [](TZemFixture& f) { f.AdjustZoomSensor(); }, pairOf(78, 2)},
@@ -437,7 +465,8 @@ const std::vector<ServiceRow>& serviceRows() {
       {"BV20L", 0, "switch on", [](TZemFixture& f) { f.SetServiceSwitch(true); }, send(37, 1, 0)},
       {"BV20L", 0, "switch off", [](TZemFixture& f) { f.SetServiceSwitch(false); }, send(37, 0, 44)},
       {"BV20L", 0, "amber", [](TZemFixture& f) { f.SetLiveAmber(128); }, send(111, 0, 0) + send(103, 128, 0)},
-      {"BV20L", 0, "wait", [](TZemFixture& f) { f.SetWaitTimeSeconds(600); }, send(48, 0, 0) + pairOf(133, 600)},
+      {"BV20L", 0, "wait", [](TZemFixture& f) { f.SetWaitTimeSeconds(600); },
+       send(48, 0, 0) + pairOf(133, 600)},
       {"BV20L", 0, "reset", [](TZemFixture& f) { f.ResetFixture(); }, pairOf(10, 0)},
       {"BV20L", 0, "no lamp", [](TZemFixture& f) { f.LampOn(); }, {}},
       {"BV40L", 0, "fade", [](TZemFixture& f) { f.SetFadeTimeSeconds(7); }, send(48, 0, 0) + pairOf(130, 7)},
@@ -489,12 +518,12 @@ TEST_F(ModelSimTest, TubeLiveColourGoesOutAsExtendedFramesToItsDmxAddress) {
   EXPECT_TRUE(f->LedOperation118(4, 5));
   EXPECT_EQ(requests('X', 'p'), 2);
 
-  // Silence after the first frame: green fails, blue and white are never sent.
+  // A frame the box does not take ends the colour: nothing after it is sent.
   sim_->clearServiceFrames();
   sim_->setFault({simfix::Fault::NoAcknowledge, -1});
-  ui::setMessageBoxResponder([](const ui::MessageBoxRequest&) { return ui::ModalResult::Ok; });
   EXPECT_FALSE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_LE(sim_->serviceFrames().size(), 1u);
+  sim_->setFault({simfix::Fault::None});
 }
 
 TEST_F(ModelSimTest, StripLiveColourIsWrittenIntoTheLedData) {
@@ -614,14 +643,23 @@ TEST_F(ModelSimTest, ErrorTextsOfEveryModelFromTheFixture) {
       {"KANDT", 1, {{1, 0x40}}, {"Fixture errors\rError Flags 0x00000040", "(0x0040) POWER48V_SUPPLY_ERROR"}},
       {"BRALB", 0, {{8, 0x01}}, {"Fixture reports 1 error", "(1) Fan2 Over/Under Speed"}},
       {"BV20L", 0, {{10, 0x02}}, {"Fixture reports 1 error", "(1) External Temperature Error"}},
-      {"BV40L", 0, {{7, 0x82}}, {"Fixture reports 2 errors", "(1) Light Sensor Error", "(2) Fan1 Over/Under Speed"}},
-      {"LU150", 0, {{1, 0x10}}, {"Fixture reports 1 error", "(1) bTER - Base temperature-sense circuit error"}},
+      {"BV40L",
+       0,
+       {{7, 0x82}},
+       {"Fixture reports 2 errors", "(1) Light Sensor Error", "(2) Fan1 Over/Under Speed"}},
+      {"LU150",
+       0,
+       {{1, 0x10}},
+       {"Fixture reports 1 error", "(1) bTER - Base temperature-sense circuit error"}},
       {"BV60C", 0, {{3, 0x04}}, {"Fixture reports 1 error", "(1) diER - Dimmer Reset Error"}},
       {"NMB02", 0, {{1, 0x01}}, {"Fixture reports 1 error", "(1) LERR - Lamp error (doesn't strike)"}},
       {"RASTE", 0, {{5, 0x08}}, {"Fixture reports 1 error", "(1) FOER - Focus error (can't find index)"}},
       {"GRB__", 0, {{9, 0x04}}, {"Fixture reports 1 error", "(1) DRER - Driver current error"}},
       {"GRB__", 1, {{7, 0x80}}, {"Fixture reports 1 error", "(1) F1ER - Fan 1 Feedback error"}},
-      {"GRB__", 4, {{9, 0x10}}, {"Fixture reports 1 error", "(1) rCER - Real Time Clock error (not running)"}},
+      {"GRB__",
+       4,
+       {{9, 0x10}},
+       {"Fixture reports 1 error", "(1) rCER - Real Time Clock error (not running)"}},
       {"BVT12", 0, {{8, 0x10}}, {"Fixture reports 1 error", "(1) Internal fan2 feedback error"}},
       {"BVT12", 2, {{2, 0x20}}, {"Fixture reports 1 error", "(1) Gobo rotation reset error"}},
       {"BV6NS", 0, {{9, 0x01}}, {"Fixture reports 1 error", "(1) Door switch open"}},

@@ -13,21 +13,15 @@
 #include "platform/ui/form.h"
 #include "platform/ui/menus.h"
 
-class TZemFixture;
-
-// One row of the identification table: the fixture window each supported type code opens.
+// The fixture window each row of the identification table opens (rows as in FixtureTypeTable()).
 struct TFixtureWindowRow {
-  const char* typeCode;
-  int subType;              // -1: any sub-type
-  const char* windowClass;  // the window class the row opens
-  // Creates that window owned by owner (not shown).
+  const char* windowClass;
+  // Creates that window, owned by owner and not yet shown.
   ui::Form* (*create)(ui::Component* owner, const TFixtureWindowRow& row);
 };
 
-// The rows in the order the search loop tests them (the model table's order).
+// One entry per row of the model table, in its order.
 const std::array<TFixtureWindowRow, 17>& FixtureWindowTable();
-// Index of the first row matching the type code and sub-type, or -1.
-int FindFixtureWindowRow(const std::string& typeCode, int subType);
 
 class TZEMMainForm final : public ui::Form {
  public:
@@ -35,7 +29,6 @@ class TZEMMainForm final : public ui::Form {
   enum State : int { kSearch = 0, kIdentify = 1, kCheck = 2, kService = 3 };
 
   explicit TZEMMainForm(ui::Component* owner);
-  ~TZEMMainForm() override;
 
   ui::ToolBar* ToolBar1;
   ui::MainMenu* MainMenu;
@@ -69,17 +62,16 @@ class TZEMMainForm final : public ui::Form {
   bool LoopRunning() const { return loopRunning_; }
 
  private:
-  // One pass of each state; each returns the next state.
+  // One pass of a state; each returns the next state. The caller checks that the window still exists.
   int SearchDemo();
   int SearchFixture();
   int Identify();
   int Check();
   int Service();
-  // The loop stops once TerminateFlag is set or the application is ending.
+  // True once TerminateFlag is set or the application is ending (which sets TerminateFlag).
   bool LoopMustEnd();
   bool IsDemoDevice() const;
   void ShowError(const std::string& text);
-  void SetConnectLed(bool identified);
 
   bool activated_ = false;
   bool loopRunning_ = false;

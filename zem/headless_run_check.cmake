@@ -1,0 +1,41 @@
+# Runs the program headless, as a user would from a terminal, and checks what it printed.
+#   cmake -DPROGRAM=<zem> -DLIBRARY=<driver library path> -DMODE=demo|fixture -P headless_run_check.cmake
+# demo: the library path names no file, so there is no interface hardware: the demonstration menu opens
+# and, answered with its close box, ends the program.
+# fixture: the simulated box and fixture: the fixture is identified and its window opened.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM}
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(NOT result STREQUAL "0")
+  message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")
+endif()
+
+function(expect pattern)
+  string(FIND "${out}" "${pattern}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "missing from the output: ${pattern}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+endfunction()
+
+function(expect_not pattern)
+  string(FIND "${out}" "${pattern}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "unexpected in the output: ${pattern}\nstdout: ${out}")
+  endif()
+endfunction()
+
+expect("== window: Tavren ZEM - ver 1.8 ==")
+if(MODE STREQUAL "demo")
+  expect("lHardware: Label \"No hardware\"")
+  expect("== modal window: ZEM Demo mode - please select fixture ==")
+  expect("sbGrobel200CI: SpeedButton \"Grobel 200 CI\"")
+  expect_not("FixturePlaceholderForm")
+elseif(MODE STREQUAL "fixture")
+  expect("lHardware: Label \"YOLB 1, ver 1.3\"")
+  expect("ledHardware: Shape (8,8,16,16) [brush 0x00FF00]")
+  expect("== window: Brevidor 200 ==")
+  expect("lWindowClass: Label \"Service window: TBrv200_20Form\"")
+  expect("lFixtureConnect: Label \"BV200\"")
+  expect_not("Demo mode")
+else()
+  message(FATAL_ERROR "MODE must be demo or fixture")
+endif()

@@ -1,0 +1,522 @@
+// The program end to end: the real main window and search loop against the simulated box and fixture,
+// headless, on the virtual clock. A scripted user acts from a 1 ms timer (the service window is not
+// modal) and from the modal responder (demonstration menu, error boxes).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "platform/ui/input.h"
+#include "platform/ui/screen.h"
+#include "zem/link/link_test_support.h"
+#include "zem/model/uZemModels.h"
+#include "zem/windows/DemoMenu.h"
+#include "zem/windows/ErrorDialog.h"
+#include "zem/windows/FixturePlaceholderForm.h"
+#include "zem/windows/ZemMain.h"
+
+namespace {
+
+constexpr const char* kLooking = "No fixture connected - looking for fixture";
+
+std::string joinedLines(const ui::RichEdit& edit) {
+  std::string text;
+  for (const std::string& line : edit.lines().lines()) text += (text.empty() ? "" : "\r") + line;
+  return text;
+}
+
+class ZemMainTest : public linktest::SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    if (IsSkipped()) return;
+    ui::app().reset();
+    ui::clearShownModalForms();
+    ui::setModalPassLimit(200000);
+    ui::setModalResponder([this](ui::Form& f) { answerModal(f); });
+  }
+
+  void TearDown() override {
+    script_.reset();
+    if (main_) main_->free();
+    ui::setModalResponder(nullptr);
+    delete CurrentFixture;
+    CurrentFixture = nullptr;
+    SimTest::TearDown();
+  }
+
+  // Starts the program as main does and runs it until it ends. The user acts from `script` on every
+  // 1 ms tick; past limitMs of virtual time the run is stopped and the test fails.
+  void runProgram(std::function<void()> script, uint32_t limitMs = 120000) {
+    const uint32_t start = sys::tickCount();
+    script_ = std::make_unique<ui::Timer>(1);
+    script_->onTimer = [this, script, start, limitMs] {
+      if (sys::elapsedMs(start, sys::tickCount()) > limitMs) {
+        ADD_FAILURE() << "the program did not end within " << limitMs << " ms";
+        TerminateFlag = true;
+        WindowClosed = true;
+        ui::app().terminate();
+        return;
+      }
+      if (script) script();
+    };
+    script_->setEnabled(true);
+    main_ = ui::createForm<TZEMMainForm>(nullptr);
+    ui::setMainForm(main_);
+    main_->show();
+    ui::app().run();
+    script_->setEnabled(false);
+  }
+
+  // Answers the modal windows: error boxes are recorded and confirmed, the demonstration menu is given
+  // to onDemoMenu (default: its Close button).
+  void answerModal(ui::Form& f) {
+    if (auto* box = dynamic_cast<TErrorForm*>(&f)) {
+      errors_.push_back(joinedLines(*box->re1));
+      errorTicks_.push_back(sys::tickCount());
+      ui::input::click(*box->sbOk);
+    } else if (auto* menu = dynamic_cast<TDemoMenuForm*>(&f)) {
+      ++menus_;
+      if (onDemoMenu) {
+        onDemoMenu(*menu);
+      } else {
+        ui::input::click(*menu->sbClose);
+      }
+    } else {
+      f.close();
+    }
+  }
+
+  // Frames the fixture received with the given command letters.
+  int frames(char command, char subCommand) const {
+    int n = 0;
+    for (const auto& f : sim_->receivedFrames()) {
+      if (f.duplex && f.bytes.size() > 5 && f.bytes[4] == command && f.bytes[5] == subCommand) ++n;
+    }
+    return n;
+  }
+  int serialReads() const { return frames('S', 's'); }
+  int passes() const { return frames('A', 'E'); }
+  // Tick of the last serial request the fixture received, or 0.
+  uint32_t lastSerialTick() const {
+    uint32_t t = 0;
+    for (const auto& f : sim_->receivedFrames()) {
+      if (f.duplex && f.bytes.size() > 5 && f.bytes[4] == 'S') t = f.tick;
+    }
+    return t;
+  }
+
+  static TFixturePlaceholderForm* serviceWindow() {
+    TFixturePlaceholderForm* w = FixturePlaceholderForm.get();
+    return w && w->visible() ? w : nullptr;
+  }
+
+  ui::Ref<TZEMMainForm> main_;
+  std::unique_ptr<ui::Timer> script_;
+  std::function<void(TDemoMenuForm&)> onDemoMenu;
+  std::vector<std::string> errors_;
+  std::vector<uint32_t> errorTicks_;
+  int menus_ = 0;
+};
+
+TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) {
+  bool seen = false;
+  runProgram([&] {
+    TFixturePlaceholderForm* w = serviceWindow();
+    if (!w || seen) return;
+    seen = true;
+    EXPECT_EQ(w->WindowClass(), "TBrv200_20Form");
+    EXPECT_EQ(w->caption(), "Brevidor 200");
+    EXPECT_EQ(w->owner(), main_.get());
+    EXPECT_FALSE(main_->visible());
+    EXPECT_EQ(main_->lHardware->caption(), "YOLB 1, ver 1.3");
+    EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[1]);
+    EXPECT_EQ(main_->lFixtureConnect->caption(), "BV200");
+    EXPECT_EQ(main_->shLedConnect->brushColor(), LedColorsConnect[1]);
+    EXPECT_EQ(main_->pgGetData->position(), TZEMMainForm::kService);
+    EXPECT_EQ(serialReads(), 3);
+    EXPECT_NE(dynamic_cast<TZemFixtureBrv200_20*>(CurrentFixture), nullptr);
+    EXPECT_FALSE(DemoMode);
+    // Requests now address the identified fixture.
+    EXPECT_EQ(
+        std::string(DuplexRequest.begin() + frame::kSerial, DuplexRequest.begin() + frame::kSerial + 15),
+        simfix::kDefaultSerial);
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(errors_.empty());
+  EXPECT_TRUE(TerminateFlag);
+  EXPECT_TRUE(WindowClosed);
+  EXPECT_TRUE(ui::app().terminated());
+  EXPECT_EQ(FixturePlaceholderForm.get(), nullptr);
+  EXPECT_EQ(serialReads(), 3);
+  // The loop closed the main window but left freeing it to the program.
+  ASSERT_TRUE(main_);
+  EXPECT_FALSE(main_->LoopRunning());
+  main_->free();
+  EXPECT_EQ(CurrentFixture, nullptr);
+  EXPECT_EQ(Device, nullptr);
+  EXPECT_EQ(InterfaceBox, nullptr);
+  EXPECT_FALSE(sim_->isOpen());
+}
+
+// A fixture that fails or changes its answer within the three reads is searched for again, silently.
+class InconsistentFixtureTest : public ZemMainTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InconsistentFixtureTest, KeepsSearchingWithTheConnectionLedRed) {
+  const bool silentThirdRead = GetParam();
+  int faultedPass = 0;
+  runProgram([&] {
+    ASSERT_EQ(serviceWindow(), nullptr);
+    ASSERT_EQ(main_->shLedConnect->brushColor(), LedColorsConnect[0]);
+    // Serial requests in the current pass (after its sub-device selection).
+    int inPass = 0;
+    for (const auto& f : sim_->receivedFrames()) {
+      if (!f.duplex || f.bytes.size() < 6) continue;
+      if (f.bytes[4] == 'A' && f.bytes[5] == 'E') inPass = 0;
+      if (f.bytes[4] == 'S') ++inPass;
+    }
+    const int pass = passes();
+    if (silentThirdRead && inPass == 2 && faultedPass != pass) {
+      faultedPass = pass;
+      simfix::FaultSpec silent;
+      silent.fault = simfix::Fault::Silent;
+      silent.count = 3;  // every attempt of the third read
+      sim_->setFault(silent);
+    }
+    if (!silentThirdRead && inPass == 1 && faultedPass != pass) {
+      faultedPass = pass;
+      sim_->setSerial("CHG00000000000" + std::to_string(pass % 10));
+    }
+    if (pass > 3) ui::input::click(*main_->sbClose);
+  });
+  EXPECT_TRUE(errors_.empty());
+  EXPECT_EQ(main_->lFixtureConnect->caption(), kLooking);
+  EXPECT_EQ(typeid(*CurrentFixture), typeid(TZemFixture));
+  EXPECT_GE(serialReads(), 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoOfThreeOrDiffering, InconsistentFixtureTest, ::testing::Bool());
+
+struct RefusedFixture {
+  const char* name;
+  std::function<void(simfix::Control&)> setUp;
+  std::string error;
+  uint32_t pauseMs;
+};
+
+class RefusedFixtureTest : public ZemMainTest, public ::testing::WithParamInterface<RefusedFixture> {};
+
+TEST_P(RefusedFixtureTest, ShowsItsBoxThenSearchesAgain) {
+  const RefusedFixture& c = GetParam();
+  c.setUp(*sim_);
+  uint32_t searchedAgainAt = 0;
+  runProgram([&] {
+    ASSERT_EQ(serviceWindow(), nullptr);
+    if (errors_.empty() || searchedAgainAt) return;
+    const uint32_t t = lastSerialTick();
+    if (t > errorTicks_[0]) {
+      searchedAgainAt = t;
+      EXPECT_EQ(main_->shLedConnect->brushColor(), LedColorsConnect[0]);
+      ui::input::click(*main_->sbClose);
+    }
+  });
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], c.error);
+  ASSERT_NE(searchedAgainAt, 0u);
+  EXPECT_GE(searchedAgainAt - errorTicks_[0], c.pauseMs);
+  EXPECT_LT(searchedAgainAt - errorTicks_[0], c.pauseMs + 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, RefusedFixtureTest,
+    ::testing::Values(
+        RefusedFixture{"UnsupportedTypeCode", [](simfix::Control& s) { s.setTypeCode("GRB__", 2); },
+                       "Unsupported fixture connected - communication not possible", 2000},
+        RefusedFixture{"FirmwareTooOld", [](simfix::Control& s) { s.setFirmware(1, 9, 0); },
+                       "Brevidor 200\rFixture firmeware (1.9) not compatible with ZEM application\r"
+                       "Fixture firmware version 2.0 or higher required.",
+                       1000},
+        RefusedFixture{"NeedsNewerProgram", [](simfix::Control& s) { s.setRequiredZemVersion(1, 8, 1); },
+                       "Fixture firmeware requires newer version of ZEM application\r"
+                       "ZEM version 1.8 build 1 or higher required.",
+                       1000}),
+    [](const ::testing::TestParamInfo<RefusedFixture>& i) { return std::string(i.param.name); });
+
+TEST_F(ZemMainTest, ReconnectLeadsBackToTheSearch) {
+  std::vector<std::string> opened;
+  ui::Ref<TFixturePlaceholderForm> first;
+  int passesAtReconnect = 0;
+  runProgram([&] {
+    TFixturePlaceholderForm* w = serviceWindow();
+    if (!w) return;
+    opened.push_back(w->WindowClass());
+    if (opened.size() == 1) {
+      first = w;
+      passesAtReconnect = passes();
+      TerminateFlag = true;  // Reconnect clears it
+      ui::input::click(*w->sbReconnect);
+      EXPECT_FALSE(TerminateFlag);
+      return;
+    }
+    EXPECT_FALSE(first) << "the first window is freed before the search starts again";
+    EXPECT_GT(passes(), passesAtReconnect);
+    EXPECT_EQ(serialReads(), 6);
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_EQ(opened, (std::vector<std::string>{"TBrv200_20Form", "TBrv200_20Form"}));
+  EXPECT_TRUE(TerminateFlag);
+}
+
+TEST_F(ZemMainTest, FailedOpenIsShownOnceAndTheSearchRunsAnyway) {
+  sim_->setFailOpen(FT_DEVICE_NOT_FOUND);
+  bool searching = false;
+  runProgram([&] {
+    if (errors_.empty()) return;
+    searching = searching || (main_->LoopRunning() && main_->lFixtureConnect->caption() == kLooking);
+    if (sys::elapsedMs(errorTicks_[0], sys::tickCount()) > 3000) ui::input::click(*main_->sbClose);
+  });
+  EXPECT_EQ(
+      errors_,
+      (std::vector<std::string>{"Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application"}));
+  EXPECT_TRUE(searching);
+  EXPECT_EQ(main_->lHardware->caption(), "No hardware");
+  EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[0]);
+}
+
+// Closing the main window or pressing its Close button ends the program before another pass starts.
+class CloseDuringSearchTest : public ZemMainTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CloseDuringSearchTest, EndsTheProgramWithinOnePass) {
+  const bool closeBox = GetParam();
+  sim_->setFixturePresent(false);
+  int passesAtClose = -1;
+  runProgram([&] {
+    if (passesAtClose >= 0 || serialReads() == 0) return;
+    passesAtClose = passes();
+    if (closeBox) {
+      ASSERT_TRUE(ui::input::clickCloseBox(*main_));
+    } else {
+      ui::input::click(*main_->sbClose);
+    }
+    EXPECT_TRUE(TerminateFlag);
+  });
+  EXPECT_EQ(passes(), passesAtClose);
+  EXPECT_TRUE(ui::app().terminated());
+  ASSERT_TRUE(main_);
+  EXPECT_FALSE(main_->LoopRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseBoxOrButton, CloseDuringSearchTest, ::testing::Bool());
+
+TEST_F(ZemMainTest, DemoMenuOpensEachChosenModelWithoutAFixture) {
+  sim_->setDeviceCount(0);
+  std::vector<ui::SpeedButton* TDemoMenuForm::*> choices = {
+      &TDemoMenuForm::sbGrobel200CI, &TDemoMenuForm::sbBrv200, &TDemoMenuForm::sbBrv1200CMYIZ,
+      &TDemoMenuForm::sbBrv1200CIGZF};
+  onDemoMenu = [&](TDemoMenuForm& menu) {
+    const size_t i = static_cast<size_t>(menus_ - 1);
+    if (i < choices.size()) {
+      ui::input::click(*(menu.*choices[i]));
+    } else {
+      ASSERT_TRUE(ui::input::clickCloseBox(menu));
+    }
+  };
+  std::vector<std::string> opened;
+  std::vector<std::string> models;
+  std::vector<std::array<uint8_t, 10>> identityRest;
+  runProgram([&] {
+    TFixturePlaceholderForm* w = serviceWindow();
+    if (!w) return;
+    opened.push_back(w->WindowClass());
+    models.push_back(CurrentFixture->GetFixtureName());
+    std::array<uint8_t, 10> rest{};
+    std::copy_n(FixtureData.begin() + 20, 10, rest.begin());
+    identityRest.push_back(rest);
+    EXPECT_TRUE(DemoMode);
+    EXPECT_EQ(w->sbReconnect->caption(), "Demo");
+    EXPECT_EQ(w->caption(), CurrentFixture->GetFixtureName() + ": DEMO");
+    ui::input::click(*w->sbReconnect);
+  });
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"TZemFixtureGrobel200CI_01Form", "TBrv200_20Form",
+                                      "TZemFixtureBrv1200CMYIZ_01Form", "TZemFixtureBrv1200CIGZF_01Form"}));
+  ASSERT_EQ(identityRest.size(), 4u);
+  // Grobel: sub-type 1 and main-CPU firmware 1.0; the Brevidor 200 chosen next keeps none of it.
+  EXPECT_EQ(identityRest[0], (std::array<uint8_t, 10>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(identityRest[1], (std::array<uint8_t, 10>{}));
+  EXPECT_EQ(identityRest[3][0], 2);
+  EXPECT_EQ(menus_, 5);
+  EXPECT_TRUE(errors_.empty());
+  EXPECT_TRUE(TerminateFlag);
+  EXPECT_EQ(main_->lHardware->caption(), "No hardware");
+  EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[0]);
+  EXPECT_TRUE(sim_->receivedFrames().empty());
+  EXPECT_EQ(sim_->openCount(), 0u);
+}
+
+// Cancelling the demonstration menu, by its Close button or its close box, ends the program at once.
+class DemoCancelTest : public ZemMainTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DemoCancelTest, EndsTheProgram) {
+  const bool closeBox = GetParam();
+  sim_->setDeviceCount(0);
+  onDemoMenu = [&](TDemoMenuForm& menu) {
+    if (closeBox) {
+      ASSERT_TRUE(ui::input::clickCloseBox(menu));
+    } else {
+      ui::input::click(*menu.sbClose);
+    }
+  };
+  runProgram([&] { ASSERT_EQ(serviceWindow(), nullptr); });
+  EXPECT_EQ(menus_, 1);
+  EXPECT_TRUE(TerminateFlag);
+  EXPECT_FALSE(DemoMode);
+  EXPECT_TRUE(ui::app().terminated());
+  ASSERT_EQ(ui::shownModalForms().size(), 1u);
+  EXPECT_EQ(ui::shownModalForms()[0].result, ui::ModalResult::Cancel);
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseBoxOrButton, DemoCancelTest, ::testing::Bool());
+
+// The wait for the service window must not outlive the window or the application.
+TEST_F(ZemMainTest, ServiceWaitEndsWhenTheWindowIsGone) {
+  int windows = 0;
+  runProgram([&] {
+    TFixturePlaceholderForm* w = serviceWindow();
+    if (!w) return;
+    if (++windows == 1) {
+      w->free();  // gone without WindowClosed
+      return;
+    }
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_EQ(windows, 2);
+  EXPECT_EQ(serialReads(), 6);
+}
+
+TEST_F(ZemMainTest, ServiceWaitEndsWhenTheApplicationEnds) {
+  bool terminated = false;
+  runProgram([&] {
+    if (!serviceWindow() || terminated) return;
+    terminated = true;
+    ui::app().terminate();
+  });
+  EXPECT_TRUE(terminated);
+  EXPECT_TRUE(TerminateFlag);
+  EXPECT_EQ(FixturePlaceholderForm.get(), nullptr);
+  ASSERT_TRUE(main_);
+  EXPECT_FALSE(main_->LoopRunning());
+}
+
+// ---- The windows on their own ----
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::app().reset();
+    InitZemData();
+  }
+  void TearDown() override {
+    ui::app().reset();
+    InitZemData();
+  }
+  sys::ScopedVirtualClock clock_;
+};
+
+TEST_F(MainWindowTest, CreationSetsCaptionsColoursMenuAndHelpFile) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
+  EXPECT_EQ(form->caption(), "Tavren ZEM - ver 1.8");
+  EXPECT_EQ(form->color(), ui::rgb(189, 189, 189));
+  EXPECT_EQ(form->Panel1->color(), form->color());
+  EXPECT_EQ(form->Panel2->color(), form->color());
+  EXPECT_EQ(form->lHardware->caption(), "No hardware");
+  EXPECT_EQ(form->lFixtureConnect->caption(), kLooking);
+  EXPECT_EQ(form->sbClose->caption(), "Close");
+  EXPECT_EQ(form->sbClose->boundsRect(), (ui::Rect{0, 0, form->pClose->width(), form->pClose->height()}));
+  EXPECT_EQ(form->pgGetData->max(), 3);
+  EXPECT_EQ(form->ToolBar1->menu(), form->MainMenu);
+  EXPECT_EQ(form->mMenuHelp->caption(), "&Help");
+  EXPECT_EQ(form->mHelpContents->caption(), "Help contents");
+  EXPECT_EQ(form->mAbout->caption(), "About");
+  EXPECT_EQ(ui::app().helpFile(), ProgramFolder + "Zem.hlp");
+  form->mHelpContents->click();
+  ASSERT_EQ(ui::app().helpRequests().size(), 1u);
+  EXPECT_EQ(ui::app().helpRequests()[0].command, ui::kHelpContents);
+  // Closing only raises the flag; the loop does the rest.
+  ui::input::click(*form->sbClose);
+  EXPECT_TRUE(TerminateFlag);
+}
+
+TEST_F(MainWindowTest, HelpMenuItemsAreDrawnByTheWindow) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
+  ui::Canvas canvas;
+  ui::Size about = form->mAbout->measure(canvas);
+  EXPECT_EQ(about.width, canvas.textWidth("About") + 8);
+  EXPECT_EQ(about.height, canvas.textHeight("About") + 6);
+  EXPECT_EQ(form->N1->measure(canvas).height, 6);
+  canvas.clearOps();
+  form->mAbout->draw(canvas, {0, 10, 60, 30}, true);
+  ASSERT_EQ(canvas.ops().size(), 3u);
+  EXPECT_EQ(canvas.ops()[0].brushColor, ui::rgb(189, 189, 189));
+  EXPECT_EQ(canvas.ops()[1].rect, (ui::Rect{0, 11, 60, 31}));
+  EXPECT_EQ(canvas.ops()[1].brushColor, ui::rgb(128, 128, 128));
+  EXPECT_EQ(canvas.ops()[2].text, "About");
+  EXPECT_EQ(canvas.ops()[2].point, (ui::Point{8, 12}));
+}
+
+TEST_F(MainWindowTest, HintsStayLongerForLongTextsAndAreNotRepeated) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
+  ASSERT_TRUE(ui::app().onShowHint);
+  ui::HintInfo info;
+  bool canShow = true;
+  std::string text(40, 'x');
+  ui::app().onShowHint(text, canShow, info);
+  EXPECT_TRUE(canShow);
+  EXPECT_EQ(info.hintMaxWidth, 150);
+  EXPECT_EQ(info.hideTimeout, 4000);
+  EXPECT_EQ(ui::app().hintPause(), 1);
+  std::string shortText = "Hi";
+  ui::app().onShowHint(shortText, canShow, info);
+  EXPECT_EQ(info.hideTimeout, ui::app().hintHidePause());
+  ui::app().onShowHint(shortText, canShow, info);
+  EXPECT_FALSE(canShow);
+  form.reset();
+  EXPECT_FALSE(ui::app().onShowHint);
+}
+
+TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
+  ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(nullptr));
+  EXPECT_EQ(menu->caption(), "ZEM Demo mode - please select fixture");
+  EXPECT_EQ(menu->Re1->lines().lines(),
+            std::vector<std::string>{"No interface hardware found. Demo mode enabled."});
+  EXPECT_TRUE(menu->hasCloseBox());
+  std::fill(FixtureData.begin() + 20, FixtureData.begin() + 30, uint8_t{0xAA});
+  FixtureData[30] = 0x55;
+  menu->sbGrobel200CMYI->click();
+  EXPECT_EQ(menu->modalResult(), ui::ModalResult::Ok);
+  EXPECT_EQ(std::string(FixtureData.begin() + 15, FixtureData.begin() + 20), "GRB__");
+  EXPECT_EQ(std::vector<uint8_t>(FixtureData.begin() + 20, FixtureData.begin() + 30),
+            (std::vector<uint8_t>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(FixtureData[30], 0x55);
+  menu->sbRastel->click();
+  EXPECT_EQ(std::string(FixtureData.begin() + 15, FixtureData.begin() + 20), "RASTE");
+  EXPECT_EQ(FixtureData[21], 0);
+  // Every fixture button names a supported model.
+  for (ui::SpeedButton* b : menu->FixtureButtons()) {
+    b->click();
+    std::string code(FixtureData.begin() + 15, FixtureData.begin() + 20);
+    EXPECT_GE(FindFixtureType(code, FixtureData[20]), 0) << b->caption();
+  }
+  menu->sbHelp->click();
+  ASSERT_EQ(ui::app().helpRequests().size(), 0u);  // no help file set
+  ui::app().setHelpFile("Zem.hlp");
+  menu->sbHelp->click();
+  ASSERT_EQ(ui::app().helpRequests().size(), 1u);
+  EXPECT_EQ(ui::app().helpRequests()[0].command, ui::kHelpTopics);
+}
+
+}  // namespace
