@@ -139,8 +139,8 @@ int TZemFixtureKandrel::GetModeSettings() {
   return recordByte(fd::kPersonality + kMode);
 }
 
-bool TZemFixtureKandrel::writePersonalityOnce() {
-  const bool written = WritePersonality();
+bool TZemFixtureKandrel::WritePersonality() {
+  const bool written = TZemFixture::WritePersonality();
   // The write's read-back brings the command bytes back into the record; they must not go out again.
   clearOneShots();
   return written;
@@ -152,14 +152,14 @@ bool TZemFixtureKandrel::SetModeSettings(int mode) {
   if (GetModeSettings() == mode) return true;
   setRecordByte(fd::kPersonality + kMode, static_cast<uint8_t>(mode));
   clearOneShots();
-  return writePersonalityOnce();
+  return WritePersonality();
 }
 
 bool TZemFixtureKandrel::sendOneShot(uint8_t autoAddress, uint8_t resetAddress) {
   if (!ReadPersonality()) return false;
   setRecordByte(fd::kPersonality + kAutoAddress, autoAddress);
   setRecordByte(fd::kPersonality + kResetAddress, resetAddress);
-  return writePersonalityOnce();
+  return WritePersonality();
 }
 
 bool TZemFixtureKandrel::ResetDMXAddressTo1() {

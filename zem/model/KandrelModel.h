@@ -18,6 +18,7 @@ class TZemFixtureKandrel : public TZemFixture {
   std::string GetFixtureSubTypeName() override;
   // The base read, then the one-shot command bytes cleared in the record.
   bool ReadPersonality() override;
+  bool WritePersonality() override;
   bool ReadAllFixtureData(const TProgressCallback& progress) override;
   bool ReadBasicFixtureData() override;
   bool IdlePoll(bool monitorPageShowing) override;
@@ -37,7 +38,6 @@ class TZemFixtureKandrel : public TZemFixture {
 
  private:
   // Writes the personality as it stands in the record, then clears the one-shot bytes again.
-  bool writePersonalityOnce();
   bool sendOneShot(uint8_t autoAddress, uint8_t resetAddress);
   bool setStandAloneIndex(size_t index, int value);
 };

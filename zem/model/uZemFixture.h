@@ -306,7 +306,8 @@ class TZemFixture {
   bool WriteLampStatus();
   bool ReadClock();
   bool WriteClock();
-  bool WritePersonality();
+  // Virtual so a model can keep one-shot command bytes from going out twice.
+  virtual bool WritePersonality();
   bool ReadEffectCalibration();
   bool WriteEffectCalibration();
   bool ReadStandAloneSettings();
