@@ -3,8 +3,9 @@
 // There is no display yet, so the program runs headless: every window it shows is printed to stdout
 // (its caption and its controls), and, with nobody to answer, every window is answered the way its
 // close box would: a modal window (demonstration menu, message box) ends with Cancel, a fixture window
-// is closed. The program therefore ends by itself: at the demonstration menu without interface
-// hardware, or after opening the identified fixture's window when a driver library finds one.
+// is closed (windows without a close box, such as progress windows, are only printed). The program therefore
+// ends by itself: at the demonstration menu without interface hardware, or after opening the identified
+// fixture's window when a driver library finds one.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -69,7 +70,7 @@ class HeadlessUser : public ui::Backend {
         ui::Form* f = ref.get();
         if (!f || !f->visible() || f->modal()) return;
         printWindow("window", *f);
-        if (f != ui::mainForm()) f->close();
+        if (f != ui::mainForm() && f->hasCloseBox()) f->close();
       });
     });
   }
