@@ -3,7 +3,7 @@
 # demo: the library path names no file, so there is no interface hardware: the demonstration menu opens
 # and, answered with its close box, ends the program.
 # fixture: the simulated box and fixture: the fixture is identified and its window opened.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 if(NOT result STREQUAL "0")
   message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")

@@ -1,6 +1,7 @@
 // Zem: service program for lighting fixtures.
 //
-// There is no display yet, so the program runs headless: every window it shows is printed to stdout
+// On a display every window appears as a real window. Without one the program says so and stops, unless
+// it was started with --headless: then every window it shows is printed to stdout
 // (its caption and its controls), and, with nobody to answer, every window is answered the way its
 // close box would: a modal window (demonstration menu, message box) ends with Cancel, a fixture window
 // is closed (windows without a close box, such as progress windows, are only printed). The program therefore
@@ -19,6 +20,10 @@
 #include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
 #include "zem/windows/ZemMain.h"
+
+#ifdef ZEM_WITH_DISPLAY
+#include "platform/ui/fltk/fltk_backend.h"
+#endif
 
 namespace {
 
@@ -89,18 +94,37 @@ ui::ModalResult answerMessageBox(const ui::MessageBoxRequest& request) {
   return closeAnswer(request.buttons);
 }
 
+// Leaves the display (if one was opened) and the headless user behind.
+void leaveBackend() {
+#ifdef ZEM_WITH_DISPLAY
+  ui::fltk::uninstall();
+#endif
+  ui::setBackend(nullptr);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   HeadlessUser user;
-  ui::setBackend(&user);
-  ui::setModalResponder(&answerModal);
-  ui::setMessageBoxResponder(&answerMessageBox);
+#ifdef ZEM_WITH_DISPLAY
+  const ui::fltk::Start start = ui::fltk::startFromCommandLine(argc, argv);
+  if (start == ui::fltk::Start::NoDisplay) return EXIT_FAILURE;  // the reason is already on stderr
+  const bool headless = start == ui::fltk::Start::Headless;
+#else
+  (void)argc;
+  (void)argv;
+  const bool headless = true;
+#endif
+  if (headless) {
+    ui::setBackend(&user);
+    ui::setModalResponder(&answerModal);
+    ui::setMessageBoxResponder(&answerMessageBox);
+  }
 
   // A driver library without an entry point we need: say so and stop before any window exists.
   if (ReportD2xxStartupError()) {
     std::fprintf(stderr, "%s\n", D2xxStartupError().c_str());
-    ui::setBackend(nullptr);
+    leaveBackend();
     return EXIT_FAILURE;
   }
 
@@ -117,11 +141,11 @@ int main() {
       exitCode = EXIT_FAILURE;
     }
     if (mainWindow) {
-      printWindow("window at exit", *mainWindow);
+      if (headless) printWindow("window at exit", *mainWindow);
       // Frees the fixture object, the device with its interface and the box object.
       mainWindow->free();
     }
   }
-  ui::setBackend(nullptr);
+  leaveBackend();
   return exitCode;
 }

@@ -234,5 +234,22 @@ TEST_F(ControlsTest, DumpListsTheControlTree) {
             "  l: Label (0,0,0,13) hidden\n");
 }
 
+TEST_F(ControlsTest, FormWithAMenuThatOwnsItsItemsIsFreedCleanly) {
+  // The menu goes before the items it owns; their leaving must not reach the menu any more.
+  auto* f = createForm<Form>();
+  auto* menu = new MainMenu(f);
+  auto* bar = new ToolBar(f);
+  bar->setParent(f);
+  bar->setMenu(menu);
+  auto* top = new MenuItem(menu);
+  top->setCaption("&File");
+  menu->items().add(top);
+  auto* sub = new MenuItem(menu);
+  sub->setCaption("E&xit");
+  top->add(sub);
+  EXPECT_EQ(bar->buttonCount(), 1);
+  f->free();
+}
+
 }  // namespace
 }  // namespace ui

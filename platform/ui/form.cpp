@@ -258,7 +258,8 @@ ModalResult Form::showModal() {
         if (!self || modalResult_ != ModalResult::None) break;
       }
       // At a display the user may keep a dialog open as long as they like.
-      if (++passes > g_passLimit && !backend().interactive()) throw std::runtime_error("modal loop of form '" + name + "' did not end");
+      if (++passes > g_passLimit && !backend().interactive())
+        throw std::runtime_error("modal loop of form '" + name + "' did not end");
       backend().waitForEvents();
     }
     if (self) {

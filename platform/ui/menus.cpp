@@ -122,6 +122,10 @@ Menu::Menu(Component* owner) : Component(owner), root_(new MenuItem(this)) {
   root_->menu_ = this;
 }
 
+Menu::~Menu() {
+  root_->menu_ = nullptr;
+}
+
 void Menu::changed() {
   if (destroying()) return;
   auto bars = bars_;

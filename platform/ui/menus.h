@@ -74,6 +74,8 @@ class MenuItem : public Component {
 class Menu : public Component {
  public:
   explicit Menu(Component* owner);
+  // Items owned by the menu are freed after it: they must no longer reach it.
+  ~Menu() override;
   // The root item; its sub-items are the menu's top-level items.
   MenuItem& items() { return *root_; }
   bool ownerDraw() const { return ownerDraw_; }

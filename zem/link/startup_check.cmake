@@ -1,7 +1,7 @@
 # Runs the program with a driver library that lacks an entry point: it must name the entry point
 # and end with exit code 1 (not crash, not run on).
 #   cmake -DPROGRAM=<zem> -DLIBRARY=<library> -P startup_check.cmake
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
 if(NOT result STREQUAL "1")
   message(FATAL_ERROR "expected exit code 1, got '${result}'\nstdout: ${out}\nstderr: ${err}")

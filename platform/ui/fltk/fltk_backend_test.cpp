@@ -1,0 +1,180 @@
+// The display backend: the pure mappings always; windows, painting and loops when a display is there
+// (the screenshot test runs this binary again under Xvfb).
+#include "platform/ui/fltk/fltk_backend.h"
+
+#include <gtest/gtest.h>
+#include "platform/ui/fltk/toolkit.h"
+
+#include <cstdlib>
+
+#include "platform/ui/application.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/fltk/dialogs.h"
+#include "platform/ui/fltk/display.h"
+#include "platform/ui/fltk/mapping.h"
+#include "platform/ui/form.h"
+#include "platform/ui/input.h"
+#include "platform/ui/message_box.h"
+
+namespace ui::fltk {
+namespace {
+
+TEST(FltkMapping, KeysBecomeVirtualKeyCodes) {
+  EXPECT_EQ(virtualKey('a'), 'A');
+  EXPECT_EQ(virtualKey('7'), '7');
+  EXPECT_EQ(virtualKey(FL_F + 1), vk::F1);
+  EXPECT_EQ(virtualKey(FL_F + 4), vk::F4);
+  EXPECT_EQ(virtualKey(FL_Up), vk::Up);
+  EXPECT_EQ(virtualKey(FL_KP_Enter), vk::Return);
+  EXPECT_EQ(virtualKey(FL_Escape), vk::Escape);
+  EXPECT_EQ(virtualKey(FL_Page_Down), vk::Next);
+  EXPECT_EQ(virtualKey(FL_Caps_Lock), 0);
+  EXPECT_EQ(shiftState(FL_SHIFT | FL_CTRL | FL_BUTTON1, true), kShift | kCtrl | kLeftButton | kDouble);
+  EXPECT_EQ(mouseButton(FL_RIGHT_MOUSE), MouseButton::Right);
+}
+
+TEST(FltkMapping, FiltersAndFonts) {
+  EXPECT_EQ(toolkitFilter("Hex files (*.hex)|*.hex|All files|*.*"), "Hex files (*.hex)\tAll files (*)");
+  EXPECT_EQ(toolkitFilter("Memory|*.mem;*.bin"), "Memory ({*.mem,*.bin})");
+  EXPECT_EQ(toolkitFilter(""), "");
+  EXPECT_EQ(toolkitFilter("Odd|"), "Odd ()");
+  Font f;
+  EXPECT_EQ(toolkitFace(f), FL_HELVETICA);
+  f.name = "Courier New";
+  f.bold = true;
+  EXPECT_EQ(toolkitFace(f), FL_COURIER_BOLD);
+  f.name = "Times New Roman";
+  f.bold = false;
+  f.italic = true;
+  EXPECT_EQ(toolkitFace(f), FL_TIMES_ITALIC);
+}
+
+TEST(FltkMapping, YesNoBoxesCanOnlyBeAnsweredWithTheirButtons) {
+  MessageBoxButtons yn = messageBoxButtons(MessageButtons::YesNo);
+  ASSERT_EQ(yn.buttons.size(), 2u);
+  EXPECT_EQ(yn.cancel, ModalResult::None);
+  EXPECT_EQ(messageBoxButtons(MessageButtons::Ok).cancel, ModalResult::Ok);
+  EXPECT_EQ(messageBoxButtons(MessageButtons::YesNoCancel).cancel, ModalResult::Cancel);
+}
+
+TEST(FltkStart, HeadlessOptionIsTakenOutOfTheCommandLine) {
+  char prog[] = "prog";
+  char a[] = "--headless";
+  char b[] = "file.hex";
+  char* argv[] = {prog, a, b, nullptr};
+  int argc = 3;
+  EXPECT_EQ(startFromCommandLine(argc, argv), Start::Headless);
+  ASSERT_EQ(argc, 2);
+  EXPECT_STREQ(argv[1], "file.hex");
+  EXPECT_EQ(argv[2], nullptr);
+  EXPECT_FALSE(installed());
+}
+
+// With a display: real windows.
+class FltkDisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* d = std::getenv("DISPLAY");
+    if (!d || !*d || !install()) GTEST_SKIP() << "no display";
+    app().reset();
+  }
+  void TearDown() override {
+    app().reset();
+    uninstall();
+  }
+  DisplayBackend& display() { return static_cast<DisplayBackend&>(backend()); }
+  // The colour of a window pixel as the display shows it.
+  static Color pixel(Fl_Window& w, int x, int y) {
+    Fl::flush();
+    w.make_current();
+    uchar rgb[3] = {};
+    fl_read_image(rgb, x, y, 1, 1);
+    return ui::rgb(rgb[0], rgb[1], rgb[2]);
+  }
+};
+
+TEST_F(FltkDisplayTest, ShownFormGetsAWindowOfItsSizeThatFollowsIt) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Backend test");
+  f->setBounds(10, 10, 200, 120);
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->shown());
+  EXPECT_EQ(w->w(), 200);
+  EXPECT_EQ(w->h(), 120);
+  EXPECT_STREQ(w->label(), "Backend test");
+  f->setBounds(10, 10, 240, 130);
+  f->setCaption("Renamed");
+  app().processMessages();
+  EXPECT_EQ(w->w(), 240);
+  EXPECT_STREQ(w->label(), "Renamed");
+  f->hide();
+  app().processMessages();
+  EXPECT_FALSE(w->shown());
+  // Freeing a form takes its window away at once.
+  f->show();
+  app().processMessages();
+  f.reset();
+  app().processMessages();
+}
+
+TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Paint test");
+  f->setColor(0xBDBDBD);
+  f->setBounds(0, 0, 160, 100);
+  auto* shape = new Shape(f.get());
+  shape->setParent(f.get());
+  shape->setBounds(100, 20, 40, 40);
+  shape->setBrushColor(clRed);
+  auto* panel = new Panel(f.get());
+  panel->setParent(f.get());
+  panel->setBounds(10, 20, 60, 40);
+  panel->setColor(clBlue);
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  // Until the server has mapped and exposed the window (bounded).
+  for (int i = 0; i < 200 && pixel(*w, 5, 5) != 0xBDBDBDu; ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, 5, 5), 0xBDBDBDu);
+  EXPECT_EQ(pixel(*w, 120, 40), static_cast<Color>(clRed));
+  EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clBlue));
+  // The raised bevel's light top edge.
+  EXPECT_EQ(pixel(*w, 40, 20), colorToRGB(clBtnHighlight));
+  panel->setColor(clLime);
+  app().processMessages();
+  EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
+}
+
+TEST_F(FltkDisplayTest, ModalFormWaitsForTheUserWhileTimersRun) {
+  Owned<Form> dialog(createForm<Form>());
+  dialog->setCaption("Modal test");
+  auto* ok = new Button(dialog.get());
+  ok->setParent(dialog.get());
+  ok->setModalResult(ModalResult::Ok);
+  int ticks = 0;
+  Timer timer(20);
+  // The "user" clicks OK once the timer has run a few times inside the modal loop.
+  timer.onTimer = [&] {
+    if (++ticks == 5) input::click(*ok);
+  };
+  timer.setEnabled(true);
+  EXPECT_EQ(dialog->showModal(), ModalResult::Ok);
+  EXPECT_EQ(ticks, 5);
+}
+
+TEST_F(FltkDisplayTest, TextIsMeasuredWithTheDisplaysFonts) {
+  Font f;
+  Size narrow = backend().textExtent(f, "iiii");
+  Size wide = backend().textExtent(f, "WWWW");
+  EXPECT_GT(wide.width, narrow.width);
+  EXPECT_GT(narrow.height, 0);
+  f.size = 16;
+  EXPECT_GT(backend().textExtent(f, "WWWW").width, wide.width);
+}
+
+}  // namespace
+}  // namespace ui::fltk

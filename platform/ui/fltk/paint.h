@@ -1,0 +1,44 @@
+// Painting the layer's controls with the toolkit's drawing calls, and finding the control under a
+// point. Every control kind is drawn from the state its object holds; owner-drawn parts (tabs, menu
+// items) are replayed from what their handlers drew on a recording canvas.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/graphics.h"
+#include "platform/ui/types.h"
+
+namespace ui {
+class Control;
+class WinControl;
+}  // namespace ui
+
+namespace ui::fltk {
+
+// What the painter needs to know beyond the controls' own state.
+struct PaintContext {
+  const Control* hovered = nullptr;  // flat buttons show a frame under the mouse
+  // Lines a rich edit is scrolled back from its end (mouse wheel).
+  std::function<int(const Control&)> scrollBack;
+};
+
+// Selects the font on the toolkit's drawing state.
+void useFont(const Font& f);
+// Extent of one line of text in the font (needs an open display).
+Size measureText(const Font& f, const std::string& text);
+// Draws the control and everything shown in it with its top-left corner at (x, y) of the window.
+void paintControl(Control& c, int x, int y, const PaintContext& ctx);
+// Replays a canvas's recorded operations shifted by (dx, dy).
+void replayCanvas(const std::vector<CanvasOp>& ops, int dx, int dy);
+void drawBitmap(const Bitmap& b, const Rect& r, bool stretch, bool center, bool transparent);
+
+// The deepest shown control under p (p in root's client area), windowed controls above the others as
+// on the original platform; local receives p in that control's client area. Returns root when nothing
+// inside is under p.
+Control* controlAt(WinControl& root, Point p, Point& local);
+// Position of c's top-left corner in its form's client area.
+Point originInForm(const Control& c);
+
+}  // namespace ui::fltk

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Runs a program on a private Xvfb display and checks its windows with ui_fltk_shot.
+#
+#   screenshot_test.sh demo  DEMO_PROGRAM SHOT_TOOL OUTDIR   the display backend's demo: main window,
+#                                                            a modal dialog opened by a click, Close
+#   screenshot_test.sh gtest TEST_PROGRAM                    a GoogleTest binary with DISPLAY set
+#   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR    the program without interface hardware:
+#                                                            demonstration menu, a model's service
+#                                                            window, closing it ends the program
+#
+# Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
+# killed at the end whatever happens.
+set -u
+mode=$1
+shift
+
+if ! command -v Xvfb >/dev/null 2>&1; then
+  echo "Xvfb is not installed: skipped"
+  exit 77
+fi
+
+work=$(mktemp -d)
+xvfb_pid=""
+prog_pid=""
+cleanup() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number itself and writes it to the descriptor.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+  echo "Xvfb did not start:"
+  cat "$work/xvfb.log"
+  exit 1
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+echo "display $DISPLAY"
+# Third-party X libraries keep caches to the end of the process: not ours to report.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+fail() {
+  echo "FAILED: $*"
+  if [ -n "${shot:-}" ] && [ -n "${out:-}" ]; then
+    echo "--- windows shown"
+    "$shot" --list
+    "$shot" --root --settle 0 --out "$out/failure-screen.png" >/dev/null
+  fi
+  [ -f "$work/prog.log" ] && { echo "--- program output"; cat "$work/prog.log"; }
+  exit 1
+}
+
+# Waits (bounded) for the program to end by itself; fails when it does not or ends with an error.
+expect_exit() {
+  for _ in $(seq 1 100); do
+    kill -0 "$prog_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$prog_pid" 2>/dev/null && fail "the program did not end after Close"
+  wait "$prog_pid"
+  local rc=$?
+  prog_pid=""
+  [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc"
+}
+
+case $mode in
+  gtest)
+    timeout 100 "$1"
+    exit $?
+    ;;
+  demo)
+    demo=$1 shot=$2 out=$3
+    mkdir -p "$out"
+    timeout 90 "$demo" --quit-after 60000 >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    main="Window layer demo"
+    "$shot" --title "$main" --timeout 20 --size 600x440 --min-colours 12 --out "$out/demo-main.png" ||
+      fail "main window"
+    # "Dialog..." opens a modal window; OK closes it; Close ends the program.
+    "$shot" --title "$main" --click 53,210 || fail "click Dialog..."
+    "$shot" --title "Demo dialog" --timeout 10 --size 300x140 --min-colours 6 --out "$out/demo-dialog.png" ||
+      fail "dialog window"
+    "$shot" --title "Demo dialog" --click 157,112 || fail "click OK"
+    "$shot" --title "Demo dialog" --gone --timeout 10 || fail "the dialog stayed after OK"
+    "$shot" --title "$main" --settle 300 --out "$out/demo-after-dialog.png" || fail "main window after the dialog"
+    "$shot" --title "$main" --click 541,420 || fail "click Close"
+    expect_exit
+    echo "screenshots in $out"
+    ;;
+  zem)
+    zem=$1 shot=$2 out=$3
+    mkdir -p "$out"
+    timeout 90 "$zem" >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    menu="ZEM Demo mode - please select fixture"
+    "$shot" --title "$menu" --timeout 20 --min-size 200x300 --min-colours 8 --out "$out/zem-demo-menu.png" ||
+      fail "demonstration menu"
+    # The first model's button (the row below the notice): its service window opens.
+    "$shot" --title "$menu" --click 120,48 || fail "click a model"
+    "$shot" --title "$menu" --gone --timeout 10 || fail "the demonstration menu stayed"
+    fixture="Brevidor 200: DEMO"
+    "$shot" --title "$fixture" --timeout 20 --min-size 200x150 --min-colours 8 \
+      --out "$out/zem-fixture-window.png" || fail "fixture window"
+    # Closing the service window ends the program.
+    "$shot" --title "$fixture" --close || fail "close the fixture window"
+    expect_exit
+    echo "screenshots in $out"
+    ;;
+  *)
+    echo "unknown mode $mode"
+    exit 2
+    ;;
+esac
+exit 0

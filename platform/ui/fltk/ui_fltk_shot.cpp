@@ -1,0 +1,280 @@
+// A small X client for the screenshot tests: waits for a window with a given title, then clicks in it
+// or saves a picture of it as PNG and checks its size and that it is not blank.
+//
+//   ui_fltk_shot --title TEXT [--timeout SECONDS] [--settle MS]
+//                [--click X,Y] [--out FILE.png] [--size WxH | --min-size WxH] [--min-colours N]
+//                [--gone] [--root] [--list] [--close]
+//
+// --gone waits until no such window is shown; --root takes the whole screen instead of a window;
+// --list prints the shown windows' sizes, places and titles; --close presses the window's close box. Exit
+// code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in time, 2
+// for bad arguments or no display.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <png.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Options {
+  std::string title;
+  double timeout = 15;
+  int settleMs = 700;
+  bool click = false;
+  int clickX = 0;
+  int clickY = 0;
+  std::string out;
+  int width = 0;
+  int height = 0;
+  bool exactSize = false;
+  int minColours = 0;
+  bool gone = false;
+  bool root = false;
+  bool list = false;
+  bool close = false;
+};
+
+std::string windowTitle(::Display* d, Window w) {
+  Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
+  Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  Atom type;
+  int format;
+  unsigned long count;
+  unsigned long after;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
+          Success &&
+      data) {
+    title.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    if (!title.empty()) return title;
+  }
+  char* name = nullptr;
+  if (XFetchName(d, w, &name) && name) {
+    title = name;
+    XFree(name);
+  }
+  return title;
+}
+
+// The shown window with exactly this title, searched from the root down; 0 when there is none.
+Window findWindow(::Display* d, Window w, const std::string& title) {
+  XWindowAttributes a;
+  if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && windowTitle(d, w) == title) return w;
+  Window root;
+  Window parent;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, w, &root, &parent, &children, &n)) return 0;
+  Window found = 0;
+  for (unsigned int i = 0; i < n && !found; ++i) found = findWindow(d, children[i], title);
+  if (children) XFree(children);
+  return found;
+}
+
+// Prints every shown window with a title: its size and title.
+void listWindows(::Display* d, Window w) {
+  XWindowAttributes a;
+  if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) {
+    std::string t = windowTitle(d, w);
+    if (!t.empty()) std::printf("%dx%d+%d+%d \"%s\"\n", a.width, a.height, a.x, a.y, t.c_str());
+  }
+  Window root;
+  Window parent;
+  Window* children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d, w, &root, &parent, &children, &n)) return;
+  for (unsigned int i = 0; i < n; ++i) listWindows(d, children[i]);
+  if (children) XFree(children);
+}
+
+int channel(unsigned long pixel, unsigned long mask) {
+  if (!mask) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  unsigned long max = mask >> shift;
+  return static_cast<int>(((pixel & mask) >> shift) * 255 / max);
+}
+
+bool writePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgb) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    png_write_row(png,
+                  const_cast<png_bytep>(rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 3));
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+bool parsePair(const char* s, char sep, int& a, int& b) {
+  return std::sscanf(s, sep == 'x' ? "%dx%d" : "%d,%d", &a, &b) == 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+    if (a == "--title") {
+      o.title = next();
+    } else if (a == "--timeout") {
+      o.timeout = std::atof(next());
+    } else if (a == "--settle") {
+      o.settleMs = std::atoi(next());
+    } else if (a == "--click") {
+      o.click = parsePair(next(), ',', o.clickX, o.clickY);
+      if (!o.click) return 2;
+    } else if (a == "--out") {
+      o.out = next();
+    } else if (a == "--size" || a == "--min-size") {
+      o.exactSize = a == "--size";
+      if (!parsePair(next(), 'x', o.width, o.height)) return 2;
+    } else if (a == "--min-colours") {
+      o.minColours = std::atoi(next());
+    } else if (a == "--gone") {
+      o.gone = true;
+    } else if (a == "--close") {
+      o.close = true;
+    } else if (a == "--root") {
+      o.root = true;
+    } else if (a == "--list") {
+      o.list = true;
+    } else {
+      std::fprintf(stderr, "unknown argument %s\n", a.c_str());
+      return 2;
+    }
+  }
+  if (o.title.empty() && !o.root && !o.list) return 2;
+  ::Display* d = XOpenDisplay(nullptr);
+  if (!d) {
+    std::fprintf(stderr, "cannot open the display\n");
+    return 2;
+  }
+  if (o.list) {
+    listWindows(d, DefaultRootWindow(d));
+    XCloseDisplay(d);
+    return 0;
+  }
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(o.timeout * 1000));
+  Window w = 0;
+  for (;;) {
+    if (o.root) {
+      w = DefaultRootWindow(d);
+      break;
+    }
+    w = findWindow(d, DefaultRootWindow(d), o.title);
+    if (o.gone ? w == 0 : w != 0) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "window \"%s\" %s within %.0f s\n", o.title.c_str(),
+                   o.gone ? "still shown" : "not shown", o.timeout);
+      XCloseDisplay(d);
+      return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (o.gone) {
+    XCloseDisplay(d);
+    return 0;
+  }
+  // Let the program finish painting.
+  std::this_thread::sleep_for(std::chrono::milliseconds(o.settleMs));
+  int status = 0;
+  XWindowAttributes attr;
+  XGetWindowAttributes(d, w, &attr);
+  std::printf("\"%s\": %dx%d\n", o.title.c_str(), attr.width, attr.height);
+  if (o.width > 0) {
+    bool ok = o.exactSize ? (attr.width == o.width && attr.height == o.height)
+                          : (attr.width >= o.width && attr.height >= o.height);
+    if (!ok) {
+      std::fprintf(stderr, "size %dx%d, expected %s%dx%d\n", attr.width, attr.height,
+                   o.exactSize ? "" : "at least ", o.width, o.height);
+      status = 1;
+    }
+  }
+  if (!o.out.empty() || o.minColours > 0) {
+    XImage* img = XGetImage(d, w, 0, 0, static_cast<unsigned>(attr.width), static_cast<unsigned>(attr.height),
+                            AllPlanes, ZPixmap);
+    if (!img) {
+      std::fprintf(stderr, "cannot read the window's picture\n");
+      XCloseDisplay(d);
+      return 1;
+    }
+    std::vector<unsigned char> rgb(static_cast<size_t>(attr.width) * static_cast<size_t>(attr.height) * 3);
+    std::set<unsigned long> colours;
+    size_t k = 0;
+    for (int y = 0; y < attr.height; ++y) {
+      for (int x = 0; x < attr.width; ++x) {
+        unsigned long p = XGetPixel(img, x, y);
+        colours.insert(p);
+        rgb[k++] = static_cast<unsigned char>(channel(p, img->red_mask));
+        rgb[k++] = static_cast<unsigned char>(channel(p, img->green_mask));
+        rgb[k++] = static_cast<unsigned char>(channel(p, img->blue_mask));
+      }
+    }
+    XDestroyImage(img);
+    std::printf("\"%s\": %zu colours\n", o.title.c_str(), colours.size());
+    if (static_cast<int>(colours.size()) < o.minColours) {
+      std::fprintf(stderr, "only %zu colours: the window looks blank\n", colours.size());
+      status = 1;
+    }
+    if (!o.out.empty() && !writePng(o.out, attr.width, attr.height, rgb)) {
+      std::fprintf(stderr, "cannot write %s\n", o.out.c_str());
+      status = 1;
+    }
+  }
+  if (o.click) {
+    Window child;
+    int rx = 0;
+    int ry = 0;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), o.clickX, o.clickY, &rx, &ry, &child);
+    XTestFakeMotionEvent(d, -1, rx, ry, CurrentTime);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XSync(d, False);
+  }
+  if (o.close) {
+    // What the window manager sends when the user presses the close box.
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XSync(d, False);
+  }
+  XCloseDisplay(d);
+  return status;
+}

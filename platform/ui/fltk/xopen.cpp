@@ -1,0 +1,29 @@
+#include "platform/ui/fltk/xopen.h"
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+
+#include <cstdlib>
+
+namespace ui::fltk::detail {
+
+bool openDisplay(const char* name, std::string& error) {
+  const char* shown = name ? name : std::getenv("DISPLAY");
+  if (!shown || !*shown) {
+    error = "no display: DISPLAY is not set";
+    return false;
+  }
+  ::Display* d = XOpenDisplay(name);
+  if (!d) {
+    error = std::string("cannot open display \"") + shown + "\"";
+    return false;
+  }
+  fl_open_display(d);
+  return true;
+}
+
+void closeDisplay() {
+  fl_close_display();
+}
+
+}  // namespace ui::fltk::detail
