@@ -178,6 +178,7 @@ constexpr Entry kEntries[] = {
     {ZemStr::FfFileOtherMap3, "Uploading memory may in worst case cause the fixture to malfunction."},
     {ZemStr::FfFileOtherMap4, "Please check with fixture firmware release notes for ZEM version compatibility."},
     {ZemStr::FfFileImageTooSmall, "This file does not hold the fixture memory this upload needs and cannot be uploaded."},
+    {ZemStr::FfNothingToUpload, "This fixture has no memory of this kind that can be uploaded from a file - nothing was written."},
     {ZemStr::FfFileWriteFailed, "Error writing file - file not saved."},
     {ZemStr::FfDownloadFailed, "Error downloading memory from fixure - download aborted."},
     {ZemStr::FfNotesTitle, "ZEM fixture memory file"},

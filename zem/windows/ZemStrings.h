@@ -175,6 +175,7 @@ enum class ZemStr : int {
   FfFileOtherMap3,
   FfFileOtherMap4,
   FfFileImageTooSmall,
+  FfNothingToUpload,
   FfFileWriteFailed,
   FfDownloadFailed,
   FfNotesTitle,
