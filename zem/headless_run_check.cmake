@@ -2,7 +2,7 @@
 #   cmake -DPROGRAM=<zem> -DLIBRARY=<driver library path> -DMODE=demo|fixture -P headless_run_check.cmake
 # demo: the library path names no file, so there is no interface hardware: the demonstration menu opens
 # and, answered with its close box, ends the program.
-# fixture: the simulated box and fixture: the fixture is identified and its window opened.
+# fixture: the simulated box and fixture: the fixture is identified and its window opened, read and closed.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 if(NOT result STREQUAL "0")
@@ -13,6 +13,13 @@ function(expect pattern)
   string(FIND "${out}" "${pattern}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "missing from the output: ${pattern}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+endfunction()
+
+function(expect_regex regex)
+  string(REGEX MATCH "${regex}" found "${out}")
+  if(NOT found)
+    message(FATAL_ERROR "no match in the output: ${regex}\nstdout: ${out}\nstderr: ${err}")
   endif()
 endfunction()
 
@@ -28,12 +35,18 @@ if(MODE STREQUAL "demo")
   expect("lHardware: Label \"No hardware\"")
   expect("== modal window: ZEM Demo mode - please select fixture ==")
   expect("sbGrobel200CI: SpeedButton \"Grobel 200 CI\"")
-  expect_not("FixturePlaceholderForm")
+  expect_not("FixtureFormTemplate")
 elseif(MODE STREQUAL "fixture")
   expect("lHardware: Label \"YOLB 1, ver 1.3\"")
   expect("ledHardware: Shape (8,8,16,16) [brush 0x00FF00]")
   expect("== window: Brevidor 200 ==")
-  expect("lWindowClass: Label \"Service window: TBrv200_20Form\"")
+  # The fixture window template, seen once it has read the fixture
+  # (600 x 400 and enabled: the read is over).
+  expect_regex("FixtureFormTemplate: Form \"Brevidor 200\" \\([0-9-]+,[0-9-]+,600,400\\)\n")
+  expect("sbReconnect: SpeedButton \"Reconnect\"")
+  expect("lFixtureType: Label \"Fixture: Brevidor 200\"")
+  expect("lFixtureId: Label \"FixtureID: SIM000000000001\"")
+  expect("lPowerOnHours: Label \"Total Power-on hours 1200\"")
   expect("lFixtureConnect: Label \"BV200\"")
   expect_not("Demo mode")
 else()

@@ -7,10 +7,12 @@
 // is closed (windows without a close box, such as progress windows, are only printed). The program therefore
 // ends by itself: at the demonstration menu without interface hardware, or after opening the identified
 // fixture's window when a driver library finds one.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "platform/ui/application.h"
 #include "platform/ui/backend.h"
@@ -66,19 +68,38 @@ class HeadlessUser : public ui::Backend {
   void controlChanged(ui::Control& control, ui::Change what) override {
     ui::Backend::controlChanged(control, what);
     ui::Form* form = control.asForm();
-    if (what != ui::Change::Visible || !form || !form->visible() || form->modal()) return;
-    // Look twice later: a window shown from a handler (the main window's first activation, a fixture
-    // window reading its fixture) finishes its work before the user sees it.
-    ui::Ref<ui::Form> ref(form);
-    ui::app().post([ref] {
-      ui::app().post([ref] {
-        ui::Form* f = ref.get();
-        if (!f || !f->visible() || f->modal()) return;
-        printWindow("window", *f);
-        if (f != ui::mainForm() && f->hasCloseBox()) f->close();
-      });
-    });
+    if (!form || !form->visible() || form->modal()) return;
+    if (what == ui::Change::Visible || (what == ui::Change::Enabled && form->enabled() && isWaiting(form)))
+      lookLater(form);
   }
+
+ private:
+  // Looks twice later: a window shown from a handler (the main window's first activation) finishes its
+  // work before the user sees it.
+  void lookLater(ui::Form* form) {
+    ui::Ref<ui::Form> ref(form);
+    ui::app().post([this, ref] { ui::app().post([this, ref] { look(ref.get()); }); });
+  }
+
+  void look(ui::Form* f) {
+    if (!f || !f->visible() || f->modal()) return;
+    // A window busy with a long operation (a fixture window reading its fixture) is disabled meanwhile
+    // and pumps messages: the user sees it once it is enabled again.
+    if (!f->enabled()) {
+      if (!isWaiting(f)) waiting_.emplace_back(f);
+      return;
+    }
+    std::erase_if(waiting_, [f](const ui::Ref<ui::Form>& w) { return !w || w.get() == f; });
+    printWindow("window", *f);
+    if (f != ui::mainForm() && f->hasCloseBox()) f->close();
+  }
+
+  bool isWaiting(const ui::Form* f) const {
+    return std::any_of(waiting_.begin(), waiting_.end(),
+                       [f](const ui::Ref<ui::Form>& w) { return w.get() == f; });
+  }
+
+  std::vector<ui::Ref<ui::Form>> waiting_;
 };
 
 void answerModal(ui::Form& form) {

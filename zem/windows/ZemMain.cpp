@@ -12,7 +12,7 @@
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/DialogLook.h"
 #include "zem/windows/ErrorDialog.h"
-#include "zem/windows/FixturePlaceholderForm.h"
+#include "zem/windows/FixtureForm.h"
 #include "zem/windows/PanelUtils.h"
 #include "zem/windows/ZemStrings.h"
 
@@ -50,30 +50,30 @@ constexpr int kSerialReads = 3;
 constexpr uint32_t kHintMsPerCharacter = 100;
 constexpr int kHintMaxWidth = 150;
 
-// Until the fixture window template and the model windows exist, every row opens a stand-in that
-// names the window class it stands for.
-ui::Form* CreatePlaceholder(ui::Component* owner, const TFixtureWindowRow& row) {
-  return new TFixturePlaceholderForm(owner, row.windowClass);
+// The model windows are still to come: every row opens the fixture window template itself, and the
+// table keeps each row's window class for the window that will take its place.
+ui::Form* CreateFixtureWindow(ui::Component* owner, const TFixtureWindowRow&) {
+  return ui::createForm<TFixtureFormTemplate>(owner);
 }
 
 const std::array<TFixtureWindowRow, 17> kWindows = {{
-    {"TBrv600_20Form", &CreatePlaceholder},
-    {"TBrv200_20Form", &CreatePlaceholder},
-    {"TKandrelForm", &CreatePlaceholder},
-    {"TBralinForm", &CreatePlaceholder},
-    {"TBV20LForm", &CreatePlaceholder},
-    {"TBV40LForm", &CreatePlaceholder},
-    {"TLunavCMY150_20Form", &CreatePlaceholder},
-    {"TBrv600C_20Form", &CreatePlaceholder},
-    {"TNimboO2_21Form", &CreatePlaceholder},
-    {"TRastel_21Form", &CreatePlaceholder},
-    {"TZemFixtureGrobel200CMYI_01Form", &CreatePlaceholder},
-    {"TZemFixtureGrobel200CI_01Form", &CreatePlaceholder},
-    {"TZemFixtureQuintelCMYI_01Form", &CreatePlaceholder},
-    {"TZemFixtureBrv1200CMYIZ_01Form", &CreatePlaceholder},
-    {"TZemFixtureBrv1200CIGZF_01Form", &CreatePlaceholder},
-    {"TZemFixtureBrv1200CMYIZ_01Form", &CreatePlaceholder},
-    {"TZemFixtureBrv1200CIGZF_01Form", &CreatePlaceholder},
+    {"TBrv600_20Form", &CreateFixtureWindow},
+    {"TBrv200_20Form", &CreateFixtureWindow},
+    {"TKandrelForm", &CreateFixtureWindow},
+    {"TBralinForm", &CreateFixtureWindow},
+    {"TBV20LForm", &CreateFixtureWindow},
+    {"TBV40LForm", &CreateFixtureWindow},
+    {"TLunavCMY150_20Form", &CreateFixtureWindow},
+    {"TBrv600C_20Form", &CreateFixtureWindow},
+    {"TNimboO2_21Form", &CreateFixtureWindow},
+    {"TRastel_21Form", &CreateFixtureWindow},
+    {"TZemFixtureGrobel200CMYI_01Form", &CreateFixtureWindow},
+    {"TZemFixtureGrobel200CI_01Form", &CreateFixtureWindow},
+    {"TZemFixtureQuintelCMYI_01Form", &CreateFixtureWindow},
+    {"TZemFixtureBrv1200CMYIZ_01Form", &CreateFixtureWindow},
+    {"TZemFixtureBrv1200CIGZF_01Form", &CreateFixtureWindow},
+    {"TZemFixtureBrv1200CMYIZ_01Form", &CreateFixtureWindow},
+    {"TZemFixtureBrv1200CIGZF_01Form", &CreateFixtureWindow},
 }};
 
 // The type code as the record holds it: bytes 15..19, ending early at a zero byte.

@@ -15,7 +15,7 @@
 #include "zem/model/uZemModels.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/ErrorDialog.h"
-#include "zem/windows/FixturePlaceholderForm.h"
+#include "zem/windows/FixtureForm.h"
 #include "zem/windows/ZemMain.h"
 
 namespace {
@@ -109,9 +109,29 @@ class ZemMainTest : public linktest::SimTest {
     return t;
   }
 
-  static TFixturePlaceholderForm* serviceWindow() {
-    TFixturePlaceholderForm* w = FixturePlaceholderForm.get();
-    return w && w->visible() ? w : nullptr;
+  // Every fixture window that exists.
+  static std::vector<TFixtureFormTemplate*> fixtureWindows() {
+    std::vector<TFixtureFormTemplate*> windows;
+    for (ui::Form* f : ui::screen().forms()) {
+      if (auto* w = dynamic_cast<TFixtureFormTemplate*>(f)) windows.push_back(w);
+    }
+    return windows;
+  }
+
+  // The fixture window once it is up and has read its fixture (it is disabled while it reads), else null.
+  static TFixtureFormTemplate* serviceWindow() {
+    for (TFixtureFormTemplate* w : fixtureWindows()) {
+      if (w->visible() && w->Activated && w->enabled()) return w;
+    }
+    return nullptr;
+  }
+
+  // The window class the identification table names for the fixture in the record.
+  static std::string tableWindowClass() {
+    const std::string code(FixtureData.begin() + fd::kFixtureInfo,
+                           FixtureData.begin() + fd::kFixtureInfo + 5);
+    const int row = FindFixtureType(code, FixtureData[fd::kFixtureInfo + 5]);
+    return row < 0 ? std::string() : FixtureWindowTable()[static_cast<size_t>(row)].windowClass;
   }
 
   ui::Ref<TZEMMainForm> main_;
@@ -123,14 +143,27 @@ class ZemMainTest : public linktest::SimTest {
 };
 
 TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) {
+  std::vector<uint8_t> settings = sim_->group('P', 'p');
+  ASSERT_GE(settings.size(), 2u);
+  settings[0] = 42;  // DMX address, low byte first
+  settings[1] = 0;
+  sim_->setGroup('P', 'p', settings);
   bool seen = false;
   runProgram([&] {
-    TFixturePlaceholderForm* w = serviceWindow();
+    TFixtureFormTemplate* w = serviceWindow();
     if (!w || seen) return;
     seen = true;
-    EXPECT_EQ(w->WindowClass(), "TBrv200_20Form");
+    EXPECT_EQ(typeid(*w), typeid(TFixtureFormTemplate));
+    EXPECT_EQ(tableWindowClass(), "TBrv200_20Form");
     EXPECT_EQ(w->caption(), "Brevidor 200");
     EXPECT_EQ(w->owner(), main_.get());
+    EXPECT_EQ(fixtureWindows().size(), 1u);
+    // The window read the identified fixture when it first came up.
+    EXPECT_EQ(w->lFixtureType->caption(), "Fixture: Brevidor 200");
+    EXPECT_EQ(w->lFixtureId->caption(), std::string("FixtureID: ") + simfix::kDefaultSerial);
+    EXPECT_EQ(w->seDMXAddress->caption(), "42");
+    EXPECT_EQ(w->sbReconnect->caption(), "Reconnect");
+    EXPECT_TRUE(w->sbRefresh->enabled());
     EXPECT_FALSE(main_->visible());
     EXPECT_EQ(main_->lHardware->caption(), "YOLB 1, ver 1.3");
     EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[1]);
@@ -151,7 +184,7 @@ TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) 
   EXPECT_TRUE(TerminateFlag);
   EXPECT_TRUE(WindowClosed);
   EXPECT_TRUE(ui::app().terminated());
-  EXPECT_EQ(FixturePlaceholderForm.get(), nullptr);
+  EXPECT_TRUE(fixtureWindows().empty());
   EXPECT_EQ(serialReads(), 3);
   // The loop closed the main window but left freeing it to the program.
   ui::app().processMessages();
@@ -249,12 +282,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ZemMainTest, ReconnectLeadsBackToTheSearch) {
   std::vector<std::string> opened;
-  ui::Ref<TFixturePlaceholderForm> first;
+  ui::Ref<TFixtureFormTemplate> first;
   int passesAtReconnect = 0;
   runProgram([&] {
-    TFixturePlaceholderForm* w = serviceWindow();
+    TFixtureFormTemplate* w = serviceWindow();
     if (!w) return;
-    opened.push_back(w->WindowClass());
+    opened.push_back(tableWindowClass() + " " + w->caption());
     if (opened.size() == 1) {
       first = w;
       passesAtReconnect = passes();
@@ -264,12 +297,17 @@ TEST_F(ZemMainTest, ReconnectLeadsBackToTheSearch) {
       return;
     }
     EXPECT_FALSE(first) << "the first window is freed before the search starts again";
+    EXPECT_EQ(fixtureWindows().size(), 1u);
     EXPECT_GT(passes(), passesAtReconnect);
     EXPECT_EQ(serialReads(), 6);
-    ui::input::click(*w->sbClose);
+    // Exit in the Files menu ends the program as Close does.
+    EXPECT_TRUE(ui::input::chooseMenuItem(*w->mExit));
   });
-  EXPECT_EQ(opened, (std::vector<std::string>{"TBrv200_20Form", "TBrv200_20Form"}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"TBrv200_20Form Brevidor 200", "TBrv200_20Form Brevidor 200"}));
   EXPECT_TRUE(TerminateFlag);
+  EXPECT_TRUE(WindowClosed);
+  EXPECT_TRUE(ui::app().terminated());
+  EXPECT_TRUE(fixtureWindows().empty());
 }
 
 TEST_F(ZemMainTest, FailedOpenIsShownOnceAndTheSearchRunsAnyway) {
@@ -330,21 +368,25 @@ TEST_F(ZemMainTest, DemoMenuOpensEachChosenModelWithoutAFixture) {
   std::vector<std::string> models;
   std::vector<std::array<uint8_t, 10>> identityRest;
   runProgram([&] {
-    TFixturePlaceholderForm* w = serviceWindow();
+    TFixtureFormTemplate* w = serviceWindow();
     if (!w) return;
-    opened.push_back(w->WindowClass());
+    opened.push_back(tableWindowClass());
     models.push_back(CurrentFixture->GetFixtureName());
     std::array<uint8_t, 10> rest{};
     std::copy_n(FixtureData.begin() + 20, 10, rest.begin());
     identityRest.push_back(rest);
     EXPECT_TRUE(DemoMode);
     EXPECT_EQ(w->sbReconnect->caption(), "Demo");
+    EXPECT_FALSE(w->sbRefresh->enabled());
     EXPECT_EQ(w->caption(), CurrentFixture->GetFixtureName() + ": DEMO");
+    EXPECT_EQ(w->lFixtureType->caption(), "Fixture: " + CurrentFixture->GetFixtureName());
     ui::input::click(*w->sbReconnect);
   });
   EXPECT_EQ(opened,
             (std::vector<std::string>{"TZemFixtureGrobel200CI_01Form", "TBrv200_20Form",
                                       "TZemFixtureBrv1200CMYIZ_01Form", "TZemFixtureBrv1200CIGZF_01Form"}));
+  EXPECT_EQ(models, (std::vector<std::string>{"Grobel 200 CI", "Brevidor 200", "Brevidor 1200 Wash",
+                                              "Brevidor 1200 IP"}));
   ASSERT_EQ(identityRest.size(), 4u);
   // Grobel: sub-type 1 and main-CPU firmware 1.0; the Brevidor 200 chosen next keeps none of it.
   EXPECT_EQ(identityRest[0], (std::array<uint8_t, 10>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -387,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(CloseBoxOrButton, DemoCancelTest, ::testing::Bool());
 TEST_F(ZemMainTest, ServiceWaitEndsWhenTheWindowIsGone) {
   int windows = 0;
   runProgram([&] {
-    TFixturePlaceholderForm* w = serviceWindow();
+    TFixtureFormTemplate* w = serviceWindow();
     if (!w) return;
     if (++windows == 1) {
       w->free();  // gone without WindowClosed
@@ -408,7 +450,7 @@ TEST_F(ZemMainTest, ServiceWaitEndsWhenTheApplicationEnds) {
   });
   EXPECT_TRUE(terminated);
   EXPECT_TRUE(TerminateFlag);
-  EXPECT_EQ(FixturePlaceholderForm.get(), nullptr);
+  EXPECT_TRUE(fixtureWindows().empty());
   ASSERT_TRUE(main_);
   EXPECT_FALSE(main_->LoopRunning());
 }

@@ -106,8 +106,9 @@ case $mode in
     # The first model's button (the row below the notice): its service window opens.
     "$shot" --title "$menu" --click 120,48 || fail "click a model"
     "$shot" --title "$menu" --gone --timeout 10 || fail "the demonstration menu stayed"
+    # The fixture window template: its fixed size, the model's name and the demonstration suffix as title.
     fixture="Brevidor 200: DEMO"
-    "$shot" --title "$fixture" --timeout 20 --min-size 200x150 --min-colours 8 \
+    "$shot" --title "$fixture" --timeout 20 --size 600x400 --min-colours 8 \
       --out "$out/zem-fixture-window.png" || fail "fixture window"
     # Closing the service window ends the program.
     "$shot" --title "$fixture" --close || fail "close the fixture window"
