@@ -12,21 +12,18 @@
 //               loop, the reset box's OK delay)
 // The CPU time is the link's, the window's and the simulator's own work.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "platform/sys/clock.h"
-#include "platform/sys/dynlib.h"
 #include "platform/ui/application.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_box.h"
 #include "sim/fixture/sim_fixture.h"
-#include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
 #include "zem/model/LedModels.h"
@@ -39,12 +36,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-simfix::Control* g_sim = nullptr;
+using benchsupport::g_sim;
+using benchsupport::virtualTick;
 constexpr int kWords = 2048;
-
-uint32_t virtualTick(void*) {
-  return sys::tickCount();
-}
 
 // The LED fixture with every word of its image on the complete-memory list.
 class WholeImageFixture : public TZemFixtureBV20L {
@@ -180,20 +174,5 @@ BENCHMARK(BM_UploadComplete2048Words)->Unit(benchmark::kMillisecond)->Iterations
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The binding loaded at start-up from the environment; point it at the simulator unless told otherwise.
-  if (!std::getenv(d2xx::kLibraryEnvVar)) setenv(d2xx::kLibraryEnvVar, ZEM_BENCH_SIM_LIBRARY, 1);
-  ReloadD2xx();
-  auto library = sys::DynamicLibrary::open(std::getenv(d2xx::kLibraryEnvVar));
-  auto entry =
-      library ? reinterpret_cast<simfix::Control* (*)()>(library->symbol("SimFixtureControl")) : nullptr;
-  if (!entry || !D2xxLoaded()) {
-    std::fprintf(stderr, "simulator library not usable: %s\n", D2xxStartupError().c_str());
-    return 1;
-  }
-  g_sim = entry();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchsupport::runAgainstSimulator(argc, argv, ZEM_BENCH_SIM_LIBRARY);
 }

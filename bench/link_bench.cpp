@@ -6,26 +6,19 @@
 // own work (with the simulator's in-process D2XX calls it makes), and the
 // "virtual_ms" counters give the time the same work takes on the wire.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <cstdio>
-
+#include "bench/bench_support.h"
 #include "platform/sys/clock.h"
-#include "platform/sys/dynlib.h"
 #include "sim/fixture/sim_fixture.h"
 #include "zem/link/Debug.h"
-#include "zem/link/USB_ft245bm.h"
 #include "zem/link/USByolb1.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
 
 namespace {
 
-simfix::Control* g_sim = nullptr;
-
-uint32_t virtualTick(void*) {
-  return sys::tickCount();
-}
+using benchsupport::g_sim;
+using benchsupport::virtualTick;
 
 // Counts busy-wait passes (each one a queue poll) while moving the clock like the test clock does.
 class CountingClock : public sys::VirtualClock {
@@ -107,20 +100,5 @@ BENCHMARK(BM_ReadEEProm2048Words)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The binding loaded at start-up from the environment; point it at the simulator unless told otherwise.
-  if (!std::getenv(d2xx::kLibraryEnvVar)) setenv(d2xx::kLibraryEnvVar, ZEM_BENCH_SIM_LIBRARY, 1);
-  ReloadD2xx();
-  auto library = sys::DynamicLibrary::open(std::getenv(d2xx::kLibraryEnvVar));
-  auto entry =
-      library ? reinterpret_cast<simfix::Control* (*)()>(library->symbol("SimFixtureControl")) : nullptr;
-  if (!entry || !D2xxLoaded()) {
-    std::fprintf(stderr, "simulator library not usable: %s\n", D2xxStartupError().c_str());
-    return 1;
-  }
-  g_sim = entry();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchsupport::runAgainstSimulator(argc, argv, ZEM_BENCH_SIM_LIBRARY);
 }

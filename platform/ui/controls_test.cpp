@@ -9,33 +9,12 @@
 #include "platform/ui/input.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
+#include "platform/ui/ui_test_support.h"
 
 namespace ui {
 namespace {
 
-class ControlsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    app().reset();
-    form_.reset(createForm<Form>(nullptr));
-    form_->setName("form");
-    form_->setBounds(0, 0, 400, 300);
-    form_->show();
-  }
-  void TearDown() override {
-    form_.reset();
-    app().reset();
-  }
-  template <class T>
-  T* add(const std::string& name, WinControl* parent = nullptr) {
-    auto* c = new T(form_.get());
-    c->setName(name);
-    c->setParent(parent ? parent : form_.get());
-    return c;
-  }
-  sys::ScopedVirtualClock clock_;
-  Owned<Form> form_;
-};
+class ControlsTest : public ShownFormTest {};
 
 TEST_F(ControlsTest, ComboBoxReportsOnlyTheUsersChoice) {
   auto* cb = add<ComboBox>("cb");

@@ -152,6 +152,16 @@ Control* keyTarget() {
   return c;
 }
 
+// Key preview: form f, when it asks for it, sees a key before the control that has it, and may swallow
+// the key (by clearing it) or free the control. True when the key still goes on to target.
+template <class Key, class FormHandler>
+bool passesKeyPreview(Control& target, Form* f, Key& key, FormHandler formHandles) {
+  if (!f || f == &target || !f->keyPreview()) return true;
+  Ref<Control> ref(&target);
+  formHandles(*f, key);
+  return key != 0 && ref;
+}
+
 }  // namespace
 
 Control* mouseDown(Control& target, int x, int y, MouseButton button, ShiftState shift) {
@@ -214,12 +224,10 @@ void keyDown(uint16_t key, ShiftState shift) {
   Control* target = keyTarget();
   if (!target) return;
   Form* f = target->form();
-  Ref<Control> ref(target);
   uint16_t k = key;
-  if (f && f != target && f->keyPreview()) {
-    f->keyDown(k, shift);
-    if (k == 0 || !ref) return;
-  }
+  if (!passesKeyPreview(*target, f, k,
+                        [shift](Form& form, uint16_t& previewed) { form.keyDown(previewed, shift); }))
+    return;
   if (f) {
     if (k == vk::Tab) {
       navigate(*f, target == f ? nullptr : target, (shift & kShift) == 0);
@@ -243,26 +251,20 @@ void keyDown(uint16_t key, ShiftState shift) {
 void keyUp(uint16_t key, ShiftState shift) {
   Control* target = keyTarget();
   if (!target) return;
-  Form* f = target->form();
-  Ref<Control> ref(target);
   uint16_t k = key;
-  if (f && f != target && f->keyPreview()) {
-    f->keyUp(k, shift);
-    if (k == 0 || !ref) return;
-  }
+  if (!passesKeyPreview(*target, target->form(), k,
+                        [shift](Form& form, uint16_t& previewed) { form.keyUp(previewed, shift); }))
+    return;
   target->keyUp(k, shift);
 }
 
 void keyPress(char ch) {
   Control* target = keyTarget();
   if (!target) return;
-  Form* f = target->form();
-  Ref<Control> ref(target);
   char k = ch;
-  if (f && f != target && f->keyPreview()) {
-    f->keyPress(k);
-    if (k == 0 || !ref) return;
-  }
+  if (!passesKeyPreview(*target, target->form(), k,
+                        [](Form& form, char& previewed) { form.keyPress(previewed); }))
+    return;
   target->keyPress(k);
 }
 

@@ -14,34 +14,18 @@
 #include "platform/ui/form.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/screen.h"
+#include "platform/ui/ui_test_support.h"
 
 namespace ui {
 namespace {
 
-class InputTest : public ::testing::Test {
+class InputTest : public ShownFormTest {
  protected:
-  void SetUp() override {
-    app().reset();
-    form_.reset(createForm<Form>(nullptr));
-    form_->setName("form");
-    form_->setBounds(0, 0, 400, 300);
-    form_->show();
-  }
   void TearDown() override {
-    form_.reset();
-    app().reset();
+    ShownFormTest::TearDown();
     setMessageBoxResponder(nullptr);
     clearShownMessageBoxes();
   }
-  template <class T>
-  T* add(const std::string& name, WinControl* parent = nullptr) {
-    auto* c = new T(form_.get());
-    c->setName(name);
-    c->setParent(parent ? parent : form_.get());
-    return c;
-  }
-  sys::ScopedVirtualClock clock_;
-  Owned<Form> form_;
 };
 
 struct MouseLog {

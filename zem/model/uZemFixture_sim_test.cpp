@@ -2,15 +2,12 @@
 // Every assertion counts or inspects what the simulated fixture received.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-
 #include "platform/sys/clock.h"
-#include "platform/sys/dynlib.h"
 #include "platform/ui/message_box.h"
 #include "sim/fixture/sim_fixture.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
+#include "zem/link/link_test_support.h"
 #include "zem/model/uZemFixture.h"
 
 namespace {
@@ -26,30 +23,15 @@ class SimModel : public TZemFixture {
   void setLongLog(bool on) { longLog_ = on; }
 };
 
-simfix::Control* simControl() {
-  // The same library the link loaded at start-up: dlopen hands back the same instance.
-  static std::unique_ptr<sys::DynamicLibrary> lib = [] {
-    const char* path = std::getenv("ZEM_D2XX_LIBRARY");
-    return path ? sys::DynamicLibrary::open(path) : nullptr;
-  }();
-  if (!lib) return nullptr;
-  auto entry = reinterpret_cast<simfix::Control* (*)()>(lib->symbol("SimFixtureControl"));
-  return entry ? entry() : nullptr;
-}
-
-uint32_t virtualTick(void*) {
-  return sys::tickCount();
-}
-
 class FixtureSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim = simControl();
+    sim = linktest::simControl();
     ASSERT_NE(sim, nullptr) << "ZEM_D2XX_LIBRARY must name the simulator library";
     InitZemData();
     ui::clearShownMessageBoxes();
     sim->reset();
-    sim->setTickSource(&virtualTick, nullptr);
+    sim->setTickSource(&linktest::virtualTick, nullptr);
     ASSERT_TRUE(CreateDevice(Device));
     Device->Open();
     // Identify as the main window does: serial first (addresses every later request), then the info.

@@ -1,6 +1,7 @@
 #include "zem/windows/DialogLook.h"
 
 #include "platform/ui/controls.h"
+#include "platform/ui/edits.h"
 #include "platform/ui/form.h"
 #include "zem/windows/PanelUtils.h"
 
@@ -32,4 +33,38 @@ PanelButton MakePanelButton(ui::Component* owner, ui::WinControl* parent, const 
   pb.button->setFlat(true);
   FitToPanel(pb.button, pb.panel);
   return pb;
+}
+
+NotesDialogParts BuildNotesDialog(ui::Form& form, const char* acceptPanelName, const char* acceptButtonName) {
+  NotesDialogParts parts;
+  form.setClientSize(400, 265);
+  parts.captionStrip = new ui::Panel(&form);
+  parts.captionStrip->setName("Panel2");
+  parts.captionStrip->setParent(&form);
+  parts.captionStrip->setBounds(0, 0, 400, 24);
+  parts.captionStrip->setAlign(ui::Align::Top);
+  parts.buttonStrip = new ui::Panel(&form);
+  parts.buttonStrip->setName("Panel1");
+  parts.buttonStrip->setParent(&form);
+  parts.buttonStrip->setBounds(0, 224, 400, 41);
+  parts.buttonStrip->setAlign(ui::Align::Bottom);
+  parts.notes = new ui::RichEdit(&form);
+  parts.notes->setName("Re1");
+  parts.notes->setParent(&form);
+  parts.notes->setAlign(ui::Align::Client);
+  parts.notes->setScrollBars(ui::ScrollStyle::Both);
+  parts.accept = MakePanelButton(&form, parts.buttonStrip, acceptPanelName, acceptButtonName, 96, 8, 100, 25);
+  parts.cancel = MakePanelButton(&form, parts.buttonStrip, "pCancel", "sbCancel", 204, 8, 100, 25);
+  return parts;
+}
+
+ui::ProgressBar* MakeProgressBar(ui::Form& form, const char* name, int width) {
+  auto* bar = new ui::ProgressBar(&form);
+  bar->setName(name);
+  bar->setParent(&form);
+  bar->setBounds(8, 8, width, 16);
+  bar->setMin(0);
+  bar->setMax(100);
+  bar->setSmooth(true);
+  return bar;
 }

@@ -5,6 +5,8 @@
 
 namespace ui {
 class Panel;
+class ProgressBar;
+class RichEdit;
 class SpeedButton;
 }  // namespace ui
 
@@ -24,3 +26,18 @@ struct PanelButton {
 };
 PanelButton MakePanelButton(ui::Component* owner, ui::WinControl* parent, const char* panelName,
                             const char* buttonName, int left, int top, int width, int height);
+
+// The layout of the two memory-file notes dialogs (400 x 265): a caption strip on top ("Panel2"), the
+// notes filling the middle ("Re1", scroll bars both ways) and a strip at the bottom ("Panel1") with the
+// accepting button left of "Cancel".
+struct NotesDialogParts {
+  ui::Panel* captionStrip = nullptr;
+  ui::RichEdit* notes = nullptr;
+  ui::Panel* buttonStrip = nullptr;
+  PanelButton accept;
+  PanelButton cancel;
+};
+NotesDialogParts BuildNotesDialog(ui::Form& form, const char* acceptPanelName, const char* acceptButtonName);
+
+// The bar of the program's progress windows: at (8, 8), 16 high, 0 to 100, smooth.
+ui::ProgressBar* MakeProgressBar(ui::Form& form, const char* name, int width);

@@ -8,13 +8,7 @@
 TDownloadMemform::TDownloadMemform(ui::Component* owner) : ui::Form(owner) {
   setName("DownloadMemform");
   setClientSize(320, 65);
-  pg1 = new ui::ProgressBar(this);
-  pg1->setName("pg1");
-  pg1->setParent(this);
-  pg1->setBounds(8, 8, 304, 16);
-  pg1->setMin(0);
-  pg1->setMax(100);
-  pg1->setSmooth(true);
+  pg1 = MakeProgressBar(*this, "pg1", 304);
   PanelButton cancel = MakePanelButton(this, this, "pCancel", "sbCancel", 128, 32, 64, 25);
   pCancel = cancel.panel;
   sbCancel = cancel.button;

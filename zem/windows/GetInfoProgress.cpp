@@ -6,13 +6,7 @@
 TFormGetInfoProgress::TFormGetInfoProgress(ui::Component* owner) : ui::Form(owner) {
   setName("FormGetInfoProgress");
   setClientSize(357, 31);
-  pg = new ui::ProgressBar(this);
-  pg->setName("pg");
-  pg->setParent(this);
-  pg->setBounds(8, 8, 341, 16);
-  pg->setMin(0);
-  pg->setMax(100);
-  pg->setSmooth(true);
+  pg = MakeProgressBar(*this, "pg", 341);
   FormCreate(this);
 }
 
