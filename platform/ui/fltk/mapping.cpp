@@ -137,7 +137,10 @@ std::string toolkitFilter(const std::string& filter) {
         if (semi == std::string::npos) semi = pattern.size();
         std::string one = pattern.substr(s, semi - s);
         if (one == "*.*") one = "*";
-        if (!one.empty()) alt += (alt.size() > 1 ? "," : "") + one;
+        if (!one.empty()) {
+          if (alt.size() > 1) alt += ',';
+          alt += one;
+        }
         s = semi + 1;
       }
       pattern = alt + "}";
