@@ -312,6 +312,25 @@ bool selectTab(PageControl& control, TabSheet& page) {
   return control.selectPage(&page);
 }
 
+bool pressTabRow(PageControl& control, int x, int y) {
+  if (!control.showing() || !control.effectivelyEnabled()) return false;
+  TabHit hit = control.tabHitTest({x, y});
+  switch (hit.kind) {
+    case TabHit::Kind::ScrollLeft:
+      return control.scrollTabsLeft();
+    case TabHit::Kind::ScrollRight:
+      return control.scrollTabsRight();
+    case TabHit::Kind::Tab: {
+      TabSheet* page = control.visibleTabs()[static_cast<size_t>(hit.tabIndex)];
+      bool wasActive = page == control.activePage();
+      return control.selectPage(page) && !wasActive;
+    }
+    case TabHit::Kind::None:
+      break;
+  }
+  return false;
+}
+
 bool clickCloseBox(Form& form) {
   if (!form.visible() || !form.enabled() || !form.hasCloseBox()) return false;
   form.close();

@@ -57,6 +57,9 @@ bool chooseMenuItem(MenuItem& item);
 bool selectComboItem(ComboBox& box, int index);
 // The user clicks the tab of a page.
 bool selectTab(PageControl& control, TabSheet& page);
+// The user presses the tab row at x, y (the control's coordinates): a tab selects its page, an arrow
+// scrolls the row. False when the press changed nothing.
+bool pressTabRow(PageControl& control, int x, int y);
 // The user presses the form's close box; false when the frame has none or the form is disabled.
 bool clickCloseBox(Form& form);
 

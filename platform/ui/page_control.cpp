@@ -6,6 +6,13 @@
 
 namespace ui {
 
+namespace {
+// The row starts this far in from the control's left and top edge.
+constexpr int kRowInset = 2;
+// Space between the last shown tab and the arrows.
+constexpr int kArrowGap = 2;
+}  // namespace
+
 TabSheet::TabSheet(Component* owner) : WinControl(owner) {
   setVisible(false);
 }
@@ -44,6 +51,11 @@ TabSheet* PageControl::page(int i) const {
 
 void PageControl::setActivePage(TabSheet* p) {
   if (p && std::find(pages_.begin(), pages_.end(), p) == pages_.end()) return;
+  if (p) {
+    auto tabs = visibleTabs();
+    auto it = std::find(tabs.begin(), tabs.end(), p);
+    if (it != tabs.end()) scrollTabIntoView(static_cast<int>(it - tabs.begin()));
+  }
   if (p == active_) return;
   active_ = p;
   for (TabSheet* s : pages_) s->setVisible(s == active_);
@@ -58,7 +70,10 @@ int PageControl::activePageIndex() const {
 bool PageControl::selectPage(TabSheet* p) {
   auto tabs = visibleTabs();
   if (!p || std::find(tabs.begin(), tabs.end(), p) == tabs.end()) return false;
-  if (p == active_) return true;
+  if (p == active_) {
+    setActivePage(p);  // brings its tab into view
+    return true;
+  }
   Ref<PageControl> self(this);
   bool allow = true;
   if (onChanging) onChanging(this, allow);
@@ -86,35 +101,159 @@ int PageControl::rowHeight() const {
   return backend().textExtent(font(), "Xg").height + 6;
 }
 
-Rect PageControl::tabRect(int tabIndex) const {
+PageControl::TabLayout PageControl::layoutTabs() const {
+  TabLayout l;
   auto tabs = visibleTabs();
-  if (tabIndex < 0 || tabIndex >= static_cast<int>(tabs.size())) return {};
+  int n = static_cast<int>(tabs.size());
+  if (n == 0) return l;
   int gap = style_ == TabStyle::Tabs ? 0 : 3;
-  int x = 2;
-  for (int i = 0; i <= tabIndex; ++i) {
-    int w = tabWidth_ > 0 ? tabWidth_
-                          : backend().textExtent(font(), tabs[static_cast<size_t>(i)]->caption()).width + 12;
-    if (i == tabIndex) return boundsToRect(x, 2, w, rowHeight());
+  int h = rowHeight();
+  std::vector<int> left(static_cast<size_t>(n)), right(static_cast<size_t>(n));
+  int x = kRowInset;
+  for (size_t i = 0; i < tabs.size(); ++i) {
+    int w = tabWidth_ > 0 ? tabWidth_ : backend().textExtent(font(), tabs[i]->caption()).width + 12;
+    left[i] = x;
+    right[i] = x + w;
     x += w + gap;
   }
-  return {};
+  l.overflow = right.back() > width() - kRowInset;
+  l.rowRight = l.overflow ? arrowRect(false).left - kArrowGap : width() - kRowInset;
+  l.rowRight = std::max(l.rowRight, kRowInset + 1);
+  if (l.overflow) {
+    // The last first tab from which the rest of the row fits before the arrows.
+    while (l.maxFirst < n - 1 &&
+           right.back() - left[static_cast<size_t>(l.maxFirst)] > l.rowRight - kRowInset)
+      ++l.maxFirst;
+    l.first = std::clamp(firstTab_, 0, l.maxFirst);
+  }
+  int shift = left[static_cast<size_t>(l.first)] - kRowInset;
+  for (size_t i = 0; i < tabs.size(); ++i)
+    l.rects.push_back({left[i] - shift, kRowInset, right[i] - shift, kRowInset + h});
+  return l;
+}
+
+Rect PageControl::tabRect(int tabIndex) const {
+  TabLayout l = layoutTabs();
+  if (tabIndex < 0 || tabIndex >= static_cast<int>(l.rects.size())) return {};
+  return l.rects[static_cast<size_t>(tabIndex)];
+}
+
+bool PageControl::tabShown(int tabIndex) const {
+  TabLayout l = layoutTabs();
+  if (tabIndex < l.first || tabIndex >= static_cast<int>(l.rects.size())) return false;
+  return tabIndex == l.first || l.rects[static_cast<size_t>(tabIndex)].right <= l.rowRight;
+}
+
+bool PageControl::tabsOverflow() const {
+  return layoutTabs().overflow;
+}
+
+int PageControl::firstVisibleTab() const {
+  return layoutTabs().first;
+}
+
+bool PageControl::canScrollTabsLeft() const {
+  return layoutTabs().first > 0;
+}
+
+bool PageControl::canScrollTabsRight() const {
+  TabLayout l = layoutTabs();
+  return l.first < l.maxFirst;
+}
+
+bool PageControl::scrollTabsLeft() {
+  TabLayout l = layoutTabs();
+  if (l.first <= 0) return false;
+  firstTab_ = l.first - 1;
+  invalidate();
+  return true;
+}
+
+bool PageControl::scrollTabsRight() {
+  TabLayout l = layoutTabs();
+  if (l.first >= l.maxFirst) return false;
+  firstTab_ = l.first + 1;
+  invalidate();
+  return true;
+}
+
+Rect PageControl::arrowRect(bool right) const {
+  int h = rowHeight();
+  int w = std::max(12, h * 3 / 4);
+  int x = width() - kRowInset - 2 * w;
+  return boundsToRect(right ? x + w : x, kRowInset, w, h);
+}
+
+Rect PageControl::scrollArrowRect(bool right) const {
+  return layoutTabs().overflow ? arrowRect(right) : Rect{};
+}
+
+Rect PageControl::tabRowRect() const {
+  return {0, 0, layoutTabs().rowRight, kRowInset + rowHeight()};
+}
+
+void PageControl::scrollTabIntoView(int tabIndex) {
+  TabLayout l = layoutTabs();
+  if (!l.overflow || tabIndex < 0 || tabIndex >= static_cast<int>(l.rects.size())) return;
+  int first = l.first;
+  if (tabIndex < first) {
+    first = tabIndex;
+  } else {
+    const Rect& target = l.rects[static_cast<size_t>(tabIndex)];
+    while (first < tabIndex &&
+           target.right - l.rects[static_cast<size_t>(first)].left > l.rowRight - kRowInset)
+      ++first;
+  }
+  if (first == l.first) return;
+  firstTab_ = first;
+  invalidate();
+}
+
+TabHit PageControl::tabHitTest(Point p) const {
+  TabLayout l = layoutTabs();
+  TabHit hit;
+  if (l.overflow) {
+    if (arrowRect(false).contains(p)) {
+      hit.kind = TabHit::Kind::ScrollLeft;
+      return hit;
+    }
+    if (arrowRect(true).contains(p)) {
+      hit.kind = TabHit::Kind::ScrollRight;
+      return hit;
+    }
+  }
+  for (int i = l.first; i < static_cast<int>(l.rects.size()); ++i) {
+    Rect r = l.rects[static_cast<size_t>(i)];
+    if (i != l.first && r.right > l.rowRight) break;
+    r.right = std::min(r.right, l.rowRight);
+    if (r.contains(p)) {
+      hit.kind = TabHit::Kind::Tab;
+      hit.tabIndex = i;
+      return hit;
+    }
+  }
+  return hit;
 }
 
 void PageControl::drawTabs() {
-  Canvas& c = canvas();
+  for (int i = 0; i < static_cast<int>(visibleTabs().size()); ++i) drawTab(i);
+}
+
+void PageControl::drawTab(int tabIndex) {
   auto tabs = visibleTabs();
-  for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-    Rect r = tabRect(i);
-    bool isActive = tabs[static_cast<size_t>(i)] == active_;
-    if (ownerDraw_ && onDrawTab) {
-      onDrawTab(this, i, r, isActive);
-    } else {
-      c.brush.color = color();
-      c.brush.style = BrushStyle::Solid;
-      c.fillRect(r);
-      c.brush.style = BrushStyle::Clear;
-      c.textOut(r.left + 6, r.top + 3, tabs[static_cast<size_t>(i)]->caption());
-    }
+  if (tabIndex < 0 || tabIndex >= static_cast<int>(tabs.size())) return;
+  Rect r = tabRect(tabIndex);
+  TabSheet* sheet = tabs[static_cast<size_t>(tabIndex)];
+  bool isActive = sheet == active_;
+  if (ownerDraw_ && onDrawTab) {
+    onDrawTab(this, tabIndex, r, isActive);
+  } else {
+    Canvas& c = canvas();
+    c.brush.color = color();
+    c.brush.style = BrushStyle::Solid;
+    c.fillRect(r);
+    c.brush.style = BrushStyle::Clear;
+    c.textOut(r.left + 6, r.top + 3, sheet->caption());
   }
 }
 

@@ -31,8 +31,18 @@ enum class TabStyle { Tabs, Buttons, FlatButtons };
 using DrawTabEvent = std::function<void(PageControl* control, int tabIndex, const Rect& rect, bool active)>;
 using TabChangingEvent = std::function<void(Component* sender, bool& allowChange)>;
 
+// Where a point in a page control's tab row lands.
+struct TabHit {
+  enum class Kind { None, Tab, ScrollLeft, ScrollRight };
+  Kind kind = Kind::None;
+  int tabIndex = -1;  // counts the visible tabs; set for Kind::Tab
+};
+
 // Only the active page is shown. Freeing the active page makes the page after it (or else the one
 // before it) active, without events.
+// Tabs sit on one row. When they are wider than the control the row scrolls: a pair of arrow buttons
+// sits at its right end, the row shows the tabs from the first visible one that fit before the
+// arrows, and activating a page scrolls its tab into view.
 class PageControl : public WinControl {
  public:
   explicit PageControl(Component* owner);
@@ -63,9 +73,34 @@ class PageControl : public WinControl {
 
   // Pages with a visible tab, in order.
   std::vector<TabSheet*> visibleTabs() const;
+  // Where the tab is on the row as it is scrolled now: tabs scrolled away lie left of the row or
+  // under the arrows. Empty for a bad index.
   Rect tabRect(int tabIndex) const;
-  // Paints every visible tab on canvas(): through onDrawTab when owner-drawn, else plainly.
+  // True when the tab is drawn: from the first visible tab, those that end before the arrows (the
+  // first visible one always, cut at the arrows when it alone is too wide).
+  bool tabShown(int tabIndex) const;
+
+  // The tabs are wider than the control, so the row scrolls.
+  bool tabsOverflow() const;
+  int firstVisibleTab() const;
+  // Shifts the first visible tab by one; false at the end.
+  bool scrollTabsLeft();
+  bool scrollTabsRight();
+  bool canScrollTabsLeft() const;
+  bool canScrollTabsRight() const;
+  // The left or right arrow button; empty when the row does not overflow.
+  Rect scrollArrowRect(bool right) const;
+  // The part of the row the tabs are drawn in (left of the arrows).
+  Rect tabRowRect() const;
+  // Scrolls as little as needed for the tab to be shown.
+  void scrollTabIntoView(int tabIndex);
+  // Point in the control's own coordinates.
+  TabHit tabHitTest(Point p) const;
+
+  // Paints every visible tab at its tabRect() on canvas(): through onDrawTab when owner-drawn, else
+  // plainly. A display paints only the shown ones, through drawTab.
   void drawTabs();
+  void drawTab(int tabIndex);
   Canvas& canvas();
 
   NotifyEvent onChange;
@@ -77,13 +112,24 @@ class PageControl : public WinControl {
   void childChanged(Control& child, Change what) override;
 
  private:
+  struct TabLayout {
+    std::vector<Rect> rects;  // scrolled
+    int first = 0;
+    int maxFirst = 0;
+    bool overflow = false;
+    int rowRight = 0;  // where the shown tabs must end
+  };
   int rowHeight() const;
+  Rect arrowRect(bool right) const;
+  TabLayout layoutTabs() const;
   std::vector<TabSheet*> pages_;
   TabSheet* active_ = nullptr;
   bool ownerDraw_ = false;
   TabStyle style_ = TabStyle::Tabs;
   int tabHeight_ = 0;
   int tabWidth_ = 0;
+  // Wanted first visible tab; the layout limits it to what the row allows now.
+  int firstTab_ = 0;
   Canvas canvas_;
 };
 

@@ -212,13 +212,7 @@ void FormWindow::afterPress(Control& receiver, Point local) {
     return;
   }
   if (auto* pc = dynamic_cast<PageControl*>(&receiver)) {
-    auto tabs = pc->visibleTabs();
-    for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-      if (pc->tabRect(i).contains(local)) {
-        input::selectTab(*pc, *tabs[static_cast<size_t>(i)]);
-        break;
-      }
-    }
+    input::pressTabRow(*pc, local.x, local.y);
     return;
   }
   if (dynamic_cast<ToolButton*>(&receiver)) openMenu(receiver);

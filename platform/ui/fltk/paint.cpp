@@ -122,6 +122,14 @@ void arrow(int cx, int cy, bool up, Color c) {
   }
 }
 
+void sideArrow(int cx, int cy, bool right, Color c) {
+  setColor(c);
+  for (int i = 0; i < 4; ++i) {
+    int x = right ? cx + 1 - i : cx - 2 + i;
+    fl_yxline(x, cy - i, cy + i);
+  }
+}
+
 // A panel's caption keeps its colour when the panel is disabled (panels are disabled to let presses
 // through to what lies under them).
 void paintPanel(Panel& p, int x, int y) {
@@ -432,8 +440,12 @@ void paintPageControl(PageControl& pc, int x, int y) {
   fill(x, y + rowBottom, w, h - rowBottom, pc.color());
   frame(x, y + rowBottom, w, h - rowBottom, clBtnHighlight, kDarkShadow);
   frame(x + 1, y + rowBottom + 1, w - 2, h - rowBottom - 2, clBtnFace, clBtnShadow);
+  // Tabs scrolled away are not drawn; a first tab wider than the room is cut at the arrows.
+  Rect row = pc.tabRowRect().offset(x, y);
+  fl_push_clip(row.left, row.top, row.width(), row.height() + 1);
   // The system draws each tab's edges; the program (owner draw) or the plain look fills it.
   for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+    if (!pc.tabShown(i)) continue;
     Rect r = pc.tabRect(i).offset(x, y);
     bool active = tabs[static_cast<size_t>(i)] == pc.activePage();
     Rect edge = active ? Rect{r.left - 2, r.top - 2, r.right + 2, r.bottom + 1} : r;
@@ -448,14 +460,28 @@ void paintPageControl(PageControl& pc, int x, int y) {
   }
   Canvas& canvas = pc.canvas();
   canvas.clearOps();
-  pc.drawTabs();
+  for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+    if (pc.tabShown(i)) pc.drawTab(i);
+  }
   replayCanvas(canvas.ops(), x, y);
   canvas.clearOps();
   if (pc.focused() && pc.activePage()) {
     for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-      if (tabs[static_cast<size_t>(i)] != pc.activePage()) continue;
+      if (tabs[static_cast<size_t>(i)] != pc.activePage() || !pc.tabShown(i)) continue;
       Rect r = pc.tabRect(i).offset(x, y).inflate(-2, -2);
       focusRect(r.left, r.top, r.width(), r.height());
+    }
+  }
+  fl_pop_clip();
+  if (pc.tabsOverflow()) {
+    bool enabled = looksEnabled(pc);
+    for (bool right : {false, true}) {
+      Rect a = pc.scrollArrowRect(right).offset(x, y);
+      fill(a.left, a.top, a.width(), a.height(), clBtnFace);
+      raisedEdge(a.left, a.top, a.width(), a.height());
+      bool can = right ? pc.canScrollTabsRight() : pc.canScrollTabsLeft();
+      Color c = enabled && can ? clBtnText : clGrayText;
+      sideArrow(a.left + a.width() / 2, a.top + a.height() / 2, right, c);
     }
   }
 }
