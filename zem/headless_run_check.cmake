@@ -1,9 +1,15 @@
 # Runs the program headless, as a user would from a terminal, and checks what it printed.
-#   cmake -DPROGRAM=<zem> -DLIBRARY=<driver library path> -DMODE=demo|fixture -P headless_run_check.cmake
+#   cmake -DPROGRAM=<zem> -DLIBRARY=<driver library path> -DMODE=demo|fixture|model -P headless_run_check.cmake
 # demo: the library path names no file, so there is no interface hardware: the demonstration menu opens
 # and, answered with its close box, ends the program.
 # fixture: the simulated box and fixture: the fixture is identified and its window opened, read and closed.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${PROGRAM} --headless
+# model: the simulated fixture plays the model named in SIM_MODEL (ZEM_SIM_MODEL) and its window opens
+# (EXPECT_WINDOW).
+set(sim_env)
+if(DEFINED SIM_MODEL)
+  list(APPEND sim_env "ZEM_SIM_MODEL=${SIM_MODEL}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_D2XX_LIBRARY=${LIBRARY} ${sim_env} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 if(NOT result STREQUAL "0")
   message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")
@@ -49,6 +55,9 @@ elseif(MODE STREQUAL "fixture")
   expect("lPowerOnHours: Label \"Total Power-on hours 1200\"")
   expect("lFixtureConnect: Label \"BV200\"")
   expect_not("Demo mode")
+elseif(MODE STREQUAL "model")
+  expect("== window: ${EXPECT_WINDOW} ==")
+  expect_not("sim_fixture:")
 else()
-  message(FATAL_ERROR "MODE must be demo or fixture")
+  message(FATAL_ERROR "MODE must be demo, fixture or model")
 endif()
