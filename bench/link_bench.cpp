@@ -58,7 +58,8 @@ void BM_DuplexTransfer(benchmark::State& state) {
   const uint32_t start = sys::tickCount();
   const uint64_t polls = s.clock.polls;
   for (auto _ : state) {
-    int code = InterfaceBox->DuplexTransfer(request, kReplyLength, reply, kReplyLength, kFirstByteTimeoutMs);
+    constexpr int kLength = static_cast<int>(frame::kWireLength);
+    int code = InterfaceBox->DuplexTransfer(request, kLength, reply, kLength, kFirstByteTimeoutMs);
     benchmark::DoNotOptimize(code);
     if (code != 0) state.SkipWithError("exchange failed");
   }

@@ -199,4 +199,20 @@ class WinControl : public Control {
   bool tearingDown_ = false;
 };
 
+// How every window builds a control: a T owned by owner (which frees it), shown in parent, named, and
+// with its bounds when they are given. The control's own default size stays when they are not.
+template <class T>
+T* make(Component* owner, WinControl* parent, const char* name) {
+  T* c = new T(owner);
+  c->setName(name);
+  c->setParent(parent);
+  return c;
+}
+template <class T>
+T* make(Component* owner, WinControl* parent, const char* name, int left, int top, int width, int height) {
+  T* c = make<T>(owner, parent, name);
+  c->setBounds(left, top, width, height);
+  return c;
+}
+
 }  // namespace ui

@@ -7,60 +7,15 @@
 #include <cstdint>
 #include <string>
 
+#include "zem/link/ZemLayout.h"
+
 namespace ui {
 class Timer;
 }
 class TZemDeviceClass;
 class TUSByolb1;
 
-inline constexpr size_t kRequestBufferSize = 52;  // 37 bytes on the wire, 38..51 stay zero
-inline constexpr size_t kFixtureDataSize = 394;
-inline constexpr size_t kLogBlockSize = 51;
-
 using RequestFrame = std::array<uint8_t, kRequestBufferSize>;
-
-// Request frame layout.
-namespace frame {
-inline constexpr size_t kStart = 0;       // 0xC8
-inline constexpr size_t kTag = 1;         // "DPL" (3 bytes)
-inline constexpr size_t kCommand = 4;     // command letter
-inline constexpr size_t kSubCommand = 5;  // sub-command letter
-inline constexpr size_t kDirection = 6;   // 'V' read, 'W' write, 'F' echoed write
-inline constexpr size_t kSerial = 7;      // 15 bytes; all zero addresses any fixture
-inline constexpr size_t kSerialSize = 15;
-inline constexpr size_t kPayload = 22;  // 15 bytes
-inline constexpr size_t kPayloadSize = 15;
-inline constexpr size_t kWireLength = 37;
-inline constexpr uint8_t kStartByte = 0xC8;
-}  // namespace frame
-
-// FixtureData group offsets (first byte of each group).
-namespace fd {
-inline constexpr size_t kSerial = 0;                // 15
-inline constexpr size_t kFixtureInfo = 15;          // 15
-inline constexpr size_t kZemVersion = 30;           // 4
-inline constexpr size_t kLampStatus = 34;           // 15
-inline constexpr size_t kSystemCalibration = 49;    // 8
-inline constexpr size_t kErrorStatus = 57;          // 15
-inline constexpr size_t kPersonality = 72;          // 14
-inline constexpr size_t kEEPromWords = 89;          // 8
-inline constexpr size_t kEffectCalibration = 97;    // 15
-inline constexpr size_t kStandAloneSettings = 112;  // 6
-inline constexpr size_t kTimerSettings = 118;       // 10
-inline constexpr size_t kSensorTrigger = 128;       // 4
-inline constexpr size_t kStandAloneProgram = 132;   // 30
-inline constexpr size_t kHardwareMonitor = 162;     // 4 x 15
-inline constexpr size_t kSystemLogEntry = 222;      // 15
-inline constexpr size_t kTempValues = 237;          // 8
-inline constexpr size_t kLedData = 245;             // 5
-inline constexpr size_t kPCBSerial = 250;           // 15
-inline constexpr size_t kModelScratch = 265;        // 17
-inline constexpr size_t kSubdevice = 282;           // 1
-inline constexpr size_t kSubdeviceCount = 283;      // 1
-inline constexpr size_t kLedDescription = 284;      // 5 x 15
-inline constexpr size_t kLedDescriptionData = 359;  // 5 x 7
-static_assert(kLedDescriptionData + 5 * 7 == kFixtureDataSize);
-}  // namespace fd
 
 extern RequestFrame DuplexTemplate;
 extern RequestFrame DuplexRequest;

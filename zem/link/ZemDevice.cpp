@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/sys/byte_order.h"
 #include "platform/sys/clock.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
@@ -68,6 +69,12 @@ void closeQuietly(TZemDeviceClass* device) {
 
 // ---- Frames -------------------------------------------------------------------------------------------
 
+// Function words of the 'X','p' and 'x','p' requests.
+constexpr int kPwmSetFunction = 1;
+constexpr int kPwmLatchFunction = 2;
+constexpr int kLedDescriptionDataFunction = 7;
+constexpr int kLedDescriptionFunction = 8;
+
 TUSByolb1* activeBox() {
   return (InterfaceBox && InterfaceBox->Opened) ? InterfaceBox : nullptr;
 }
@@ -81,8 +88,7 @@ RequestFrame makeRequest(bool anyFixture, char command, char subCommand, char di
 }
 
 void putWord(RequestFrame& request, size_t payloadIndex, int value) {
-  request[frame::kPayload + payloadIndex] = static_cast<uint8_t>(value & 0xFF);
-  request[frame::kPayload + payloadIndex + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+  sys::putLE16(request, frame::kPayload + payloadIndex, static_cast<uint16_t>(value));
 }
 
 void payloadFromRecord(RequestFrame& request, size_t group, size_t size) {
@@ -93,26 +99,35 @@ void recordFromReply(const ReplyBuffer& reply, size_t group, size_t size, size_t
   std::copy_n(reply.begin() + kReplyPayload + replyOffset, size, FixtureData.begin() + group);
 }
 
+// The answering fixture's serial into the request's serial bytes and the record's.
+void storeReplySerial(const ReplyBuffer& reply) {
+  const auto serial =
+      std::span<const uint8_t>(reply).subspan(kReplyFrame + frame::kSerial, frame::kSerialSize);
+  std::copy(serial.begin(), serial.end(), DuplexRequest.begin() + frame::kSerial);
+  std::copy(serial.begin(), serial.end(), FixtureData.begin() + fd::kSerial);
+}
+
 bool inRange(int value, int low, int high) {
   return value >= low && value <= high;
 }
 
 // One duplex exchange through the current box; no box (or a box that is not open) fails without a send.
-int transfer(const RequestFrame& request, std::span<uint8_t> reply, int replyLength) {
+int transfer(const RequestFrame& request, std::span<uint8_t> reply, size_t replyLength = frame::kWireLength) {
   std::fill(reply.begin(), reply.end(), 0);
   TUSByolb1* box = activeBox();
   if (!box) return FT_DEVICE_NOT_OPENED;
-  return box->DuplexTransfer(request, kReplyLength, reply, replyLength, kFirstByteTimeoutMs);
+  return box->DuplexTransfer(request, static_cast<int>(frame::kWireLength), reply,
+                             static_cast<int>(replyLength), kFirstByteTimeoutMs);
 }
 
 // One-way frame of `length` bytes through the current box; the error text of the box comes back too.
-int sendFrame(std::span<const uint8_t> data, int length, std::string& errorText) {
+int sendFrame(std::span<const uint8_t> data, size_t length, std::string& errorText) {
   TUSByolb1* box = activeBox();
   if (!box) {
     errorText.clear();
     return FT_DEVICE_NOT_OPENED;
   }
-  const int code = box->SendFrame(data, length);
+  const int code = box->SendFrame(data, static_cast<int>(length));
   errorText = box->LastErrorText;
   return code;
 }
@@ -121,21 +136,28 @@ void showBoxError(const std::string& literal, const std::string& errorText) {
   ui::showErrorBox(literal + "\n" + errorText);
 }
 
+// Reply frame byte `offset` (the buffer's byte 0 is the box's length byte).
+uint8_t replyByte(std::span<const uint8_t> reply, size_t offset) {
+  return reply[kReplyFrame + offset];
+}
+
 bool tagIs(std::span<const uint8_t> reply, const char* tag) {
-  return reply[2] == static_cast<uint8_t>(tag[0]) && reply[3] == static_cast<uint8_t>(tag[1]) &&
-         reply[4] == static_cast<uint8_t>(tag[2]);
+  for (size_t k = 0; k < frame::kTagSize; ++k) {
+    if (replyByte(reply, frame::kTag + k) != static_cast<uint8_t>(tag[k])) return false;
+  }
+  return true;
 }
 
 // The checks shared by the ordinary reply and the long log reply.
 bool checkFrame(std::span<const uint8_t> request, std::span<const uint8_t> reply, int expectedLength,
                 const char* tag, bool checkSerial, const char* echoFailText) {
-  if (request.size() < frame::kPayload || reply.size() < 1 + frame::kPayload) return false;
+  if (request.size() < frame::kPayload || reply.size() < kReplyPayload) return false;
   if (reply[0] != expectedLength) {
     DebugLogLine(kLogBlack, FormatText("Duplex Reply Size Error %d", reply[0]));
     return false;
   }
-  if (reply[1] != frame::kStartByte) {
-    DebugLogLine(kLogRed, FormatText("Duplex startbyte fail %d", reply[1]));
+  if (replyByte(reply, frame::kStart) != frame::kStartByte) {
+    DebugLogLine(kLogRed, FormatText("Duplex startbyte fail %d", replyByte(reply, frame::kStart)));
     return false;
   }
   if (!tagIs(reply, tag)) {
@@ -143,15 +165,15 @@ bool checkFrame(std::span<const uint8_t> request, std::span<const uint8_t> reply
     return false;
   }
   // A request whose serial is empty text addresses any fixture and accepts any serial.
+  const auto replySerial = reply.subspan(kReplyFrame + frame::kSerial, frame::kSerialSize);
   if (checkSerial && request[frame::kSerial] != 0 &&
-      !std::equal(reply.begin() + 1 + frame::kSerial, reply.begin() + 1 + frame::kSerial + frame::kSerialSize,
-                  request.begin() + frame::kSerial)) {
-    DebugLogLine(kLogRed, "Duplex Serial# check fail " +
-                              BufferToShortString(reply.subspan(1 + frame::kSerial), frame::kSerialSize));
+      !std::equal(replySerial.begin(), replySerial.end(), request.begin() + frame::kSerial)) {
+    DebugLogLine(kLogRed,
+                 "Duplex Serial# check fail " + BufferToShortString(replySerial, frame::kSerialSize));
     return false;
   }
-  if (reply[1 + frame::kCommand] != request[frame::kCommand] ||
-      reply[1 + frame::kSubCommand] != request[frame::kSubCommand]) {
+  if (replyByte(reply, frame::kCommand) != request[frame::kCommand] ||
+      replyByte(reply, frame::kSubCommand) != request[frame::kSubCommand]) {
     DebugLogLine(kLogRed, echoFailText);
     return false;
   }
@@ -183,7 +205,7 @@ bool CheckReplySize(std::span<const uint8_t> request, std::span<const uint8_t> r
 }
 
 bool CheckReply(std::span<const uint8_t> request, std::span<const uint8_t> reply) {
-  return CheckReplySize(request, reply, kReplyLength);
+  return CheckReplySize(request, reply, static_cast<int>(frame::kWireLength));
 }
 
 void ReconnectDevice() {
@@ -272,7 +294,7 @@ namespace {
 struct ReadSpec {
   std::string label;
   int attempts = 3;
-  int replyLength = kReplyLength;
+  size_t replyLength = frame::kWireLength;
   bool bareFailLabel = false;                                  // the failure line is the label alone
   std::function<void(int code, RequestFrame&)> afterTransfer;  // optional
   std::function<void(const ReplyBuffer&)> store;               // optional
@@ -294,7 +316,7 @@ bool readPattern(RequestFrame& request, const ReadSpec& spec) {
     const int code = transfer(request, reply, spec.replyLength);
     if (spec.afterTransfer) spec.afterTransfer(code, request);
     if (code != 0) continue;
-    if (!CheckReplySize(request, reply, spec.replyLength)) continue;
+    if (!CheckReplySize(request, reply, static_cast<int>(spec.replyLength))) continue;
     if (spec.store) spec.store(reply);
     DebugLogLine(kLogBlack, spec.label + FormatText(" %d:%d - Ok", attempt, spec.attempts));
     return true;
@@ -308,7 +330,7 @@ bool writePattern(const RequestFrame& request, const char* name, const std::stri
                   const std::function<bool()>& readBack) {
   OperationScope scope;
   std::string errorText;
-  const int code = sendFrame(request, static_cast<int>(request.size()), errorText);
+  const int code = sendFrame(request, request.size(), errorText);
   if (code != 0) {
     showBoxError(FormatText(errorLiteral.c_str(), code), errorText);
     Delay(2000);
@@ -328,7 +350,7 @@ bool echoPattern(const RequestFrame& request, const char* name, size_t group, si
   OperationScope scope;
   ReplyBuffer reply{};
   bool ok = false;
-  if (transfer(request, reply, kReplyLength) == 0 && CheckReply(request, reply)) {
+  if (transfer(request, reply) == 0 && CheckReply(request, reply)) {
     if (!compare) {
       ok = true;
     } else if (std::equal(reply.begin() + kReplyPayload, reply.begin() + kReplyPayload + size,
@@ -345,7 +367,7 @@ bool echoPattern(const RequestFrame& request, const char* name, size_t group, si
 bool plainTransfer(const RequestFrame& request) {
   OperationScope scope;
   ReplyBuffer reply{};
-  return transfer(request, reply, kReplyLength) == 0;
+  return transfer(request, reply) == 0;
 }
 
 }  // namespace
@@ -362,9 +384,7 @@ bool TZemDeviceUSBYOLB::GetSerialNumber() {
   spec.label = "Get Serial#";
   spec.store = [](const ReplyBuffer& reply) {
     DuplexRequest = DuplexTemplate;
-    std::copy_n(reply.begin() + 1 + frame::kSerial, frame::kSerialSize,
-                DuplexRequest.begin() + frame::kSerial);
-    std::copy_n(reply.begin() + 1 + frame::kSerial, frame::kSerialSize, FixtureData.begin() + fd::kSerial);
+    storeReplySerial(reply);
   };
   return readPattern(request, spec);
 }
@@ -380,23 +400,19 @@ bool TZemDeviceUSBYOLB::RereadSerialNumber() {
       cleared = true;
     }
   };
-  spec.store = [](const ReplyBuffer& reply) {
-    std::copy_n(reply.begin() + 1 + frame::kSerial, frame::kSerialSize,
-                DuplexRequest.begin() + frame::kSerial);
-    std::copy_n(reply.begin() + 1 + frame::kSerial, frame::kSerialSize, FixtureData.begin() + fd::kSerial);
-  };
+  spec.store = storeReplySerial;
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::GetFixtureInfo() {
   RequestFrame request = makeRequest(false, 'P', 'v');
-  ReadSpec spec = groupRead("Get Fixture Info", fd::kFixtureInfo, 15);
+  ReadSpec spec = groupRead("Get Fixture Info", fd::kFixtureInfo, fd::kFixtureInfoSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::GetFixtureZemVersion() {
   RequestFrame request = makeRequest(false, 'P', 'm');
-  ReadSpec spec = groupRead("Get Fixture Zem Version", fd::kZemVersion, 4);
+  ReadSpec spec = groupRead("Get Fixture Zem Version", fd::kZemVersion, fd::kZemVersionSize);
   spec.afterTransfer = [](int code, RequestFrame&) {
     if (code != 0) sys::sleepMs(100);
   };
@@ -405,14 +421,14 @@ bool TZemDeviceUSBYOLB::GetFixtureZemVersion() {
 
 bool TZemDeviceUSBYOLB::GetDuplexErrorStatus() {
   RequestFrame request = makeRequest(false, 'P', 'e');
-  ReadSpec spec = groupRead("Get Duplex Error Status", fd::kErrorStatus, 15);
+  ReadSpec spec = groupRead("Get Duplex Error Status", fd::kErrorStatus, fd::kErrorStatusSize);
   spec.bareFailLabel = true;
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::GetDuplexTempValues() {
   RequestFrame request = makeRequest(false, 'P', 't');
-  ReadSpec spec = groupRead("Get Duplex Temp Values", fd::kTempValues, 8);
+  ReadSpec spec = groupRead("Get Duplex Temp Values", fd::kTempValues, fd::kTempValuesSize);
   spec.bareFailLabel = true;
   return readPattern(request, spec);
 }
@@ -421,26 +437,26 @@ bool TZemDeviceUSBYOLB::GetDuplexTempValues() {
 
 bool TZemDeviceUSBYOLB::GetLampStatus() {
   RequestFrame request = makeRequest(false, 'P', 'l');
-  ReadSpec spec = groupRead("Get Lamp Status", fd::kLampStatus, 15);
+  ReadSpec spec = groupRead("Get Lamp Status", fd::kLampStatus, fd::kLampStatusSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetLampStatus() {
   RequestFrame request = makeRequest(false, 'P', 'L', 'W');
-  payloadFromRecord(request, fd::kLampStatus, 15);
+  payloadFromRecord(request, fd::kLampStatus, fd::kLampStatusSize);
   return writePattern(request, "Set Lamp Status", "YOLB1 error 3 (%d)", 0,
                       [this] { return GetLampStatus(); });
 }
 
 bool TZemDeviceUSBYOLB::GetSystemCalibration() {
   RequestFrame request = makeRequest(false, 'P', 's');
-  ReadSpec spec = groupRead("Get System Calibration", fd::kSystemCalibration, 8);
+  ReadSpec spec = groupRead("Get System Calibration", fd::kSystemCalibration, fd::kSystemCalibrationSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetSystemCalibration() {
   RequestFrame request = makeRequest(false, 'P', 'S', 'W');
-  payloadFromRecord(request, fd::kSystemCalibration, 8);
+  payloadFromRecord(request, fd::kSystemCalibration, fd::kSystemCalibrationSize);
   return writePattern(request, "Set System Calibration", "YOLB1 error 4 (%d)", 0,
                       [this] { return GetSystemCalibration(); });
 }
@@ -448,79 +464,83 @@ bool TZemDeviceUSBYOLB::SetSystemCalibration() {
 bool TZemDeviceUSBYOLB::GetEffectCalibration(int effect) {
   if (!inRange(effect, 0, 255)) return false;
   RequestFrame request = makeRequest(false, 'P', 'c');
-  request[frame::kPayload] = static_cast<uint8_t>(effect);
-  ReadSpec spec = groupRead("Effect Calibration", fd::kEffectCalibration, 15);
+  request[frame::kPayload + fdarea::cal::kEffect] = static_cast<uint8_t>(effect);
+  ReadSpec spec = groupRead("Effect Calibration", fd::kEffectCalibration, fd::kEffectCalibrationSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetEffectCalibration(int effect) {
   if (!inRange(effect, 0, 255)) return false;
   RequestFrame request = makeRequest(false, 'P', 'C', 'W');
-  payloadFromRecord(request, fd::kEffectCalibration, 15);
-  request[frame::kPayload] = static_cast<uint8_t>(effect);
+  payloadFromRecord(request, fd::kEffectCalibration, fd::kEffectCalibrationSize);
+  request[frame::kPayload + fdarea::cal::kEffect] = static_cast<uint8_t>(effect);
   return writePattern(request, "Set Effect Calibration", "YOLB1 error 6(%d)", 0,
                       [this, effect] { return GetEffectCalibration(effect); });
 }
 
 bool TZemDeviceUSBYOLB::GetPersonalities() {
   RequestFrame request = makeRequest(false, 'P', 'p');
-  ReadSpec spec = groupRead("Get Personalities", fd::kPersonality, 14);
+  ReadSpec spec = groupRead("Get Personalities", fd::kPersonality, fd::kPersonalitySize);
   const bool ok = readPattern(request, spec);
   if (ok) {
-    const auto* p = FixtureData.data() + fd::kPersonality;
-    DebugLogLine(kLogBlack, FormatText("DMX Address   %d", p[0] | (p[1] << 8)));
-    DebugLogLine(kLogBlack, FormatText("DMX Protocol  %d", p[2]));
-    DebugLogLine(kLogBlack, FormatText("Mode Settings %d", p[3]));
-    DebugLogLine(kLogBlack, FormatText("DMXPixels     %d", p[12]));
-    DebugLogLine(kLogBlack, FormatText("ColorGamut    %d", p[13]));
+    namespace pers = fdarea::pers;
+    const auto p = std::span<const uint8_t>(FixtureData).subspan(fd::kPersonality, fd::kPersonalitySize);
+    DebugLogLine(kLogBlack, FormatText("DMX Address   %d", sys::getLE16(p, pers::kDmxAddress)));
+    DebugLogLine(kLogBlack, FormatText("DMX Protocol  %d", p[pers::kDmxProtocol]));
+    DebugLogLine(kLogBlack, FormatText("Mode Settings %d", p[pers::kMode]));
+    DebugLogLine(kLogBlack, FormatText("DMXPixels     %d", p[pers::kDmxPixels]));
+    DebugLogLine(kLogBlack, FormatText("ColorGamut    %d", p[pers::kColorGamut]));
   }
   return ok;
 }
 
 bool TZemDeviceUSBYOLB::SetPersonalities(int pauseMs) {
   RequestFrame request = makeRequest(false, 'P', 'P', 'W');
-  payloadFromRecord(request, fd::kPersonality, 14);
+  payloadFromRecord(request, fd::kPersonality, fd::kPersonalitySize);
   return writePattern(request, "Set Personalities", "YOLB1 error 5(%d)", pauseMs,
                       [this] { return GetPersonalities(); });
 }
 
 bool TZemDeviceUSBYOLB::GetStandAloneSettings() {
   RequestFrame request = makeRequest(false, 'P', 'a');
-  ReadSpec spec = groupRead("Stand Alone Settings", fd::kStandAloneSettings, 6);
+  ReadSpec spec = groupRead("Stand Alone Settings", fd::kStandAloneSettings, fd::kStandAloneSettingsSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetStandAloneSettings() {
   RequestFrame request = makeRequest(false, 'P', 'A', 'F');
-  payloadFromRecord(request, fd::kStandAloneSettings, 6);
-  return echoPattern(request, "Set Stand Alone Settings", fd::kStandAloneSettings, 6, true);
+  payloadFromRecord(request, fd::kStandAloneSettings, fd::kStandAloneSettingsSize);
+  return echoPattern(request, "Set Stand Alone Settings", fd::kStandAloneSettings,
+                     fd::kStandAloneSettingsSize, true);
 }
 
 bool TZemDeviceUSBYOLB::GetTimerSettings() {
   RequestFrame request = makeRequest(false, 'P', 'b');
-  ReadSpec spec = groupRead("Get Timer Settings", fd::kTimerSettings, 10);
+  ReadSpec spec = groupRead("Get Timer Settings", fd::kTimerSettings, fd::kTimerSettingsSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetTimerSettings() {
   RequestFrame request = makeRequest(false, 'P', 'B', 'F');
-  payloadFromRecord(request, fd::kTimerSettings, 10);
-  return echoPattern(request, "Set Timer Settings", fd::kTimerSettings, 10, true);
+  payloadFromRecord(request, fd::kTimerSettings, fd::kTimerSettingsSize);
+  return echoPattern(request, "Set Timer Settings", fd::kTimerSettings, fd::kTimerSettingsSize, true);
 }
 
 bool TZemDeviceUSBYOLB::GetSensorTriggerSettings() {
   RequestFrame request = makeRequest(false, 'P', 'd');
-  ReadSpec spec = groupRead("Get Sensor Trigger Settings", fd::kSensorTrigger, 4);
+  ReadSpec spec = groupRead("Get Sensor Trigger Settings", fd::kSensorTrigger, fd::kSensorTriggerSize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::SetSensorTriggerSettings(int trigger) {
   if (!inRange(trigger, 0, 255)) return false;
   RequestFrame request = makeRequest(false, 'P', 'D', 'F');
-  payloadFromRecord(request, fd::kSensorTrigger, 3);
-  request[frame::kPayload + 3] = static_cast<uint8_t>(trigger);
+  // The settings bytes before the trigger byte go out; the trigger byte is the argument.
+  payloadFromRecord(request, fd::kSensorTrigger, fdarea::sensor::kTrigger);
+  request[frame::kPayload + fdarea::sensor::kTrigger] = static_cast<uint8_t>(trigger);
   // A re-arm (trigger not 0) is answered with the fixture's own state: only the reply check counts.
-  return echoPattern(request, "Set Sensor Trigger Settings", fd::kSensorTrigger, 4, trigger == 0);
+  return echoPattern(request, "Set Sensor Trigger Settings", fd::kSensorTrigger, fd::kSensorTriggerSize,
+                     trigger == 0);
 }
 
 // ---- Log, stand-alone program, monitor ----------------------------------------------------------------
@@ -529,22 +549,20 @@ bool TZemDeviceUSBYOLB::GetSystemLogEntry(int entry) {
   if (!inRange(entry, 0, 65535)) return false;
   RequestFrame request = makeRequest(false, 'A', 'l');
   putWord(request, 0, entry);
-  ReadSpec spec = groupRead("Get System Log", fd::kSystemLogEntry, 15);
+  ReadSpec spec = groupRead("Get System Log", fd::kSystemLogEntry, fd::kSystemLogEntrySize);
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::GetSystemLogEntryLong(int entry) {
   if (!inRange(entry, 0, 65535)) return false;
   OperationScope scope;
-  constexpr int kLongReplyLength = 50;
-  static_assert(kLongReplyLength + 1 == kLogBlockSize);
   RequestFrame request = makeRequest(false, 'A', 'l');
   request[frame::kTag + 2] = 'T';  // "DPT"
   putWord(request, 0, entry);
   constexpr int kAttempts = 3;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    if (transfer(request, LogBlock, kLongReplyLength) != 0) continue;
-    if (checkFrame(request, LogBlock, kLongReplyLength, "DPT", false,
+    if (transfer(request, LogBlock, longlog::kReplyLength) != 0) continue;
+    if (checkFrame(request, LogBlock, static_cast<int>(longlog::kReplyLength), "DPT", false,
                    "Duplex Command value check fail (2)")) {
       DebugLogLine(kLogBlack, FormatText("Get System Log %d:%d - Ok", attempt, kAttempts));
       return true;
@@ -563,43 +581,48 @@ bool TZemDeviceUSBYOLB::ClearSystemLog() {
 }
 
 bool TZemDeviceUSBYOLB::GetStandAlone(int sizeCode) {
-  constexpr int kExtraBytes = 24;
-  if (!inRange(sizeCode, 0, static_cast<int>(kReplyBufferSize) - 1 - kExtraBytes)) return false;
+  // The reply must fit the buffer after the box's length byte.
+  constexpr int kMaxSizeCode = static_cast<int>(kReplyBufferSize - kReplyFrame - kStandAloneReplyExtra);
+  if (!inRange(sizeCode, 0, kMaxSizeCode)) return false;
   RequestFrame request = makeRequest(false, 'A', 'a');
   ReadSpec spec;
   spec.label = "Get Stand Alone";
-  spec.replyLength = sizeCode + kExtraBytes;
+  spec.replyLength = static_cast<size_t>(sizeCode) + kStandAloneReplyExtra;
   // Frame bytes 22..51: what lies beyond the reply length stays zero from the cleared buffer.
-  spec.store = [](const ReplyBuffer& reply) { recordFromReply(reply, fd::kStandAloneProgram, 30); };
-  static_assert(kReplyPayload + 30 == kReplyBufferSize);
+  spec.store = [](const ReplyBuffer& reply) {
+    recordFromReply(reply, fd::kStandAloneProgram, fd::kStandAloneProgramSize);
+  };
   return readPattern(request, spec);
 }
 
 bool TZemDeviceUSBYOLB::GetHardwareMonitorValues(int page) {
-  if (!inRange(page, 0, 3)) return false;
+  if (!inRange(page, 0, static_cast<int>(fd::kHardwareMonitorPages) - 1)) return false;
   RequestFrame request = makeRequest(false, 'A', 'h');
   request[frame::kPayload] = static_cast<uint8_t>(page);
   ReadSpec spec;
   spec.label = "Get Hardware Monitor Values";
-  const size_t group = fd::kHardwareMonitor + 15 * static_cast<size_t>(page);
-  spec.store = [group](const ReplyBuffer& reply) { recordFromReply(reply, group, 15); };
+  const size_t group = fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * static_cast<size_t>(page);
+  spec.store = [group](const ReplyBuffer& reply) {
+    recordFromReply(reply, group, fd::kHardwareMonitorPageSize);
+  };
   return readPattern(request, spec);
 }
 
 // ---- Service frames -----------------------------------------------------------------------------------
 
-bool TZemDeviceUSBYOLB::SendMP2Command(std::span<const uint8_t> frame) {
-  constexpr int kServiceFrameLength = 37;
-  if (frame.size() < kServiceFrameLength) return false;
+bool TZemDeviceUSBYOLB::SendMP2Command(std::span<const uint8_t> serviceFrame) {
+  if (serviceFrame.size() < frame::kWireLength) return false;
   OperationScope scope;
   std::string errorText;
-  const int code = sendFrame(frame, kServiceFrameLength, errorText);
+  const int code = sendFrame(serviceFrame, frame::kWireLength, errorText);
+  const int function = serviceFrame[svc::kFunction];
   if (MP2Idle) {
-    DebugLogIdle(code == 0 ? kLogBlack : kLogRed, FormatText("Idle MP2Cmd %d %d", frame[11], code));
+    DebugLogIdle(code == 0 ? kLogBlack : kLogRed, FormatText("Idle MP2Cmd %d %d", function, code));
   } else {
     DebugLogLine(code == 0 ? kLogBlack : kLogRed,
-                 FormatText("MP2Cmd %5d %5d %5d %5d %5d %5d", frame[11], (frame[12] << 8) | frame[13],
-                            frame[14], frame[15], (frame[16] << 8) | frame[17], code));
+                 FormatText("MP2Cmd %5d %5d %5d %5d %5d %5d", function,
+                            sys::getBE16(serviceFrame, svc::kValue), serviceFrame[svc::kPage],
+                            serviceFrame[svc::kArgument], sys::getBE16(serviceFrame, svc::kExtra), code));
   }
   if (code != 0 && activeBox()) {
     // Keep the write-back timer from starting another send behind the error box. It is given back the
@@ -619,13 +642,16 @@ bool TZemDeviceUSBYOLB::SendMP2Command(std::span<const uint8_t> frame) {
 bool TZemDeviceUSBYOLB::ReadEEProm(int address, int count) {
   if (!inRange(address, 0, 65535) || !inRange(count, 0, 255)) return false;
   RequestFrame request = makeRequest(false, 'E', 'e');
-  request[frame::kPayload] = static_cast<uint8_t>(count);
-  putWord(request, 1, address);
+  request[frame::kPayload + eepromframe::kCount] = static_cast<uint8_t>(count);
+  putWord(request, eepromframe::kAddress, address);
   ReadSpec spec;
   spec.attempts = 5;
   spec.label = FormatText("Read EEProm (%d)", address);
   spec.bareFailLabel = true;
-  spec.store = [](const ReplyBuffer& reply) { recordFromReply(reply, fd::kEEPromWords, 8, 3); };
+  // Always the four words, whatever the count.
+  spec.store = [](const ReplyBuffer& reply) {
+    recordFromReply(reply, fd::kEEPromWords, fd::kEEPromWordsSize, eepromframe::kWords);
+  };
   return readPattern(request, spec);
 }
 
@@ -638,11 +664,11 @@ bool writeEEProm(int address, int count, const uint8_t* words, int pauseMs, int 
   const size_t wordBytes = 2 * static_cast<size_t>(count);
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     RequestFrame request = makeRequest(false, 'E', 'E', 'W');
-    request[frame::kPayload] = static_cast<uint8_t>(count);
-    putWord(request, 1, address);
-    std::copy_n(words, wordBytes, request.begin() + frame::kPayload + 3);
+    request[frame::kPayload + eepromframe::kCount] = static_cast<uint8_t>(count);
+    putWord(request, eepromframe::kAddress, address);
+    std::copy_n(words, wordBytes, request.begin() + frame::kPayload + eepromframe::kWords);
     std::string errorText;
-    const int code = sendFrame(request, static_cast<int>(request.size()), errorText);
+    const int code = sendFrame(request, request.size(), errorText);
     if (code != 0) showBoxError(FormatText("YOLB1 error 8()%d", code), errorText);
     // Read the same words back: the payload keeps count and address.
     request[frame::kCommand] = 'E';
@@ -650,8 +676,8 @@ bool writeEEProm(int address, int count, const uint8_t* words, int pauseMs, int 
     request[frame::kDirection] = 'V';
     DelayNoMessages(static_cast<uint32_t>(std::max(pauseMs, 0)));
     ReplyBuffer reply{};
-    if (transfer(request, reply, kReplyLength) == 0 && CheckReply(request, reply) &&
-        std::equal(words, words + wordBytes, reply.begin() + kReplyPayload + 3)) {
+    if (transfer(request, reply) == 0 && CheckReply(request, reply) &&
+        std::equal(words, words + wordBytes, reply.begin() + kReplyPayload + eepromframe::kWords)) {
       DebugLogLine(kLogBlack,
                    FormatText("Write EEProm (%d:%d) %d:%d - Ok", address, logValue, attempt, kAttempts));
       return true;
@@ -666,15 +692,16 @@ bool writeEEProm(int address, int count, const uint8_t* words, int pauseMs, int 
 
 bool TZemDeviceUSBYOLB::WriteEEPromWord(int address, int value) {
   if (!inRange(address, 0, 65535) || !inRange(value, 0, 65535)) return false;
-  const uint8_t word[2] = {static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)};
-  return writeEEProm(address, 1, word, 150, value);
+  std::array<uint8_t, 2> word{};
+  sys::putLE16(word, 0, static_cast<uint16_t>(value));
+  return writeEEProm(address, 1, word.data(), 150, value);
 }
 
 bool TZemDeviceUSBYOLB::WriteEEPromWords(int address, int count, int pauseMs) {
   if (!inRange(address, 0, 65535) || !inRange(count, 1, 4)) return false;
-  uint8_t words[8];
-  std::copy_n(FixtureData.begin() + fd::kEEPromWords, 8, words);
-  return writeEEProm(address, count, words, pauseMs, count);
+  std::array<uint8_t, fd::kEEPromWordsSize> words{};
+  std::copy_n(FixtureData.begin() + fd::kEEPromWords, words.size(), words.begin());
+  return writeEEProm(address, count, words.data(), pauseMs, count);
 }
 
 // ---- Sub-devices and LEDs -----------------------------------------------------------------------------
@@ -699,10 +726,10 @@ bool TZemDeviceUSBYOLB::SetSubdevice(int index, bool reread) {
 bool TZemDeviceUSBYOLB::SetPwmData(int a, int b, int c) {
   if (!inRange(a, 0, 65535) || !inRange(b, 0, 65535) || !inRange(c, 0, 65535)) return false;
   RequestFrame request = makeRequest(false, 'X', 'p', 'W');
-  putWord(request, 0, 1);
-  putWord(request, 2, a);
-  putWord(request, 4, b);
-  putWord(request, 6, c);
+  putWord(request, functionframe::kFunction, kPwmSetFunction);
+  putWord(request, functionframe::kArguments, a);
+  putWord(request, functionframe::kArguments + 2, b);
+  putWord(request, functionframe::kArguments + 4, c);
   DebugLogLine(kLogBlack, FormatText("SetpwmData %d %d %d", a, b, c));
   return plainTransfer(request);
 }
@@ -710,16 +737,16 @@ bool TZemDeviceUSBYOLB::SetPwmData(int a, int b, int c) {
 bool TZemDeviceUSBYOLB::LatchPwmData(int a, int b) {
   if (!inRange(a, 0, 65535) || !inRange(b, 0, 65535)) return false;
   RequestFrame request = makeRequest(false, 'X', 'p', 'W');
-  putWord(request, 0, 2);
-  putWord(request, 2, b);
-  putWord(request, 4, a);
+  putWord(request, functionframe::kFunction, kPwmLatchFunction);
+  putWord(request, functionframe::kArguments, b);
+  putWord(request, functionframe::kArguments + 2, a);
   DebugLogLine(kLogBlack, FormatText("LatchpwmData %d %d", a, b));
   return plainTransfer(request);
 }
 
 bool TZemDeviceUSBYOLB::SendLedData() {
   RequestFrame request = makeRequest(false, 'L', 'L', 'W');
-  payloadFromRecord(request, fd::kLedData, 5);
+  payloadFromRecord(request, fd::kLedData, fd::kLedDataSize);
   const auto* d = FixtureData.data() + fd::kLedData;
   DebugLogLine(kLogBlack, FormatText("LED Data %d %d %d %d %d", d[0], d[1], d[2], d[3], d[4]));
   return plainTransfer(request);
@@ -727,30 +754,33 @@ bool TZemDeviceUSBYOLB::SendLedData() {
 
 bool TZemDeviceUSBYOLB::GetPCBSerialNumber() {
   RequestFrame request = makeRequest(true, 'X', 's');
-  ReadSpec spec = groupRead("Get PCB Serial#", fd::kPCBSerial, 15);
+  ReadSpec spec = groupRead("Get PCB Serial#", fd::kPCBSerial, fd::kPCBSerialSize);
   return readPattern(request, spec);
 }
 
-bool TZemDeviceUSBYOLB::GetLEDDescription(int led) {
-  if (!inRange(led, 0, 4)) return false;
+namespace {
+
+// The two LED reads: function word, the LED's selector, and one record slot per LED.
+bool readLedRecord(int led, int function, size_t firstSlot, size_t slotSize) {
+  if (!inRange(led, 0, static_cast<int>(fd::kLedCount) - 1)) return false;
   RequestFrame request = makeRequest(true, 'x', 'p');
-  putWord(request, 0, 8);
-  request[frame::kPayload + 2] = static_cast<uint8_t>(led * 16);
+  putWord(request, functionframe::kFunction, function);
+  request[frame::kPayload + functionframe::kLedSelector] =
+      static_cast<uint8_t>(led * functionframe::kLedStride);
   ReadSpec spec;
   spec.label = FormatText("Get %d LEDDescription", led);
-  const size_t group = fd::kLedDescription + 15 * static_cast<size_t>(led);
-  spec.store = [group](const ReplyBuffer& reply) { recordFromReply(reply, group, 15); };
+  const size_t group = firstSlot + slotSize * static_cast<size_t>(led);
+  spec.store = [group, slotSize](const ReplyBuffer& reply) { recordFromReply(reply, group, slotSize); };
   return readPattern(request, spec);
+}
+
+}  // namespace
+
+bool TZemDeviceUSBYOLB::GetLEDDescription(int led) {
+  return readLedRecord(led, kLedDescriptionFunction, fd::kLedDescription, fd::kLedDescriptionSize);
 }
 
 bool TZemDeviceUSBYOLB::GetLEDDescriptionData(int led) {
-  if (!inRange(led, 0, 4)) return false;
-  RequestFrame request = makeRequest(true, 'x', 'p');
-  putWord(request, 0, 7);
-  request[frame::kPayload + 2] = static_cast<uint8_t>(led * 16);
-  ReadSpec spec;
-  spec.label = FormatText("Get %d LEDDescription", led);
-  const size_t group = fd::kLedDescriptionData + 7 * static_cast<size_t>(led);
-  spec.store = [group](const ReplyBuffer& reply) { recordFromReply(reply, group, 7); };
-  return readPattern(request, spec);
+  return readLedRecord(led, kLedDescriptionDataFunction, fd::kLedDescriptionData,
+                       fd::kLedDescriptionDataSize);
 }

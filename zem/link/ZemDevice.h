@@ -66,12 +66,8 @@ class TZemDeviceClass {
   virtual bool GetLEDDescriptionData(int led) = 0;
 };
 
-// Reply buffer of one exchange: byte 0 the box's length byte, then the fixture's frame (up to 52 bytes).
-inline constexpr size_t kReplyBufferSize = 53;
+// Reply buffer of one exchange (layout in ZemLayout.h).
 using ReplyBuffer = std::array<uint8_t, kReplyBufferSize>;
-// Payload byte k of a reply sits at buffer byte kReplyPayload + k.
-inline constexpr size_t kReplyPayload = 1 + frame::kPayload;
-inline constexpr int kReplyLength = 37;
 inline constexpr uint32_t kFirstByteTimeoutMs = 200;
 
 // The fixture behind the interface box. Every operation is a duplex exchange through InterfaceBox.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/sys/byte_order.h"
 #include "platform/ui/message_box.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
@@ -24,11 +25,10 @@ void wr8(size_t offset, uint8_t v) {
 }
 // 16-bit values in the record keep the fixture's byte order: low byte first.
 uint16_t rd16(size_t offset) {
-  return static_cast<uint16_t>(FixtureData.at(offset) | (FixtureData.at(offset + 1) << 8));
+  return sys::getLE16(FixtureData, offset);
 }
 void wr16(size_t offset, uint16_t v) {
-  FixtureData.at(offset) = static_cast<uint8_t>(v & 0xFF);
-  FixtureData.at(offset + 1) = static_cast<uint8_t>(v >> 8);
+  sys::putLE16(FixtureData, offset, v);
 }
 
 uint32_t packVersion(uint32_t major, uint32_t minor, uint32_t build) {
@@ -243,12 +243,10 @@ ServiceFrame TZemFixture::buildServiceFrame(uint8_t code, int function, int valu
     frame[svc::kTypeCode + i] = rd8(fd::kFixtureInfo + info::kTypeCode + i);
   }
   frame[svc::kFunction] = static_cast<uint8_t>(function);
-  frame[svc::kValueHigh] = static_cast<uint8_t>((value >> 8) & 0xFF);
-  frame[svc::kValueLow] = static_cast<uint8_t>(value & 0xFF);
+  sys::putBE16(frame, svc::kValue, static_cast<uint16_t>(value));
   frame[svc::kPage] = static_cast<uint8_t>(page);
   frame[svc::kArgument] = static_cast<uint8_t>(argument);
-  frame[svc::kExtraHigh] = static_cast<uint8_t>((extra >> 8) & 0xFF);
-  frame[svc::kExtraLow] = static_cast<uint8_t>(extra & 0xFF);
+  sys::putBE16(frame, svc::kExtra, static_cast<uint16_t>(extra));
   return frame;
 }
 
@@ -521,7 +519,7 @@ bool TZemFixture::ReadLedDescription2(int led) {
 }
 
 bool TZemFixture::ReadNextMonitorPage() {
-  monitorPage_ = (monitorPage_ + 1) % monitor::kPages;
+  monitorPage_ = (monitorPage_ + 1) % static_cast<int>(fd::kHardwareMonitorPages);
   return Device != nullptr && Device->GetHardwareMonitorValues(monitorPage_);
 }
 
@@ -869,10 +867,10 @@ bool TZemFixture::SetSubDevice(int index, bool reread) {
   return Device != nullptr && Device->SetSubdevice(index, reread);
 }
 int TZemFixture::GetCurrentSegment() {
-  return rd8(fd::kSubdevice + sub::kCurrent);
+  return rd8(fd::kSubdevice);
 }
 int TZemFixture::GetSegmentCount() {
-  return rd8(fd::kSubdevice + sub::kCount);
+  return rd8(fd::kSubdeviceCount);
 }
 bool TZemFixture::LedOperation116(int, int, int) {
   return false;
@@ -925,7 +923,7 @@ bool TZemFixture::FormatLogEntry(int index, std::string& text) {
   if (!longLog_) {
     line += DecodeLogText();
   } else {
-    const unsigned type = LogBlock.at(longlog::kType) | (LogBlock.at(longlog::kType + 1) << 8);
+    const unsigned type = sys::getLE16(LogBlock, longlog::kType);
     const char* edge = (type & 0x800) != 0 ? "START - " : "STOP - ";
     switch (type & 0xF000) {
       case 0x0000:
@@ -1192,10 +1190,10 @@ bool TZemFixture::ResetResettableLampStrikes() {
 
 namespace {
 uint16_t monitorRaw(int page, int channel) {
-  if (channel < 1 || channel > 7) {
+  if (channel < 1 || channel > static_cast<int>(monitor::kChannels)) {
     throw ERangeError("monitor channel out of range: " + std::to_string(channel) + " (1..7)");
   }
-  const size_t at = fd::kHardwareMonitor + monitor::kPageSize * static_cast<size_t>(page) +
+  const size_t at = fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * static_cast<size_t>(page) +
                     static_cast<size_t>(2 * channel - 1);
   return rd16(at);
 }

@@ -81,13 +81,8 @@ TDemoMenuForm::TDemoMenuForm(ui::Component* owner) : ui::Form(owner) {
     top += kRowHeight;
   };
 
-  pNoHardware = new ui::Panel(this);
-  pNoHardware->setName("pNoHardware");
-  pNoHardware->setParent(this);
-  pNoHardware->setBounds(0, top, kWidth, kTextRowHeight);
-  Re1 = new ui::RichEdit(this);
-  Re1->setName("Re1");
-  Re1->setParent(pNoHardware);
+  pNoHardware = ui::make<ui::Panel>(this, this, "pNoHardware", 0, top, kWidth, kTextRowHeight);
+  Re1 = ui::make<ui::RichEdit>(this, pNoHardware, "Re1");
   Re1->setReadOnly(true);
   top += kTextRowHeight;
 

@@ -23,13 +23,8 @@ void SetBoldDialogFont(ui::Form& form) {
 PanelButton MakePanelButton(ui::Component* owner, ui::WinControl* parent, const char* panelName,
                             const char* buttonName, int left, int top, int width, int height) {
   PanelButton pb;
-  pb.panel = new ui::Panel(owner);
-  pb.panel->setName(panelName);
-  pb.panel->setParent(parent);
-  pb.panel->setBounds(left, top, width, height);
-  pb.button = new ui::SpeedButton(owner);
-  pb.button->setName(buttonName);
-  pb.button->setParent(pb.panel);
+  pb.panel = ui::make<ui::Panel>(owner, parent, panelName, left, top, width, height);
+  pb.button = ui::make<ui::SpeedButton>(owner, pb.panel, buttonName);
   pb.button->setFlat(true);
   FitToPanel(pb.button, pb.panel);
   return pb;
@@ -38,19 +33,11 @@ PanelButton MakePanelButton(ui::Component* owner, ui::WinControl* parent, const 
 NotesDialogParts BuildNotesDialog(ui::Form& form, const char* acceptPanelName, const char* acceptButtonName) {
   NotesDialogParts parts;
   form.setClientSize(400, 265);
-  parts.captionStrip = new ui::Panel(&form);
-  parts.captionStrip->setName("Panel2");
-  parts.captionStrip->setParent(&form);
-  parts.captionStrip->setBounds(0, 0, 400, 24);
+  parts.captionStrip = ui::make<ui::Panel>(&form, &form, "Panel2", 0, 0, 400, 24);
   parts.captionStrip->setAlign(ui::Align::Top);
-  parts.buttonStrip = new ui::Panel(&form);
-  parts.buttonStrip->setName("Panel1");
-  parts.buttonStrip->setParent(&form);
-  parts.buttonStrip->setBounds(0, 224, 400, 41);
+  parts.buttonStrip = ui::make<ui::Panel>(&form, &form, "Panel1", 0, 224, 400, 41);
   parts.buttonStrip->setAlign(ui::Align::Bottom);
-  parts.notes = new ui::RichEdit(&form);
-  parts.notes->setName("Re1");
-  parts.notes->setParent(&form);
+  parts.notes = ui::make<ui::RichEdit>(&form, &form, "Re1");
   parts.notes->setAlign(ui::Align::Client);
   parts.notes->setScrollBars(ui::ScrollStyle::Both);
   parts.accept = MakePanelButton(&form, parts.buttonStrip, acceptPanelName, acceptButtonName, 96, 8, 100, 25);
@@ -59,10 +46,7 @@ NotesDialogParts BuildNotesDialog(ui::Form& form, const char* acceptPanelName, c
 }
 
 ui::ProgressBar* MakeProgressBar(ui::Form& form, const char* name, int width) {
-  auto* bar = new ui::ProgressBar(&form);
-  bar->setName(name);
-  bar->setParent(&form);
-  bar->setBounds(8, 8, width, 16);
+  auto* bar = ui::make<ui::ProgressBar>(&form, &form, name, 8, 8, width, 16);
   bar->setMin(0);
   bar->setMax(100);
   bar->setSmooth(true);

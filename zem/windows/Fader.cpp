@@ -54,33 +54,19 @@ int ClampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
 }
 
-ui::Panel* MakePart(TFader* owner, ui::WinControl* parent, const char* name) {
-  auto* p = new ui::Panel(owner);
-  p->setName(name);
-  p->setParent(parent);
-  return p;
-}
-
-ui::Image* MakeImage(TFader* owner, ui::WinControl* parent, const char* name) {
-  auto* i = new ui::Image(owner);
-  i->setName(name);
-  i->setParent(parent);
-  return i;
-}
-
 }  // namespace
 
 TFader::TFader(ui::Component* owner) : ui::WinControl(owner) {
   setTabStop(true);
-  HeaderLabel = MakePart(this, this, "HeaderLabel");
-  PositionLabel = MakePart(this, this, "PositionLabel");
-  UpButton = MakePart(this, this, "UpButton");
-  UpButtonImage = MakeImage(this, UpButton, "UpButtonImage");
-  DownButton = MakePart(this, this, "DownButton");
-  DownButtonImage = MakeImage(this, DownButton, "DownButtonImage");
-  FaderPanel = MakePart(this, this, "FaderPanel");
-  FaderImage = MakeImage(this, FaderPanel, "FaderImage");
-  FaderMask = MakePart(this, FaderPanel, "FaderMask");
+  HeaderLabel = ui::make<ui::Panel>(this, this, "HeaderLabel");
+  PositionLabel = ui::make<ui::Panel>(this, this, "PositionLabel");
+  UpButton = ui::make<ui::Panel>(this, this, "UpButton");
+  UpButtonImage = ui::make<ui::Image>(this, UpButton, "UpButtonImage");
+  DownButton = ui::make<ui::Panel>(this, this, "DownButton");
+  DownButtonImage = ui::make<ui::Image>(this, DownButton, "DownButtonImage");
+  FaderPanel = ui::make<ui::Panel>(this, this, "FaderPanel");
+  FaderImage = ui::make<ui::Image>(this, FaderPanel, "FaderImage");
+  FaderMask = ui::make<ui::Panel>(this, FaderPanel, "FaderMask");
   RepeatTimer = new ui::Timer(this, kFirstRepeatMs);
   RepeatTimer->setName("RepeatTimer");
 

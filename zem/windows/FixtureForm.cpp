@@ -21,8 +21,6 @@
 #include "zem/windows/WarningDialog.h"
 #include "zem/windows/ZemStrings.h"
 
-using fixtureform::Make;
-
 namespace {
 
 constexpr int kWidth = 600;
@@ -50,12 +48,12 @@ constexpr const char* kTopicFileMenu = "FileMenu";
 namespace fixtureform {
 
 ui::Label* MakeLabel(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top) {
-  return Make<ui::Label>(owner, parent, name, left, top, 0, 13);
+  return ui::make<ui::Label>(owner, parent, name, left, top, 0, 13);
 }
 
 ui::SpinEdit* MakeSpinEdit(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top,
                            int width, int minValue, int maxValue, int digits) {
-  auto* e = Make<ui::SpinEdit>(owner, parent, name, left, top, width, 22);
+  auto* e = ui::make<ui::SpinEdit>(owner, parent, name, left, top, width, 22);
   e->setMinValue(minValue);
   e->setMaxValue(maxValue);
   e->setMaxLength(digits);
@@ -65,14 +63,14 @@ ui::SpinEdit* MakeSpinEdit(ui::Component* owner, ui::WinControl* parent, const c
 
 ui::ComboBox* MakeList(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top,
                        int width) {
-  auto* c = Make<ui::ComboBox>(owner, parent, name, left, top, width, 21);
+  auto* c = ui::make<ui::ComboBox>(owner, parent, name, left, top, width, 21);
   c->setStyle(ui::ComboStyle::DropDownList);
   return c;
 }
 
 ui::Panel* MakeButtonPanel(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top,
                            int width, int height) {
-  auto* p = Make<ui::Panel>(owner, parent, name, left, top, width, height);
+  auto* p = ui::make<ui::Panel>(owner, parent, name, left, top, width, height);
   p->setBevelOuter(ui::BevelCut::Raised);
   p->setBevelInner(ui::BevelCut::Raised);
   p->setCursor(ui::crHandPoint);
@@ -229,13 +227,13 @@ void TFixtureFormTemplate::BuildFrame() {
   bind(mHelpContents, &TFixtureFormTemplate::ZEMMainFormHelpContents1Click);
   bind(mAbout, &TFixtureFormTemplate::mAboutClick);
 
-  ToolBar1 = Make<ui::ToolBar>(this, this, "ToolBar1", 0, 0, kWidth, 21);
+  ToolBar1 = ui::make<ui::ToolBar>(this, this, "ToolBar1", 0, 0, kWidth, 21);
   ToolBar1->setAlign(ui::Align::Top);
   ToolBar1->setFlat(true);
   ToolBar1->setShowCaptions(true);
   ToolBar1->setButtonHeight(21);
 
-  Panel1 = Make<ui::Panel>(this, this, "Panel1", 0, kHeight - 32, kWidth, 32);
+  Panel1 = ui::make<ui::Panel>(this, this, "Panel1", 0, kHeight - 32, kWidth, 32);
   Panel1->setAlign(ui::Align::Bottom);
   PanelButton reconnect = MakePanelButton(this, Panel1, "pReconnect", "sbReconnect", 4, 4, 100, 24);
   pReconnect = reconnect.panel;
@@ -250,7 +248,7 @@ void TFixtureFormTemplate::BuildFrame() {
   sbRefresh->onClick = [this](ui::Component* s) { Guarded([&] { sbRefreshClick(s); }); };
   sbClose->onClick = [this](ui::Component* s) { Guarded([&] { sbCloseClick(s); }); };
 
-  PC1 = Make<ui::PageControl>(this, this, "PC1", 0, 21, kWidth, kHeight - 53);
+  PC1 = ui::make<ui::PageControl>(this, this, "PC1", 0, 21, kWidth, kHeight - 53);
   PC1->setAlign(ui::Align::Client);
   PC1->setStyle(ui::TabStyle::Buttons);
   PC1->setTabHeight(24);
@@ -294,8 +292,8 @@ void TFixtureFormTemplate::BuildFrame() {
 
 void TFixtureFormTemplate::BuildAdjustmentPage() {
   ui::TabSheet* page = tsAdjustment;
-  gbAdjustmentFunctions = Make<ui::GroupBox>(this, page, "gbAdjustmentFunctions", 8, 8, 280, 80);
-  pResetLamp = Make<ui::Panel>(this, gbAdjustmentFunctions, "pResetLamp", 8, 20, 264, 50);
+  gbAdjustmentFunctions = ui::make<ui::GroupBox>(this, page, "gbAdjustmentFunctions", 8, 8, 280, 80);
+  pResetLamp = ui::make<ui::Panel>(this, gbAdjustmentFunctions, "pResetLamp", 8, 20, 264, 50);
   pResetLamp->setBevelOuter(ui::BevelCut::None);
   auto button = [this](const char* panelName, const char* buttonName, int left) {
     PanelButton pb = MakePanelButton(this, pResetLamp, panelName, buttonName, left, 12, 80, 25);
@@ -305,7 +303,7 @@ void TFixtureFormTemplate::BuildAdjustmentPage() {
   sbReset2 = button("pReset2", "sbReset2", 4);
   sbLampOn2 = button("pLampOn2", "sbLampOn2", 92);
   sbLampOff2 = button("pLampOff2", "sbLampOff2", 180);
-  gbCalibrationFunctions = Make<ui::GroupBox>(this, page, "gbCalibrationFunctions", 8, 96, 576, 200);
+  gbCalibrationFunctions = ui::make<ui::GroupBox>(this, page, "gbCalibrationFunctions", 8, 96, 576, 200);
 }
 
 void TFixtureFormTemplate::doShow() {

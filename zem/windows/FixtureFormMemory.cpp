@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/sys/byte_order.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
 #include "zem/link/ZEMData.h"
@@ -42,7 +43,7 @@ void ImageWordToArea(std::span<const uint8_t> image, int address, int k) {
 }
 
 uint32_t FixtureMemoryMapVersion() {
-  return zef::getLE32(std::span<const uint8_t>(FixtureData).subspan(fd::kZemVersion, 4), 0);
+  return sys::getLE32(FixtureData, fd::kZemVersion);
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 
 using fixtureform::FormatValue;
 using fixtureform::GroupCaption;
-using fixtureform::Make;
 using fixtureform::MakeButtonPanel;
 using fixtureform::MakeLabel;
 using fixtureform::MakeList;
@@ -70,13 +69,13 @@ void SetCaption(ui::Control* control, ZemStr caption) {
 
 void TFixtureFormTemplate::BuildFixtureInfoPage() {
   ui::TabSheet* page = tsFixtureInfo;
-  gbFixtureInformation = Make<ui::GroupBox>(this, page, "gbFixtureInformation", 8, 4, 280, 84);
+  gbFixtureInformation = ui::make<ui::GroupBox>(this, page, "gbFixtureInformation", 8, 4, 280, 84);
   lFixtureType = MakeLabel(this, gbFixtureInformation, "lFixtureType", 8, 18);
   lMainCPUInfo = MakeLabel(this, gbFixtureInformation, "lMainCPUInfo", 8, 38);
   lFixtureId = MakeLabel(this, gbFixtureInformation, "lFixtureId", 8, 58);
-  iFixture = Make<ui::Image>(this, gbFixtureInformation, "iFixture", 232, 18, 40, 40);
+  iFixture = ui::make<ui::Image>(this, gbFixtureInformation, "iFixture", 232, 18, 40, 40);
 
-  gbFixtureStatus = Make<ui::GroupBox>(this, page, "gbFixtureStatus", 296, 4, 288, 204);
+  gbFixtureStatus = ui::make<ui::GroupBox>(this, page, "gbFixtureStatus", 296, 4, 288, 204);
   lLampStatus = MakeLabel(this, gbFixtureStatus, "lLampStatus", 8, 18);
   lSensorValue = MakeLabel(this, gbFixtureStatus, "lSensorValue", 150, 18);
   lFixtureTime = MakeLabel(this, gbFixtureStatus, "lFixtureTime", 8, 38);
@@ -101,7 +100,7 @@ void TFixtureFormTemplate::BuildFixtureInfoPage() {
   pResetLampOn = MakeButtonPanel(this, gbFixtureStatus, "pResetLampOn", 230, 156, 50, 18);
   pResetLampStrikes = MakeButtonPanel(this, gbFixtureStatus, "pResetLampStrikes", 230, 176, 50, 18);
 
-  reErrors = Make<ui::RichEdit>(this, page, "reErrors", 8, 212, 576, 82);
+  reErrors = ui::make<ui::RichEdit>(this, page, "reErrors", 8, 212, 576, 82);
   reErrors->setAlign(ui::Align::Bottom);
   reErrors->setReadOnly(true);
   reErrors->setScrollBars(ui::ScrollStyle::Vertical);
@@ -122,7 +121,7 @@ void TFixtureFormTemplate::BuildFixtureInfoPage() {
 
 void TFixtureFormTemplate::BuildFixtureSettingsPage() {
   ui::TabSheet* page = tsFixtureSettings;
-  gbDMXProtocolSettings = Make<ui::GroupBox>(this, page, "gbDMXProtocolSettings", 8, 4, 280, 110);
+  gbDMXProtocolSettings = ui::make<ui::GroupBox>(this, page, "gbDMXProtocolSettings", 8, 4, 280, 110);
   lDMXAddress = MakeLabel(this, gbDMXProtocolSettings, "lDMXAddress", 8, 22);
   seDMXAddress = MakeSpinEdit(this, gbDMXProtocolSettings, "seDMXAddress", 150, 18, 60, 1, kDmxUniverse, 3);
   lDMXLampOff = MakeLabel(this, gbDMXProtocolSettings, "lDMXLampOff", 8, 52);
@@ -130,7 +129,7 @@ void TFixtureFormTemplate::BuildFixtureSettingsPage() {
   lDMXReset = MakeLabel(this, gbDMXProtocolSettings, "lDMXReset", 8, 82);
   cbDMXReset = MakeList(this, gbDMXProtocolSettings, "cbDMXReset", 150, 78, 120);
 
-  gbOtherSettings = Make<ui::GroupBox>(this, page, "gbOtherSettings", 296, 4, 288, 170);
+  gbOtherSettings = ui::make<ui::GroupBox>(this, page, "gbOtherSettings", 296, 4, 288, 170);
   int top = 18;
   auto row = [&](ui::Ref<ui::Label>& label, const char* labelName, ui::Ref<ui::ComboBox>& box,
                  const char* boxName) {
@@ -164,7 +163,7 @@ void TFixtureFormTemplate::BuildFixtureSettingsPage() {
 
 void TFixtureFormTemplate::BuildStandAloneSettingsPage() {
   ui::TabSheet* page = tsStandAloneSettings;
-  gbStandAloneSettings = Make<ui::GroupBox>(this, page, "gbStandAloneSettings", 8, 4, 280, 110);
+  gbStandAloneSettings = ui::make<ui::GroupBox>(this, page, "gbStandAloneSettings", 8, 4, 280, 110);
   lStandAloneMode = MakeLabel(this, gbStandAloneSettings, "lStandAloneMode", 8, 22);
   cbStandAloneMode = MakeList(this, gbStandAloneSettings, "cbStandAloneMode", 140, 18, 130);
   lAutoProgramOn = MakeLabel(this, gbStandAloneSettings, "lAutoProgramOn", 8, 52);
@@ -172,7 +171,8 @@ void TFixtureFormTemplate::BuildStandAloneSettingsPage() {
   lMasterSlaveSetting = MakeLabel(this, gbStandAloneSettings, "lMasterSlaveSetting", 8, 82);
   cbMasterSlaveSetting = MakeList(this, gbStandAloneSettings, "cbMasterSlaveSetting", 140, 78, 130);
 
-  gbStandAloneTimerSettings = Make<ui::GroupBox>(this, page, "gbStandAloneTimerSettings", 296, 4, 288, 130);
+  gbStandAloneTimerSettings =
+      ui::make<ui::GroupBox>(this, page, "gbStandAloneTimerSettings", 296, 4, 288, 130);
   lEnableTimers = MakeLabel(this, gbStandAloneTimerSettings, "lEnableTimers", 8, 22);
   cbTimerMode = MakeList(this, gbStandAloneTimerSettings, "cbTimerMode", 120, 18, 140);
   lStartTime = MakeLabel(this, gbStandAloneTimerSettings, "lStartTime", 80, 48);
@@ -191,7 +191,8 @@ void TFixtureFormTemplate::BuildStandAloneSettingsPage() {
   seT2HStop = time("seT2HStop", 180, 96, 23);
   seT2MStop = time("seT2MStop", 226, 96, 59);
 
-  gbStandAloneSensorSettings = Make<ui::GroupBox>(this, page, "gbStandAloneSensorSettings", 8, 140, 576, 90);
+  gbStandAloneSensorSettings =
+      ui::make<ui::GroupBox>(this, page, "gbStandAloneSensorSettings", 8, 140, 576, 90);
   cbLightSensorTrig = MakeList(this, gbStandAloneSensorSettings, "cbLightSensorTrig", 8, 20, 100);
   lLightLevelTrigger = MakeLabel(this, gbStandAloneSensorSettings, "lLightLevelTrigger", 120, 24);
   seSensorLevelTrigger =
@@ -224,7 +225,7 @@ void TFixtureFormTemplate::BuildStandAloneSettingsPage() {
 
 void TFixtureFormTemplate::BuildMonitorPage() {
   ui::TabSheet* page = tsMonitor;
-  gbHardwareMonitorValues = Make<ui::GroupBox>(this, page, "gbHardwareMonitorValues", 8, 4, 576, 150);
+  gbHardwareMonitorValues = ui::make<ui::GroupBox>(this, page, "gbHardwareMonitorValues", 8, 4, 576, 150);
   const std::array<std::pair<std::array<ui::Ref<ui::Label>, 7>*, const char*>, 4> columns = {{
       {&lLightSensor, "lLightSensor"},
       {&lSupplyVoltage, "lSupplyVoltage"},
@@ -240,7 +241,7 @@ void TFixtureFormTemplate::BuildMonitorPage() {
   }
   pClearLog = MakeButtonPanel(this, page, "pClearLog", 8, 160, 100, 22);
   pSaveLog = MakeButtonPanel(this, page, "pSaveLog", 116, 160, 100, 22);
-  reSystemLog = Make<ui::RichEdit>(this, page, "reSystemLog", 8, 188, 576, 104);
+  reSystemLog = ui::make<ui::RichEdit>(this, page, "reSystemLog", 8, 188, 576, 104);
   reSystemLog->setReadOnly(true);
   reSystemLog->setPlainText(true);
   reSystemLog->setScrollBars(ui::ScrollStyle::Both);

@@ -9,17 +9,6 @@
 
 namespace fixtureform {
 
-// A control of type T owned by owner, shown in parent, with its name and bounds.
-template <class T>
-T* Make(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  T* c = new T(owner);
-  c->setName(name);
-  c->setParent(parent);
-  c->setBounds(left, top, width, height);
-  return c;
-}
-
 // A label sized to its text.
 ui::Label* MakeLabel(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top);
 // A spin edit with its range; digits is the most characters the user may type.

@@ -13,7 +13,6 @@
 #include "zem/windows/SARunDialog.h"
 #include "zem/windows/ZemStrings.h"
 
-using fixtureform::Make;
 using fixtureform::MakeLabel;
 using fixtureform::MakeList;
 using fixtureform::MakeSpinEdit;
@@ -59,7 +58,7 @@ std::vector<std::string> FadeTimeItems() {
 
 void TFixtureFormTemplate::BuildStandAloneProgramPage() {
   ui::TabSheet* page = tsStandAloneProgram;
-  Panel2 = Make<ui::Panel>(this, page, "Panel2", 0, 0, 592, 34);
+  Panel2 = ui::make<ui::Panel>(this, page, "Panel2", 0, 0, 592, 34);
   Panel2->setAlign(ui::Align::Top);
   Panel2->setBevelOuter(ui::BevelCut::None);
   const std::pair<const char*, const char*> names[] = {
@@ -90,7 +89,7 @@ void TFixtureFormTemplate::BuildStandAloneProgramPage() {
   pRun = buttons[7].panel;
   sbRun = buttons[7].button;
 
-  Panel3 = Make<ui::Panel>(this, page, "Panel3", 0, 34, 592, 62);
+  Panel3 = ui::make<ui::Panel>(this, page, "Panel3", 0, 34, 592, 62);
   Panel3->setAlign(ui::Align::Top);
   lWaitTime = MakeLabel(this, Panel3, "lWaitTime", 8, 10);
   cbWaitTime = MakeList(this, Panel3, "cbWaitTime", 120, 6, 150);
@@ -113,7 +112,7 @@ void TFixtureFormTemplate::BuildStandAloneProgramPage() {
   cbWaitTime->onChange = [this](ui::Component* s) { Guarded([&] { cbWaitTimeChange(s); }); };
   cbFadeTime->onChange = [this](ui::Component* s) { Guarded([&] { cbFadeTimeChange(s); }); };
 
-  Panel4 = Make<ui::Panel>(this, page, "Panel4", 0, 96, 592, 200);
+  Panel4 = ui::make<ui::Panel>(this, page, "Panel4", 0, 96, 592, 200);
   Panel4->setAlign(ui::Align::Client);
   Panel4->setBevelOuter(ui::BevelCut::Lowered);
 }

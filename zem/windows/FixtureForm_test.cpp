@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys/byte_order.h"
 #include "platform/sys/clock.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_box.h"
@@ -172,12 +173,12 @@ TEST(MemoryFileTest, HeaderFieldsChecksumAndRoundTrip) {
   EXPECT_EQ(file[17], 5);
   EXPECT_EQ(file[18], 7);
   EXPECT_EQ(std::vector<uint8_t>(file.begin() + 19, file.begin() + 23), (std::vector<uint8_t>{1, 8, 0, 9}));
-  EXPECT_EQ(zef::getLE32(file, 23), image.size());
-  EXPECT_EQ(zef::getLE32(file, 27), notes.size());
+  EXPECT_EQ(sys::getLE32(file, 23), image.size());
+  EXPECT_EQ(sys::getLE32(file, 27), notes.size());
   EXPECT_TRUE(std::all_of(file.begin() + 31, file.begin() + 1055, [](uint8_t b) { return b == 0; }));
   uint32_t sum = 0;
   for (size_t i = 4; i < file.size(); ++i) sum += file[i];
-  EXPECT_EQ(zef::getLE32(file, 0), sum);
+  EXPECT_EQ(sys::getLE32(file, 0), sum);
 
   const TMemoryFileView view = ParseMemoryFile(file);
   EXPECT_EQ(view.identity.typeCode, id.typeCode);
@@ -220,17 +221,17 @@ TEST(MemoryFileTest, DamagedFilesRaiseTheirMessages) {
 
   // Sizes that the file does not hold, with a checksum that matches: cut off, or impossibly large.
   auto resum = [](std::vector<uint8_t> f) {
-    zef::putLE32(f, 0, MemoryFileChecksum(f));
+    sys::putLE32(f, 0, MemoryFileChecksum(f));
     return f;
   };
   EXPECT_EQ(message(resum({good.begin(), good.end() - 2})),
             "Error reading file - file appears to be corrupted");
   bad = good;
-  zef::putLE32(bad, zef::kNotesSize, 0xFFFFFFF0u);
+  sys::putLE32(bad, zef::kNotesSize, 0xFFFFFFF0u);
   EXPECT_EQ(message(resum(bad)), "Error reading file - file appears to be corrupted");
   bad = good;
-  zef::putLE32(bad, zef::kImageSize, 0xFFFFFFFFu);
-  zef::putLE32(bad, zef::kNotesSize, 0xFFFFFFFFu);
+  sys::putLE32(bad, zef::kImageSize, 0xFFFFFFFFu);
+  sys::putLE32(bad, zef::kNotesSize, 0xFFFFFFFFu);
   EXPECT_EQ(message(resum(bad)), "Error reading file - file appears to be corrupted");
 }
 
@@ -484,7 +485,7 @@ TEST_F(FixtureFormTest, FileCheckComparesTypeAndMemoryMap) {
   data[zef::kMemoryMapVersion] = 1;
   data[zef::kMemoryMapVersion + 1] = 8;
   data[zef::kMemoryMapVersion + 3] = 4;
-  zef::putLE32(data, 0, MemoryFileChecksum(data));
+  sys::putLE32(data, 0, MemoryFileChecksum(data));
   WriteBytes(path, data);
   EXPECT_TRUE(window_->CheckMemoryFile(path.string()));
   ASSERT_EQ(dialogs_.warnings.size(), 1u);
@@ -1008,13 +1009,13 @@ TEST_F(FixtureFormSimTest, RefusedFilesSendNothingToTheFixture) {
   std::vector<uint8_t> image(2048, 0x5A);
   const std::vector<uint8_t> good = BuildMemoryFile(IdentityFromFixtureData(), NotesToBytes({"n"}), image);
   auto resum = [](std::vector<uint8_t> f) {
-    zef::putLE32(f, 0, MemoryFileChecksum(f));
+    sys::putLE32(f, 0, MemoryFileChecksum(f));
     return f;
   };
   std::vector<uint8_t> corrupted = good;
   corrupted[1056] ^= 0x20;
   std::vector<uint8_t> oversized = good;
-  zef::putLE32(oversized, zef::kImageSize, 4096);
+  sys::putLE32(oversized, zef::kImageSize, 4096);
   TMemoryFileIdentity foreign = IdentityFromFixtureData();
   foreign.typeCode[4] = 'L';
   const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {

@@ -3,10 +3,7 @@
 #include "platform/sys/clock.h"
 
 TInformationForm::TInformationForm(ui::Component* owner) : MessageDialogBase(owner, "InformationForm") {
-  pgOKDelay = new ui::ProgressBar(this);
-  pgOKDelay->setName("pgOKDelay");
-  pgOKDelay->setParent(this);
-  pgOKDelay->setBounds(8, 103, 304, 12);
+  pgOKDelay = ui::make<ui::ProgressBar>(this, this, "pgOKDelay", 8, 103, 304, 12);
   pgOKDelay->setSmooth(true);
   pgOKDelay->setVisible(false);
   Timer1 = new ui::Timer(this, 100);

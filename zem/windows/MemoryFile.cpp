@@ -7,24 +7,10 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/sys/byte_order.h"
 #include "zem/link/ZEMData.h"
 #include "zem/model/uZemFixture.h"
 #include "zem/windows/ZemStrings.h"
-
-namespace zef {
-
-uint32_t getLE32(std::span<const uint8_t> data, size_t offset) {
-  if (offset > data.size() || data.size() - offset < 4) throw std::out_of_range("memory file field");
-  return static_cast<uint32_t>(data[offset]) | (static_cast<uint32_t>(data[offset + 1]) << 8) |
-         (static_cast<uint32_t>(data[offset + 2]) << 16) | (static_cast<uint32_t>(data[offset + 3]) << 24);
-}
-
-void putLE32(std::span<uint8_t> data, size_t offset, uint32_t value) {
-  if (offset > data.size() || data.size() - offset < 4) throw std::out_of_range("memory file field");
-  for (size_t i = 0; i < 4; ++i) data[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-}  // namespace zef
 
 TMemoryFileIdentity IdentityFromFixtureData() {
   namespace info = fdarea::info;
@@ -46,7 +32,10 @@ uint32_t MemoryFileChecksum(std::span<const uint8_t> file) {
 
 std::vector<uint8_t> BuildMemoryFile(const TMemoryFileIdentity& identity, std::span<const uint8_t> notes,
                                      std::span<const uint8_t> image) {
-  std::vector<uint8_t> file(zef::kHeaderSize, 0);
+  std::vector<uint8_t> file(zef::kHeaderSize + notes.size() + image.size(), 0);
+  std::copy(notes.begin(), notes.end(), file.begin() + zef::kHeaderSize);
+  std::copy(image.begin(), image.end(),
+            file.begin() + static_cast<std::ptrdiff_t>(zef::kHeaderSize + notes.size()));
   std::copy(zef::kMagicBytes.begin(), zef::kMagicBytes.end(), file.begin() + zef::kMagic);
   std::copy(zef::kConstantBytes.begin(), zef::kConstantBytes.end(), file.begin() + zef::kConstant);
   std::copy(identity.typeCode.begin(), identity.typeCode.end(), file.begin() + zef::kTypeCode);
@@ -55,11 +44,9 @@ std::vector<uint8_t> BuildMemoryFile(const TMemoryFileIdentity& identity, std::s
   file[zef::kFirmwareBuild] = identity.firmwareBuild;
   std::copy(identity.memoryMapVersion.begin(), identity.memoryMapVersion.end(),
             file.begin() + zef::kMemoryMapVersion);
-  zef::putLE32(file, zef::kImageSize, static_cast<uint32_t>(image.size()));
-  zef::putLE32(file, zef::kNotesSize, static_cast<uint32_t>(notes.size()));
-  file.insert(file.end(), notes.begin(), notes.end());
-  file.insert(file.end(), image.begin(), image.end());
-  zef::putLE32(file, zef::kChecksum, MemoryFileChecksum(file));
+  sys::putLE32(file, zef::kImageSize, static_cast<uint32_t>(image.size()));
+  sys::putLE32(file, zef::kNotesSize, static_cast<uint32_t>(notes.size()));
+  sys::putLE32(file, zef::kChecksum, MemoryFileChecksum(file));
   return file;
 }
 
@@ -67,11 +54,11 @@ TMemoryFileView ParseMemoryFile(std::span<const uint8_t> file) {
   if (file.size() < zef::kHeaderSize) throw EZEMFileError(ZemString(ZemStr::FfFileCorrupted));
   if (!std::equal(zef::kMagicBytes.begin(), zef::kMagicBytes.end(), file.begin() + zef::kMagic))
     throw EZEMFileError(ZemString(ZemStr::FfFileNotZem));
-  if (MemoryFileChecksum(file) != zef::getLE32(file, zef::kChecksum))
+  if (MemoryFileChecksum(file) != sys::getLE32(file, zef::kChecksum))
     throw EZEMFileError(ZemString(ZemStr::FfFileChecksum));
   // The sizes are used to cut the file: they must lie inside it.
-  const uint64_t notesSize = zef::getLE32(file, zef::kNotesSize);
-  const uint64_t imageSize = zef::getLE32(file, zef::kImageSize);
+  const uint64_t notesSize = sys::getLE32(file, zef::kNotesSize);
+  const uint64_t imageSize = sys::getLE32(file, zef::kImageSize);
   if (notesSize + imageSize > file.size() - zef::kHeaderSize)
     throw EZEMFileError(ZemString(ZemStr::FfFileCorrupted));
 
@@ -82,7 +69,7 @@ TMemoryFileView ParseMemoryFile(std::span<const uint8_t> file) {
   view.identity.firmwareBuild = file[zef::kFirmwareBuild];
   std::copy_n(file.begin() + zef::kMemoryMapVersion, zef::kMemoryMapVersionSize,
               view.identity.memoryMapVersion.begin());
-  view.memoryMapVersion = zef::getLE32(file, zef::kMemoryMapVersion);
+  view.memoryMapVersion = sys::getLE32(file, zef::kMemoryMapVersion);
   view.notes = file.subspan(zef::kHeaderSize, static_cast<size_t>(notesSize));
   view.image =
       file.subspan(zef::kHeaderSize + static_cast<size_t>(notesSize), static_cast<size_t>(imageSize));

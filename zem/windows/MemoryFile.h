@@ -49,11 +49,6 @@ static_assert(kHeaderSize == 1055, "stored files have a 1055-byte header");
 inline constexpr std::array<uint8_t, kMagicSize> kMagicBytes = {'Z', 'E', 'M'};
 inline constexpr std::array<uint8_t, kConstantSize> kConstantBytes = {0x00, 0x01, 0x01, 0x00};
 
-// Little-endian 32-bit access; the caller guarantees offset + 4 <= data.size() (checked, throws
-// std::out_of_range otherwise).
-uint32_t getLE32(std::span<const uint8_t> data, size_t offset);
-void putLE32(std::span<uint8_t> data, size_t offset, uint32_t value);
-
 }  // namespace zef
 
 // Who the image belongs to, as written into the header.

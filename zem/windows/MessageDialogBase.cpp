@@ -6,10 +6,7 @@
 MessageDialogBase::MessageDialogBase(ui::Component* owner, const char* formName) : ui::Form(owner) {
   setName(formName);
   setClientSize(320, 146);
-  re1 = new ui::RichEdit(this);
-  re1->setName("re1");
-  re1->setParent(this);
-  re1->setBounds(0, 0, 320, 97);
+  re1 = ui::make<ui::RichEdit>(this, this, "re1", 0, 0, 320, 97);
   re1->setAlign(ui::Align::Top);
   re1->setBorder(false);
   re1->setReadOnly(true);

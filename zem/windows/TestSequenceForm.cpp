@@ -7,10 +7,7 @@
 TTestSequenceDialog::TTestSequenceDialog(ui::Component* owner) : ui::Form(owner) {
   setName("TestSequenceDialog");
   setClientSize(250, 81);
-  Panel1 = new ui::Panel(this);
-  Panel1->setName("Panel1");
-  Panel1->setParent(this);
-  Panel1->setBounds(8, 8, 234, 32);
+  Panel1 = ui::make<ui::Panel>(this, this, "Panel1", 8, 8, 234, 32);
   PanelButton cancel = MakePanelButton(this, this, "pCancel", "sbCancel", 85, 48, 80, 25);
   pCancel = cancel.panel;
   sbCancel = cancel.button;
