@@ -1,8 +1,9 @@
-# zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"])
+# zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"] [LABELS ...])
 # One GoogleTest executable per module, registered with CTest test by test.
 # ENVIRONMENT: one VAR=value entry set for every test of the executable (generator expressions allowed).
+# LABELS: CTest labels of its tests (tsan: run in the ThreadSanitizer build).
 function(zem_add_test)
-  cmake_parse_arguments(T "" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   if(T_DEFINES)
@@ -11,6 +12,9 @@ function(zem_add_test)
   set(_props TIMEOUT 120)
   if(T_ENVIRONMENT)
     list(APPEND _props ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+  if(T_LABELS)
+    list(APPEND _props LABELS "${T_LABELS}")
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
 endfunction()

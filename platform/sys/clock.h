@@ -5,6 +5,7 @@
 // VirtualClock so that long waits cost no real time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace sys {
@@ -25,20 +26,23 @@ class RealClock : public Clock {
   void sleep(uint32_t ms) override;
 };
 
-// Deterministic clock for tests: time moves only on sleep, on poll and on advance.
+// Deterministic clock for tests: time moves only on sleep, on poll and on advance. Safe to share
+// between threads (worker threads of the USB programs sleep on it too).
 class VirtualClock : public Clock {
  public:
   explicit VirtualClock(uint32_t start = 0, uint32_t pollStepMs = 1) : now_(start), pollStep_(pollStepMs) {}
-  uint32_t tick() override { return now_; }
-  void sleep(uint32_t ms) override { now_ += ms; }
-  void poll() override { now_ += pollStep_; }
-  void advance(uint32_t ms) { now_ += ms; }
-  void set(uint32_t t) { now_ = t; }
-  void setPollStep(uint32_t ms) { pollStep_ = ms; }
+  uint32_t tick() override { return now_.load(std::memory_order_acquire); }
+  void sleep(uint32_t ms) override { now_.fetch_add(ms, std::memory_order_acq_rel); }
+  void poll() override {
+    now_.fetch_add(pollStep_.load(std::memory_order_relaxed), std::memory_order_acq_rel);
+  }
+  void advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
+  void set(uint32_t t) { now_.store(t, std::memory_order_release); }
+  void setPollStep(uint32_t ms) { pollStep_.store(ms, std::memory_order_relaxed); }
 
  private:
-  uint32_t now_;
-  uint32_t pollStep_;
+  std::atomic<uint32_t> now_;
+  std::atomic<uint32_t> pollStep_;
 };
 
 // The clock in use; the real one unless a test installed another.

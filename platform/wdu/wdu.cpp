@@ -1,0 +1,455 @@
+#include "platform/wdu/wdu.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/sys/dynlib.h"
+#include "platform/wdu/backend.h"
+
+namespace wdu {
+
+const char* StatusText(Status status) {
+  switch (status) {
+    case kSuccess:
+      return "Success";
+    case kTimeout:
+      return "Time-out expired";
+    case kInvalidHandle:
+      return "Invalid handle";
+    case kInvalidParameter:
+      return "Invalid parameter";
+    case kDeviceRemoved:
+      return "Device removed";
+    case kStall:
+      return "Request stalled by the device";
+    case kNoBackend:
+      return "No USB backend";
+    case kWrongContext:
+      return "Not allowed from this thread";
+    case kOverflow:
+      return "Device sent more data than requested";
+    case kDeviceError:
+      return "Device error";
+    case kNoResources:
+      return "Insufficient resources";
+    case kBusy:
+      return "Busy";
+    default:
+      return "Unrecognized status";
+  }
+}
+
+namespace {
+
+inline constexpr uint8_t kSetupDirectionIn = 0x80;
+
+bool rowMatches(const MatchRow& row, const DeviceInfo& info) {
+  if (row.vendorId != 0 && row.vendorId != info.vendorId) return false;
+  if (row.productId != 0 && row.productId != info.productId) return false;
+  if (row.deviceClass != 0 && row.deviceClass != info.deviceClass) return false;
+  if (row.deviceSubClass != 0 && row.deviceSubClass != info.deviceSubClass) return false;
+  if (row.interfaceClass == 0 && row.interfaceSubClass == 0 && row.interfaceProtocol == 0) return true;
+  for (const auto& iface : info.interfaces) {
+    for (const auto& alt : iface.alts) {
+      if ((row.interfaceClass == 0 || row.interfaceClass == alt.interfaceClass) &&
+          (row.interfaceSubClass == 0 || row.interfaceSubClass == alt.interfaceSubClass) &&
+          (row.interfaceProtocol == 0 || row.interfaceProtocol == alt.interfaceProtocol)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool matchesAny(const std::vector<MatchRow>& rows, const DeviceInfo& info) {
+  for (const auto& row : rows) {
+    if (rowMatches(row, info)) return true;
+  }
+  return false;
+}
+
+struct DeviceRecord {
+  BackendDeviceId id = 0;
+  DeviceInfo info;  // as it arrived; used for matching
+  bool present = true;
+  DriverHandle owner = 0;
+  DeviceHandle ownerHandle = 0;
+  DeviceHandle offerHandle = 0;  // an offer queued or running
+  std::set<DriverHandle> refusedBy;
+  uint32_t inflight = 0;  // calls inside the backend now
+};
+
+struct HandleRecord {
+  std::shared_ptr<DeviceRecord> device;
+  DriverHandle driver = 0;
+};
+
+struct Event {
+  enum class Kind { Attach, Detach };
+  Kind kind = Kind::Attach;
+  DeviceHandle handle = 0;
+  std::shared_ptr<DeviceRecord> device;
+};
+
+struct Registration {
+  DriverHandle id = 0;
+  std::vector<MatchRow> rows;
+  Events events;
+  uint32_t options = 0;
+  std::deque<Event> queue;
+  std::condition_variable wake;
+  bool stopping = false;
+  std::thread thread;
+  std::thread::id threadId;
+};
+
+class Layer final : public BackendListener {
+ public:
+  Status init(DriverHandle& driver, std::span<const MatchRow> rows, Events events, uint32_t options);
+  Status uninit(DriverHandle driver);
+  Status selectLibrary(const std::string& path);
+  std::string backendError();
+
+  // Runs fn(backend, id) for a valid handle of a present device, counting it in flight.
+  template <typename Fn>
+  Status withDevice(DeviceHandle handle, Fn&& fn);
+
+  void deviceArrived(BackendDeviceId id, const DeviceInfo& info) override;
+  void deviceLeft(BackendDeviceId id) override;
+
+ private:
+  Status ensureBackend();                                       // under loadMutex_
+  void offerNext(const std::shared_ptr<DeviceRecord>& device);  // under m_
+  void run(const std::shared_ptr<Registration>& reg);
+
+  // Lock order: loadMutex_, then the backend's listener lock, then m_. Nothing calls into the
+  // backend while holding m_.
+  std::mutex loadMutex_;
+  std::string selectedPath_;
+  bool pathSelected_ = false;
+  std::string loadedPath_;
+  std::string error_;
+  std::vector<std::unique_ptr<sys::DynamicLibrary>> libraries_;  // never unloaded
+
+  std::mutex m_;
+  std::condition_variable inflightDone_;
+  Backend* backend_ = nullptr;
+  std::map<BackendDeviceId, std::shared_ptr<DeviceRecord>> devices_;
+  std::unordered_map<DeviceHandle, HandleRecord> handles_;
+  std::map<DriverHandle, std::shared_ptr<Registration>> registrations_;  // in Init order
+  DeviceHandle nextDevice_ = 1;
+  DriverHandle nextDriver_ = 1;
+};
+
+// Lives for the whole process: registrations left open at exit must not meet a destroyed layer.
+Layer& layer() {
+  static Layer* instance = new Layer;
+  return *instance;
+}
+
+Status Layer::ensureBackend() {
+  if (backend_ != nullptr) return kSuccess;
+  std::string path = selectedPath_;
+  if (!pathSelected_) {
+    const char* env = std::getenv(kLibraryEnvVar);
+    path = env ? env : "";
+  }
+  if (path.empty()) {
+    // The libusb backend plugs in here once it exists.
+    error_ = std::string("no USB backend: ") + kLibraryEnvVar +
+             " names no library and the libusb backend is not built";
+    return kNoBackend;
+  }
+  std::string why;
+  auto library = sys::DynamicLibrary::open(path, &why);
+  if (!library) {
+    error_ = "cannot load USB backend " + path + ": " + why;
+    return kNoBackend;
+  }
+  auto entry = reinterpret_cast<BackendEntryFn>(library->symbol(kBackendEntryPoint));
+  Backend* backend = entry ? entry() : nullptr;
+  if (backend == nullptr) {
+    error_ = "USB backend " + path + " lacks " + kBackendEntryPoint;
+    return kNoBackend;
+  }
+  libraries_.push_back(std::move(library));
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    backend_ = backend;
+  }
+  loadedPath_ = path;
+  error_.clear();
+  backend->addListener(this);
+  return kSuccess;
+}
+
+Status Layer::selectLibrary(const std::string& path) {
+  std::lock_guard<std::mutex> load(loadMutex_);
+  Backend* old = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!registrations_.empty()) return kBusy;
+    old = backend_;
+  }
+  if (old != nullptr && path == loadedPath_) return kSuccess;
+  if (old != nullptr) {
+    old->removeListener(this);
+    std::lock_guard<std::mutex> lock(m_);
+    backend_ = nullptr;
+    devices_.clear();
+    handles_.clear();
+  }
+  selectedPath_ = path;
+  pathSelected_ = true;
+  return ensureBackend();
+}
+
+std::string Layer::backendError() {
+  std::lock_guard<std::mutex> load(loadMutex_);
+  return error_;
+}
+
+Status Layer::init(DriverHandle& driver, std::span<const MatchRow> rows, Events events, uint32_t options) {
+  driver = 0;
+  if (rows.empty() || !events.attach) return kInvalidParameter;
+  std::lock_guard<std::mutex> load(loadMutex_);
+  if (Status st = ensureBackend(); st != kSuccess) return st;
+
+  auto reg = std::make_shared<Registration>();
+  reg->rows.assign(rows.begin(), rows.end());
+  reg->events = std::move(events);
+  reg->options = options;
+
+  std::lock_guard<std::mutex> lock(m_);
+  reg->id = nextDriver_++;
+  try {
+    reg->thread = std::thread([this, reg] { run(reg); });
+  } catch (const std::system_error&) {
+    return kNoResources;
+  }
+  reg->threadId = reg->thread.get_id();
+  registrations_[reg->id] = reg;
+  // Offers go to the new thread's queue: no callback runs inside Init.
+  for (auto& [id, device] : devices_) offerNext(device);
+  driver = reg->id;
+  return kSuccess;
+}
+
+Status Layer::uninit(DriverHandle driver) {
+  std::shared_ptr<Registration> reg;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    auto it = registrations_.find(driver);
+    if (it == registrations_.end()) return kInvalidHandle;
+    if (it->second->threadId == std::this_thread::get_id()) return kWrongContext;
+    reg = it->second;
+    registrations_.erase(it);  // from now on nothing is offered to it
+    reg->stopping = true;
+    reg->wake.notify_all();
+  }
+  reg->thread.join();  // a callback in progress ends first
+
+  std::lock_guard<std::mutex> lock(m_);
+  std::vector<std::shared_ptr<DeviceRecord>> released;
+  for (auto& ev : reg->queue) {
+    handles_.erase(ev.handle);
+    if (ev.kind == Event::Kind::Attach) {
+      ev.device->offerHandle = 0;
+      released.push_back(ev.device);
+    }
+  }
+  reg->queue.clear();
+  for (auto it = handles_.begin(); it != handles_.end();) {
+    if (it->second.driver != driver) {
+      ++it;
+      continue;
+    }
+    auto device = it->second.device;
+    if (device->owner == driver) {
+      device->owner = 0;
+      device->ownerHandle = 0;
+      device->refusedBy.clear();
+      released.push_back(device);
+    }
+    it = handles_.erase(it);
+  }
+  for (auto& device : released) offerNext(device);
+  return kSuccess;
+}
+
+void Layer::offerNext(const std::shared_ptr<DeviceRecord>& device) {
+  if (!device->present || device->owner != 0 || device->offerHandle != 0) return;
+  for (auto& [id, reg] : registrations_) {
+    if (reg->stopping || device->refusedBy.count(id) != 0 || !matchesAny(reg->rows, device->info)) continue;
+    const DeviceHandle handle = nextDevice_++;
+    handles_[handle] = HandleRecord{device, id};
+    device->offerHandle = handle;
+    reg->queue.push_back(Event{Event::Kind::Attach, handle, device});
+    reg->wake.notify_one();
+    return;
+  }
+}
+
+void Layer::run(const std::shared_ptr<Registration>& reg) {
+  std::unique_lock<std::mutex> lock(m_);
+  for (;;) {
+    reg->wake.wait(lock, [&] { return reg->stopping || !reg->queue.empty(); });
+    if (reg->stopping) return;
+    Event ev = std::move(reg->queue.front());
+    reg->queue.pop_front();
+    const auto& device = ev.device;
+
+    if (ev.kind == Event::Kind::Detach) {
+      // Every transfer on the device has answered (unplug ends them at once) before detach runs.
+      inflightDone_.wait(lock, [&] { return device->inflight == 0; });
+      lock.unlock();
+      if (reg->events.detach) reg->events.detach(ev.handle);
+      lock.lock();
+      handles_.erase(ev.handle);
+      continue;
+    }
+
+    if (!device->present) {  // left before its offer came up
+      device->offerHandle = 0;
+      handles_.erase(ev.handle);
+      continue;
+    }
+    Backend* backend = backend_;
+    ++device->inflight;
+    lock.unlock();
+    DeviceInfo info;
+    if (backend->deviceInfo(device->id, info) != kSuccess) info = device->info;
+    lock.lock();
+    if (--device->inflight == 0 && !device->present) inflightDone_.notify_all();
+    lock.unlock();
+    const bool taken = reg->events.attach(ev.handle, info);
+    lock.lock();
+    device->offerHandle = 0;
+    if (taken || (reg->options & kAcknowledge) == 0) {
+      device->owner = reg->id;
+      device->ownerHandle = ev.handle;
+      device->refusedBy.clear();
+      // It left while the callback ran: deviceLeft found no owner to tell.
+      if (!device->present) reg->queue.push_back(Event{Event::Kind::Detach, ev.handle, device});
+    } else {
+      handles_.erase(ev.handle);
+      device->refusedBy.insert(reg->id);
+      offerNext(device);
+    }
+  }
+}
+
+void Layer::deviceArrived(BackendDeviceId id, const DeviceInfo& info) {
+  std::lock_guard<std::mutex> lock(m_);
+  auto device = std::make_shared<DeviceRecord>();
+  device->id = id;
+  device->info = info;
+  devices_[id] = device;
+  offerNext(device);
+}
+
+void Layer::deviceLeft(BackendDeviceId id) {
+  std::lock_guard<std::mutex> lock(m_);
+  auto it = devices_.find(id);
+  if (it == devices_.end()) return;
+  auto device = it->second;
+  devices_.erase(it);
+  device->present = false;
+  if (device->owner == 0) return;  // idle, or its offer notices on its own
+  auto reg = registrations_.find(device->owner);
+  if (reg == registrations_.end() || reg->second->stopping) return;
+  reg->second->queue.push_back(Event{Event::Kind::Detach, device->ownerHandle, device});
+  reg->second->wake.notify_one();
+}
+
+template <typename Fn>
+Status Layer::withDevice(DeviceHandle handle, Fn&& fn) {
+  std::shared_ptr<DeviceRecord> device;
+  Backend* backend = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) return kInvalidHandle;
+    device = it->second.device;
+    if (!device->present) return kDeviceRemoved;
+    ++device->inflight;
+    backend = backend_;
+  }
+  const Status st = fn(*backend, device->id);
+  std::lock_guard<std::mutex> lock(m_);
+  if (--device->inflight == 0 && !device->present) inflightDone_.notify_all();
+  return st;
+}
+
+}  // namespace
+
+Status Init(DriverHandle& driver, std::span<const MatchRow> rows, Events events, uint32_t options) {
+  return layer().init(driver, rows, std::move(events), options);
+}
+
+Status Uninit(DriverHandle driver) {
+  return layer().uninit(driver);
+}
+
+Status SetInterface(DeviceHandle device, uint32_t interfaceNumber, uint32_t alternateSetting) {
+  if (interfaceNumber > 0xFF || alternateSetting > 0xFF) return kInvalidParameter;
+  return layer().withDevice(device, [&](Backend& b, BackendDeviceId id) {
+    return b.setInterface(id, static_cast<uint8_t>(interfaceNumber), static_cast<uint8_t>(alternateSetting));
+  });
+}
+
+Status GetDeviceInfo(DeviceHandle device, DeviceInfo& info) {
+  return layer().withDevice(device, [&](Backend& b, BackendDeviceId id) { return b.deviceInfo(id, info); });
+}
+
+Status Transfer(DeviceHandle device, uint32_t pipe, bool read, uint32_t options, void* buffer, uint32_t len,
+                uint32_t* bytesTransferred, const uint8_t* setup, uint32_t timeoutMs) {
+  if (pipe != 0) {
+    return TransferBulk(device, pipe, read, options, buffer, len, bytesTransferred, timeoutMs);
+  }
+  if (bytesTransferred) *bytesTransferred = 0;
+  if (setup == nullptr) return kInvalidParameter;
+  const uint32_t wLength = static_cast<uint32_t>(setup[6] | (setup[7] << 8));
+  if (wLength > 0) {
+    const bool in = (setup[0] & kSetupDirectionIn) != 0;
+    if (in != read || buffer == nullptr || len < wLength) return kInvalidParameter;
+  }
+  uint32_t done = 0;
+  const Status st = layer().withDevice(device, [&](Backend& b, BackendDeviceId id) {
+    return b.control(id, setup, static_cast<uint8_t*>(buffer), done, timeoutMs);
+  });
+  if (bytesTransferred) *bytesTransferred = done;
+  return st;
+}
+
+Status TransferBulk(DeviceHandle device, uint32_t endpoint, bool read, uint32_t /*options*/, void* buffer,
+                    uint32_t len, uint32_t* bytesTransferred, uint32_t timeoutMs) {
+  if (bytesTransferred) *bytesTransferred = 0;
+  if (endpoint > 0xFF || (endpoint & 0x0F) == 0) return kInvalidParameter;
+  if (((endpoint & 0x80) != 0) != read) return kInvalidParameter;
+  if (buffer == nullptr && len > 0) return kInvalidParameter;
+  uint32_t done = 0;
+  const Status st = layer().withDevice(device, [&](Backend& b, BackendDeviceId id) {
+    return b.bulk(id, static_cast<uint8_t>(endpoint), static_cast<uint8_t*>(buffer), len, done, timeoutMs);
+  });
+  if (bytesTransferred) *bytesTransferred = done;
+  return st;
+}
+
+Status SelectBackendLibrary(const std::string& path) {
+  return layer().selectLibrary(path);
+}
+
+std::string BackendError() {
+  return layer().backendError();
+}
+
+}  // namespace wdu
