@@ -6,11 +6,14 @@
 // close box would: a modal window (demonstration menu, message box) ends with Cancel, a fixture window
 // is closed (windows without a close box, such as progress windows, are only printed). The program therefore
 // ends by itself: at the demonstration menu without interface hardware, or after opening the identified
-// fixture's window when a driver library finds one.
+// fixture's window when a driver library finds one, or after one round of the search that found nothing
+// to service (exit code 3).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,59 @@
 #endif
 
 namespace {
+
+constexpr int kExitStartupFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitNothingServiced = 3;
+
+constexpr const char* kUsage =
+    "Usage: zem [--headless] [--help]\n"
+    "\n"
+    "Service program for lighting fixtures reached through the YOLB-1 interface box.\n"
+    "\n"
+    "Options:\n"
+    "  --headless  run without a display: every window is printed to stdout and answered the way its\n"
+    "              close box would answer it, so the program ends by itself\n"
+    "  --help      print this text and exit\n"
+    "\n"
+    "Modes:\n"
+    "  With a driver library that finds the interface box, zem searches for a fixture, identifies it,\n"
+    "  checks its firmware and opens its service window. Without one it runs in demonstration mode: a\n"
+    "  menu opens any model's service window without a fixture.\n"
+    "\n"
+    "Environment:\n"
+    "  ZEM_D2XX_LIBRARY  the driver library to load (default libftd2xx.so); the simulated box and fixture\n"
+    "                    are build/sim/fixture/libsim_fixture.so\n"
+    "  ZEM_SIM_MODEL     the model the simulated fixture plays: a type code (BV600, GRB__:1) or a name\n"
+    "  ZEM_SIM_FAULT     a fault the simulator shows: no-fixture, silent-box, unsupported, old-firmware,\n"
+    "                    newer-program\n"
+    "  DISPLAY           the X display the windows appear on\n"
+    "\n"
+    "Exit codes: 0 done; 1 start-up failed (no display, a driver library without its entry points);\n"
+    "2 bad command line; 3 a headless run found nothing to service.\n";
+
+// The command line: --help prints the usage; anything but --headless is refused. Returns the exit code
+// when the program must end now.
+std::optional<int> checkCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return EXIT_SUCCESS;
+    }
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--headless") == 0) continue;
+    std::fprintf(stderr, "zem: unknown option '%s'\n\n%s", argv[i], kUsage);
+    return kExitUsage;
+  }
+  return std::nullopt;
+}
+
+// CR line breaks (the windows' own) as the terminal's.
+std::string forTerminal(std::string text) {
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  return text;
+}
 
 void printWindow(const char* when, ui::Form& form) {
   std::printf("== %s: %s ==\n%s", when, form.caption().c_str(), ui::dumpControls(form).c_str());
@@ -110,7 +166,7 @@ void answerModal(ui::Form& form) {
 
 ui::ModalResult answerMessageBox(const ui::MessageBoxRequest& request) {
   std::printf("== message box (%s): %s ==\n%s\n", messageKindName(request.kind), request.caption.c_str(),
-              request.text.c_str());
+              forTerminal(request.text).c_str());
   std::fflush(stdout);
   return closeAnswer(request.buttons);
 }
@@ -126,10 +182,11 @@ void leaveBackend() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (std::optional<int> code = checkCommandLine(argc, argv)) return *code;
   HeadlessUser user;
 #ifdef ZEM_WITH_DISPLAY
   const ui::fltk::Start start = ui::fltk::startFromCommandLine(argc, argv);
-  if (start == ui::fltk::Start::NoDisplay) return EXIT_FAILURE;  // the reason is already on stderr
+  if (start == ui::fltk::Start::NoDisplay) return kExitStartupFailed;  // the reason is already on stderr
   const bool headless = start == ui::fltk::Start::Headless;
 #else
   (void)argc;
@@ -144,22 +201,33 @@ int main(int argc, char** argv) {
 
   // A driver library without an entry point we need: say so and stop before any window exists.
   if (ReportD2xxStartupError()) {
-    std::fprintf(stderr, "%s\n", D2xxStartupError().c_str());
+    std::fprintf(stderr, "zem: %s\n", forTerminal(D2xxStartupError()).c_str());
     leaveBackend();
-    return EXIT_FAILURE;
+    return kExitStartupFailed;
   }
+  // A driver library that could not be loaded: demonstration mode, but the user is told why.
+  if (!D2xxLoadNote().empty()) std::fprintf(stderr, "zem: %s\n", D2xxLoadNote().c_str());
 
   int exitCode = EXIT_SUCCESS;
   ui::app().setTitle("ZEM");
   {
     ui::Ref<TZEMMainForm> mainWindow(ui::createForm<TZEMMainForm>(nullptr));
     ui::setMainForm(mainWindow);
+    mainWindow->ShowDriverNote(D2xxLoadNote());
+    if (headless) {
+      // Nobody will connect another fixture: one round of the search that found nothing ends the run.
+      mainWindow->OnSearchRoundEnded = [&exitCode](const std::string& what) {
+        std::fprintf(stderr, "zem: %s; nothing to service, so the headless run ends.\n", what.c_str());
+        exitCode = kExitNothingServiced;
+        TerminateFlag = true;
+      };
+    }
     try {
       mainWindow->show();
       ui::app().run();
     } catch (const std::exception& e) {
       std::fprintf(stderr, "Fatal Error.\n%s\n", e.what());
-      exitCode = EXIT_FAILURE;
+      exitCode = kExitStartupFailed;
     }
     if (mainWindow) {
       if (headless) printWindow("window at exit", *mainWindow);

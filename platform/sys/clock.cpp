@@ -25,6 +25,12 @@ void RealClock::sleep(uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void RealClock::poll() {
+  using namespace std::chrono;
+  const auto now = steady_clock::now();
+  std::this_thread::sleep_until(time_point_cast<milliseconds>(now) + milliseconds(1));
+}
+
 Clock& clock() {
   Clock* c = g_clock.load(std::memory_order_acquire);
   return c ? *c : g_realClock;

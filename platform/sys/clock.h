@@ -15,7 +15,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual uint32_t tick() = 0;
   virtual void sleep(uint32_t ms) = 0;
-  // Called once per pass of every busy-wait loop.
+  // Called once per pass of every busy-wait loop: a pause no longer than the tick's resolution, so
+  // that a loop waiting on a device neither spins a core nor overshoots its time-out.
   virtual void poll() {}
 };
 
@@ -24,6 +25,8 @@ class RealClock : public Clock {
  public:
   uint32_t tick() override;
   void sleep(uint32_t ms) override;
+  // Sleeps until the tick changes (at most 1 ms).
+  void poll() override;
 };
 
 // Deterministic clock for tests: time moves only on sleep, on poll and on advance. Safe to share

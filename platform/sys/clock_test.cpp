@@ -23,6 +23,16 @@ TEST(ClockTest, VirtualClockMovesOnlyOnSleepPollAndAdvance) {
   EXPECT_EQ(tickCount(), 15u);
 }
 
+TEST(ClockTest, RealClockPollPausesUntilTheNextTick) {
+  RealClock real;
+  // A busy-wait pass gives the processor away until the next millisecond: the tick has moved on.
+  for (int i = 0; i < 3; ++i) {
+    const uint32_t before = real.tick();
+    real.poll();
+    EXPECT_NE(real.tick(), before);
+  }
+}
+
 TEST(ClockTest, ScopedClockRestoresThePreviousOne) {
   Clock* before = &clock();
   {

@@ -20,24 +20,30 @@ Application& Application::instance() {
 }
 
 void Application::post(std::function<void()> fn) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  queue_.push_back(std::move(fn));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(fn));
+  }
+  backend().wake();
 }
 
 bool Application::postMessage(Handle target, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!windows_.count(target)) return false;
-  Message m{target, msg, wParam, lParam};
-  queue_.push_back([this, m] {
-    std::function<void(const Message&)> handler;
-    {
-      std::lock_guard<std::mutex> inner(mutex_);
-      auto it = windows_.find(m.target);
-      if (it == windows_.end()) return;  // window went away after posting
-      handler = it->second;
-    }
-    handler(m);
-  });
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!windows_.count(target)) return false;
+    Message m{target, msg, wParam, lParam};
+    queue_.push_back([this, m] {
+      std::function<void(const Message&)> handler;
+      {
+        std::lock_guard<std::mutex> inner(mutex_);
+        auto it = windows_.find(m.target);
+        if (it == windows_.end()) return;  // window went away after posting
+        handler = it->second;
+      }
+      handler(m);
+    });
+  }
+  backend().wake();
   return true;
 }
 
@@ -69,8 +75,25 @@ void Application::processMessages() {
 void Application::run(const std::function<bool()>& until) {
   while (!terminated_ && !(until && until())) {
     processMessages();
-    backend().waitForEvents();
+    idle();
   }
+}
+
+uint32_t Application::idleWaitMs(uint32_t limitMs) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!queue_.empty()) return 0;
+  }
+  const uint32_t now = sys::tickCount();
+  uint32_t wait = limitMs;
+  for (const Timer* t : timers_) {
+    if (auto due = t->msUntilDue(now)) wait = std::min(wait, *due);
+  }
+  return wait;
+}
+
+void Application::idle(uint32_t limitMs) {
+  backend().waitForEvents(idleWaitMs(limitMs));
 }
 
 bool Application::helpCommand(uint32_t command, uintptr_t data) {
@@ -141,6 +164,12 @@ void Timer::setEnabled(bool on) {
 void Timer::setInterval(uint32_t ms) {
   interval_ = ms;
   start_ = sys::tickCount();
+}
+
+std::optional<uint32_t> Timer::msUntilDue(uint32_t now) const {
+  if (!enabled_ || running_ || interval_ == 0 || !onTimer) return std::nullopt;
+  const uint32_t elapsed = sys::elapsedMs(start_, now);
+  return elapsed >= interval_ ? 0 : interval_ - elapsed;
 }
 
 void Timer::fireIfDue(uint32_t now) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,14 @@ class Application {
   void processMessages();
   // Runs the loop until terminate() (or until pred returns true, when given).
   void run(const std::function<bool()>& until = nullptr);
+  // How long a loop with nothing to do may wait: 0 while messages are queued, else until the next
+  // timer is due, and at most limitMs.
+  uint32_t idleWaitMs(uint32_t limitMs = kMaxIdleWaitMs);
+  // A loop's wait for something to do: the backend waits (without spinning) for input, a posted
+  // message or the next due timer, at most limitMs. The headless backend sleeps 1 ms.
+  void idle(uint32_t limitMs = kMaxIdleWaitMs);
+  // The longest idle wait: what a loop polls besides messages and timers is looked at this often.
+  static constexpr uint32_t kMaxIdleWaitMs = 100;
   void terminate() { terminated_ = true; }
   bool terminated() const { return terminated_; }
 
@@ -148,6 +157,8 @@ class Timer : public Component {
  private:
   friend class Application;
   void fireIfDue(uint32_t now);
+  // Milliseconds until the timer fires (0 when due); nothing when it cannot fire.
+  std::optional<uint32_t> msUntilDue(uint32_t now) const;
   uint32_t interval_;
   bool enabled_ = false;
   bool running_ = false;

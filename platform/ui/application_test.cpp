@@ -75,6 +75,24 @@ TEST_F(ApplicationTest, TimerFiresEachIntervalAndNotWhileItsHandlerRuns) {
   EXPECT_EQ(fired, 1);
 }
 
+TEST_F(ApplicationTest, IdleLoopsWaitUntilTheNextTimerOrAMessage) {
+  EXPECT_EQ(app().idleWaitMs(1000), 1000u);  // nothing to wake for: the whole limit
+  Timer slow(300);
+  slow.onTimer = [] {};
+  slow.setEnabled(true);
+  Timer off(10);  // disabled timers don't count
+  off.onTimer = [] {};
+  clock_->advance(120);
+  EXPECT_EQ(app().idleWaitMs(1000), 180u);
+  EXPECT_EQ(app().idleWaitMs(50), 50u);
+  EXPECT_EQ(app().idleWaitMs(), Application::kMaxIdleWaitMs);
+  app().post([] {});
+  EXPECT_EQ(app().idleWaitMs(1000), 0u);
+  app().processMessages();
+  clock_->advance(500);
+  EXPECT_EQ(app().idleWaitMs(1000), 0u);  // overdue
+}
+
 TEST_F(ApplicationTest, ChangingTheIntervalRestartsThePeriod) {
   Timer t(nullptr, 100);
   std::vector<uint32_t> at;

@@ -11,9 +11,11 @@ Backend g_headless;
 Backend* g_backend = nullptr;
 }  // namespace
 
-void Backend::waitForEvents() {
+void Backend::waitForEvents(uint32_t) {
   sys::sleepMs(1);
 }
+
+void Backend::wake() {}
 
 void Backend::processEvents() {}
 

@@ -25,9 +25,12 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  // Called by message loops when they have nothing to do: waits for input, a posted message or a
-  // timer. Must return within a few milliseconds.
-  virtual void waitForEvents();
+  // Called by message loops when they have nothing to do (Application::idle): waits for input or a
+  // wake() for at most maxMs, without spinning. The headless backend sleeps 1 ms on the system clock
+  // whatever maxMs says, so that loops step the virtual clock of tests one millisecond at a time.
+  virtual void waitForEvents(uint32_t maxMs);
+  // Ends a waitForEvents early: something was posted. May be called from any thread.
+  virtual void wake();
   // Called at the start of every Application::processMessages(): handles the display input that is
   // waiting and repaints, without blocking (the headless backend has nothing to do).
   virtual void processEvents();

@@ -5,6 +5,7 @@
 
 #include "platform/ui/backend.h"
 #include "platform/ui/form.h"
+#include "platform/ui/text_layout.h"
 
 namespace ui {
 
@@ -67,6 +68,11 @@ void Label::setAutoSize(bool on) {
   adjustBounds();
 }
 
+void Label::setWordWrap(bool on) {
+  wordWrap_ = on;
+  adjustBounds();
+}
+
 void Label::setCaption(const std::string& text) {
   Control::setCaption(text);
   adjustBounds();
@@ -83,7 +89,12 @@ void Label::setParent(WinControl* p) {
 }
 
 void Label::adjustBounds() {
-  if (!autoSize_ || wordWrap_) return;
+  if (!autoSize_) return;
+  if (wordWrap_) {
+    // A wrapping label keeps its width and takes the height of its rows.
+    if (width() > 0) setBounds(left(), top(), width(), wrappedTextExtent(font(), caption(), width()).height);
+    return;
+  }
   Size s = backend().textExtent(font(), caption());
   setBounds(left(), top(), s.width, s.height);
 }

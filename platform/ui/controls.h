@@ -42,7 +42,8 @@ class Label : public Control {
   Alignment alignment() const { return alignment_; }
   void setAlignment(Alignment a) { alignment_ = a; }
   bool wordWrap() const { return wordWrap_; }
-  void setWordWrap(bool on) { wordWrap_ = on; }
+  // A wrapping label with autoSize keeps its width and takes the height of its wrapped text.
+  void setWordWrap(bool on);
   void setCaption(const std::string& text) override;
   void setFont(const Font& f) override;
   void setParent(WinControl* p) override;

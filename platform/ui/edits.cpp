@@ -218,4 +218,11 @@ void RichEdit::keyPress(char& key) {
   }
 }
 
+std::string RichEdit::dumpDetails() const {
+  const int n = lines_.count();
+  std::string out = std::to_string(n) + (n == 1 ? " line" : " lines");
+  for (int i = 0; i < n; ++i) out += (i == 0 ? ": \"" : " \"") + lines_[i] + "\"";
+  return out;
+}
+
 }  // namespace ui

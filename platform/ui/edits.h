@@ -125,7 +125,8 @@ class RichEdit : public WinControl {
  public:
   explicit RichEdit(Component* owner);
   const char* kind() const override { return "RichEdit"; }
-  std::string dumpDetails() const override { return std::to_string(lines_.count()) + " lines"; }
+  // The line count and every line, quoted: "2 lines: \"first\" \"second\"".
+  std::string dumpDetails() const override;
   bool wantsArrows() const override { return true; }
 
   Strings& lines() { return lines_; }

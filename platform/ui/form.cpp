@@ -260,7 +260,7 @@ ModalResult Form::showModal() {
       // At a display the user may keep a dialog open as long as they like.
       if (++passes > g_passLimit && !backend().interactive())
         throw std::runtime_error("modal loop of form '" + name + "' did not end");
-      backend().waitForEvents();
+      app().idle();
     }
     if (self) {
       result = modalResult_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/sys/dynlib.h"
 #include "platform/ui/message_box.h"
@@ -25,10 +26,27 @@ struct Binding {
 // Declared before the start-up load below, so both exist when it runs.
 Binding g_binding;
 std::string g_startupError;
+std::string g_loadNote;
+
+const char* namedLibrary() {
+  const char* env = std::getenv(d2xx::kLibraryEnvVar);
+  return (env && *env) ? env : nullptr;
+}
 
 std::string libraryName() {
-  const char* env = std::getenv(d2xx::kLibraryEnvVar);
-  return (env && *env) ? std::string(env) : std::string(d2xx::kDefaultLibraryName);
+  const char* env = namedLibrary();
+  return env ? std::string(env) : std::string(d2xx::kDefaultLibraryName);
+}
+
+// Why a library could not be loaded, in words a user can act on.
+std::string loadFailureReason(const std::string& name, const std::string& loaderError) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (name.find('/') == std::string::npos) return loaderError;  // searched for on the library path
+  if (!fs::exists(name, ec)) return "there is no such file";
+  if (fs::is_directory(name, ec)) return "it is a folder, not a library";
+  if (fs::is_regular_file(name, ec) && fs::file_size(name, ec) == 0) return "the file is empty";
+  return "it is not a shared library (" + loaderError + ")";
 }
 
 template <typename Fn>
@@ -41,7 +59,8 @@ const std::string& loadRecordingError() {
   try {
     LoadD2xx();
   } catch (const EYOLBDLLError& e) {
-    g_startupError = e.what();
+    // The entry point's message, and the file it was looked for in.
+    g_startupError = std::string(e.what()) + "\rDriver library: " + libraryName();
   }
   return g_startupError;
 }
@@ -58,8 +77,22 @@ struct Finaliser {
 
 void LoadD2xx() {
   if (g_binding.library) return;
-  auto library = sys::DynamicLibrary::open(libraryName());
-  if (!library) return;  // no driver: zero devices, demonstration mode
+  g_loadNote.clear();
+  const std::string name = libraryName();
+  std::string loaderError;
+  auto library = sys::DynamicLibrary::open(name, &loaderError);
+  if (!library) {
+    // No driver: zero devices, demonstration mode. Silent when the default library is simply not
+    // installed; a library the user named, or a broken default one, is worth a note.
+    std::error_code ec;
+    if (namedLibrary() || std::filesystem::exists(name, ec) ||
+        loaderError.find("No such file") == std::string::npos) {
+      g_loadNote = "Driver library \"" + name +
+                   "\" could not be loaded: " + loadFailureReason(name, loaderError) +
+                   ". Running in demonstration mode.";
+    }
+    return;
+  }
   void* found[std::size(d2xx::kRequiredEntryPoints)] = {};
   for (size_t i = 0; i < std::size(d2xx::kRequiredEntryPoints); ++i) {
     found[i] = library->symbol(d2xx::kRequiredEntryPoints[i]);
@@ -91,6 +124,10 @@ bool D2xxLoaded() {
 
 const std::string& D2xxStartupError() {
   return g_startupError;
+}
+
+const std::string& D2xxLoadNote() {
+  return g_loadNote;
 }
 
 bool ReportD2xxStartupError() {

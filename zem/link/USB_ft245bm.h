@@ -29,6 +29,10 @@ bool D2xxLoaded();
 
 // The error recorded by the start-up load, or empty.
 const std::string& D2xxStartupError();
+// Why the driver library named in the environment (or found under its default name but unusable)
+// could not be loaded: "Driver library \"...\" could not be loaded: <reason>."; empty when it loaded or
+// when no library of the default name exists (the plain demonstration mode).
+const std::string& D2xxLoadNote();
 // Shows the start-up error, if there is one, in an error box; true when it did (the program must then end).
 bool ReportD2xxStartupError();
 // Reloads the binding as at start-up (the environment is read again) and records its error; returns it.

@@ -10,9 +10,14 @@ namespace {
 // Points the binding at another library for one test and back afterwards.
 class ScopedDriverLibrary {
  public:
+  // nullptr: no library named (the default name is looked for).
   explicit ScopedDriverLibrary(const char* path) {
     if (const char* old = std::getenv(d2xx::kLibraryEnvVar)) previous_ = old;
-    setenv(d2xx::kLibraryEnvVar, path, 1);
+    if (path) {
+      setenv(d2xx::kLibraryEnvVar, path, 1);
+    } else {
+      unsetenv(d2xx::kLibraryEnvVar);
+    }
     ReloadD2xx();
   }
   ~ScopedDriverLibrary() {
@@ -48,18 +53,34 @@ TEST_F(BindingTest, WithoutALibraryThereAreNoDevicesAndNothingIsReported) {
   EXPECT_FALSE(CreateDevice(Device));
   EXPECT_EQ(Device->GetInterfaceName(), "No hardware");
   EXPECT_EQ(InterfaceBox, nullptr);
+  // A library the user named is missing: worth a note (shown, not raised) saying which and why.
+  EXPECT_EQ(
+      D2xxLoadNote(),
+      "Driver library \"/nonexistent/libftd2xx.so\" could not be loaded: there is no such file. Running in "
+      "demonstration mode.");
+}
+
+TEST_F(BindingTest, TheDefaultLibraryNotInstalledIsPlainDemonstrationMode) {
+  ScopedDriverLibrary none(nullptr);
+  EXPECT_FALSE(D2xxLoaded());
+  EXPECT_EQ(D2xxStartupError(), "");
+  EXPECT_EQ(D2xxLoadNote(), "");
 }
 
 TEST_F(BindingTest, AMissingEntryPointIsRecordedAtStartUpAndReportedInAnErrorBox) {
   {
     ScopedDriverLibrary lacking(ZEM_TEST_SIM_NO_ERASE);
-    EXPECT_EQ(D2xxStartupError(), "DLL error. Cannot locate entrypoint for FT_EraseEE");
+    // The entry point's message, then the file it was looked for in.
+    const std::string expected =
+        std::string("DLL error. Cannot locate entrypoint for FT_EraseEE\rDriver library: ") +
+        ZEM_TEST_SIM_NO_ERASE;
+    EXPECT_EQ(D2xxStartupError(), expected);
     EXPECT_FALSE(D2xxLoaded());
     EXPECT_THROW(LoadD2xx(), EYOLBDLLError);
     EXPECT_TRUE(ReportD2xxStartupError());
     ASSERT_EQ(ui::shownMessageBoxes().size(), 1u);
     EXPECT_EQ(ui::shownMessageBoxes()[0].kind, ui::MessageKind::Error);
-    EXPECT_EQ(ui::shownMessageBoxes()[0].text, "DLL error. Cannot locate entrypoint for FT_EraseEE");
+    EXPECT_EQ(ui::shownMessageBoxes()[0].text, expected);
   }
   EXPECT_EQ(D2xxStartupError(), "");
   EXPECT_TRUE(D2xxLoaded());

@@ -10,24 +10,29 @@
 
 namespace {
 
-// Time and TerminateFlag are tested before each sleep, so Delay(0) and a set flag return at once.
-template <typename Pass>
-void waitLoop(uint32_t ms, Pass pass) {
+// Time and TerminateFlag are tested before each pause, so Delay(0) and a set flag return at once.
+// pause(remaining ms) waits at least 1 ms.
+template <typename Pause>
+void waitLoop(uint32_t ms, Pause pause) {
   const uint32_t start = sys::tickCount();
-  while (!TerminateFlag && sys::elapsedMs(start, sys::tickCount()) < ms) {
-    sys::sleepMs(1);
-    pass();
+  for (uint32_t passed = 0; !TerminateFlag && passed < ms; passed = sys::elapsedMs(start, sys::tickCount())) {
+    pause(ms - passed);
   }
 }
 
 }  // namespace
 
 void Delay(uint32_t ms) {
-  waitLoop(ms, [] { ui::app().processMessages(); });
+  // Waits for the window's events rather than polling for them (1 ms steps on the headless backend),
+  // then handles them; the flag is set only by handlers, so it is seen as soon as it is set.
+  waitLoop(ms, [](uint32_t remaining) {
+    ui::app().idle(std::max<uint32_t>(1, remaining));
+    ui::app().processMessages();
+  });
 }
 
 void DelayNoMessages(uint32_t ms) {
-  waitLoop(ms, [] {});
+  waitLoop(ms, [](uint32_t) { sys::sleepMs(1); });
 }
 
 std::string BufferToShortString(std::span<const uint8_t> data, size_t length) {

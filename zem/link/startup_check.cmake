@@ -9,3 +9,8 @@ endif()
 if(NOT err MATCHES "DLL error\\. Cannot locate entrypoint for FT_EraseEE")
   message(FATAL_ERROR "start-up error not reported\nstderr: ${err}")
 endif()
+# The message names the file the entry point was looked for in.
+string(FIND "${err}" "Driver library: ${LIBRARY}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the library is not named\nstderr: ${err}")
+endif()

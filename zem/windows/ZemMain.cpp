@@ -164,6 +164,12 @@ TZEMMainForm::TZEMMainForm(ui::Component* owner) : ui::Form(owner) {
   lFixtureConnect = ui::make<ui::Label>(this, Panel1, "lFixtureConnect", 32, 33, 0, 0);
   pgGetData = ui::make<ui::ProgressBar>(this, Panel1, "pgGetData", 8, 56, 304, 16);
   pgGetData->setMax(3);
+  lDriverNote = new ui::Label(this);
+  lDriverNote->setName("lDriverNote");
+  lDriverNote->setParent(Panel1);
+  lDriverNote->setWordWrap(true);
+  lDriverNote->setBounds(8, 80, 304, 0);
+  lDriverNote->setVisible(false);
 
   Panel2 = ui::make<ui::Panel>(this, this, "Panel2", 0, 103, 320, 33);
   PanelButton close = MakePanelButton(this, Panel2, "pClose", "sbClose", 236, 4, 76, 25);
@@ -214,8 +220,10 @@ void TZEMMainForm::FormActivate(ui::Component*) {
       ledHardware->setBrushColor(LedColorsHardware[Device->IsDemo() ? 0 : 1]);
       lHardware->setCaption(Device->GetInterfaceName());
     } catch (const EZEMDeviceError&) {
+      openFailed_ = true;
       ShowError(kErrorAccessingBox);
     } catch (const std::exception& e) {
+      openFailed_ = true;
       ShowError(std::string(kFatalError) + "\r" + e.what());
     }
     if (!self) return;
@@ -295,6 +303,13 @@ void TZEMMainForm::AppShowHint(std::string& hintStr, bool& canShow, ui::HintInfo
   lastHint_ = hintStr;
 }
 
+void TZEMMainForm::ShowDriverNote(const std::string& text) {
+  lDriverNote->setCaption(text);
+  lDriverNote->setVisible(!text.empty());
+  Panel1->setHeight(text.empty() ? 80 : lDriverNote->top() + lDriverNote->height() + 8);
+  Panel2->setTop(Panel1->top() + Panel1->height());
+}
+
 bool TZEMMainForm::IsDemoDevice() const {
   return Device && Device->IsDemo();
 }
@@ -324,6 +339,8 @@ void TZEMMainForm::WMFixtureLoop(const ui::Message& message) {
     Delay(kPassDelayMs);
     // Every step below may process messages; a window freed meanwhile must not be touched again.
     if (!self) return;
+    const int from = state;
+    roundNote_.clear();
     switch (state) {
       case kSearch:
         state = IsDemoDevice() ? SearchDemo() : SearchFixture();
@@ -339,6 +356,14 @@ void TZEMMainForm::WMFixtureLoop(const ui::Message& message) {
         break;
     }
     if (!self) return;
+    if (state == kSearch && from != kService && !IsDemoDevice() && !TerminateFlag && OnSearchRoundEnded) {
+      if (roundNote_.empty()) {
+        roundNote_ = openFailed_ ? "the interface box could not be opened, and no fixture answered"
+                                 : "no fixture answered";
+      }
+      OnSearchRoundEnded(roundNote_);
+      if (!self) return;
+    }
   }
   loopRunning_ = false;
   // Closing the main window ends the application's run; the program frees the window afterwards,
@@ -393,11 +418,16 @@ int TZEMMainForm::Identify() {
   ui::Ref<TZEMMainForm> self(this);
   if (!CurrentFixture) return kSearch;
   const bool read = CurrentFixture->ReadFixtureInfo();
-  if (!read && !IsDemoDevice()) return kSearch;
+  if (!read && !IsDemoDevice()) {
+    roundNote_ = "the fixture did not answer its identification";
+    return kSearch;
+  }
   const std::string code = CurrentFixture->GetTypeCode();
   lFixtureConnect->setCaption(code);
   const int row = FindFixtureType(code, CurrentFixture->GetSubType());
   if (row < 0) {
+    roundNote_ = FormatText("unsupported fixture (type code %s, subtype %d)", code.c_str(),
+                            static_cast<int>(CurrentFixture->GetSubType()));
     ShowError(kUnsupportedFixture);
     if (!self) return kSearch;
     Delay(kUnsupportedDelayMs);
@@ -416,12 +446,14 @@ int TZEMMainForm::Check() {
     ShowError(FormatText(kFirmwareTooOld, CurrentFixture->GetFixtureName().c_str(),
                          CurrentFixture->GetFirmwareVersionText().c_str(),
                          CurrentFixture->GetRequiredFirmwareVersionText().c_str()));
+    roundNote_ = "the fixture's firmware is too old for the program";
     DelayNoMessages(kVersionErrorDelayMs);
     return kSearch;
   }
   if (demo) return kService;
   if (CurrentFixture->ReadZemVersion() && CurrentFixture->IsZemVersionSupported()) return kService;
   ShowError(FormatText(kNeedsNewerProgram, CurrentFixture->GetZemVersionText().c_str()));
+  roundNote_ = "the fixture needs a newer program";
   DelayNoMessages(kVersionErrorDelayMs);
   return kSearch;
 }
@@ -438,7 +470,7 @@ int TZEMMainForm::Service() {
   // The window ends by setting WindowClosed; the wait also ends if the window went away some other way
   // or the application is ending, so that it can never spin on.
   while (!WindowClosed && window && window->visible() && self && !ui::app().terminated()) {
-    sys::sleepMs(1);
+    ui::app().idle();  // waits for the window's events (1 ms on the headless backend)
     ui::app().processMessages();
   }
   if (window) window->free();

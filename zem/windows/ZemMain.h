@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -61,6 +62,14 @@ class TZEMMainForm final : public ui::Form {
   bool FirstActivationDone() const { return activated_; }
   bool LoopRunning() const { return loopRunning_; }
 
+  // Called each time a pass of the search (with interface hardware) ends back at the search without
+  // having opened a fixture window, with what happened ("no fixture answered", "unsupported fixture
+  // ..."). A run without a user (headless) ends there.
+  std::function<void(const std::string& what)> OnSearchRoundEnded;
+  // Shows a note about the driver library under the status (a library that could not be loaded).
+  void ShowDriverNote(const std::string& text);
+  ui::Label* lDriverNote;
+
  private:
   // One pass of a state; each returns the next state. The caller checks that the window still exists.
   int SearchDemo();
@@ -73,7 +82,9 @@ class TZEMMainForm final : public ui::Form {
   bool IsDemoDevice() const;
   void ShowError(const std::string& text);
 
+  std::string roundNote_;  // what the last failed pass met, for OnSearchRoundEnded
   bool activated_ = false;
+  bool openFailed_ = false;  // the interface device's Open failed at the first activation
   bool loopRunning_ = false;
   std::minstd_rand random_;
   std::string lastHint_;

@@ -152,7 +152,7 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request) {
   // The chooser is modal for the toolkit; the application's messages and timers keep running.
   while (chooser.shown() && !app().terminated()) {
     app().processMessages();
-    Fl::wait(0.01);
+    app().idle();
   }
   chooser.hide();
   if (chooser.count() < 1 || !chooser.value()) return std::nullopt;

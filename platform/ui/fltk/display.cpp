@@ -19,18 +19,19 @@
 namespace ui::fltk {
 
 namespace {
-// How long an idle loop pass may block in the toolkit: timers are checked at least this often.
-constexpr double kIdleWaitSeconds = 0.005;
 std::unique_ptr<DisplayBackend> g_display;
 }  // namespace
 
 DisplayBackend::DisplayBackend() {
+  // Lets other threads wake the loop (wake()) when they post a message.
+  Fl::lock();
   // The toolkit's own windows (file chooser) in the layer's button face.
   Color face = colorToRGB(clBtnFace);
   Fl::background(redOf(face), greenOf(face), blueOf(face));
 }
 
 DisplayBackend::~DisplayBackend() {
+  Fl::unlock();
   for (auto& [form, window] : windows_) {
     window->hide();
     delete window;
@@ -39,9 +40,14 @@ DisplayBackend::~DisplayBackend() {
   destroyHintWindow();
 }
 
-void DisplayBackend::waitForEvents() {
+void DisplayBackend::waitForEvents(uint32_t maxMs) {
   sync();
-  Fl::wait(kIdleWaitSeconds);
+  // Blocks in the toolkit until an event comes, another thread wakes it, or the time is up.
+  if (maxMs > 0) Fl::wait(maxMs / 1000.0);
+}
+
+void DisplayBackend::wake() {
+  Fl::awake();
 }
 
 void DisplayBackend::processEvents() {

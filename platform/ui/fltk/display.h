@@ -46,8 +46,14 @@ class FormWindow : public Fl_Double_Window {
   void openComboList(Control& combo);
   void hoverAt(Point p);
 
+  struct SizeLimits {
+    int minW = -1, minH = -1, maxW = -1, maxH = -1;
+    friend bool operator==(const SizeLimits&, const SizeLimits&) = default;
+  };
+
   DisplayBackend& display_;
   Ref<Form> form_;
+  SizeLimits limits_;
   bool createdModal_ = false;
   bool syncing_ = false;
   Fl_Cursor cursor_ = FL_CURSOR_DEFAULT;
@@ -58,7 +64,8 @@ class DisplayBackend : public Backend {
   DisplayBackend();
   ~DisplayBackend() override;
 
-  void waitForEvents() override;
+  void waitForEvents(uint32_t maxMs) override;
+  void wake() override;
   void processEvents() override;
   bool interactive() const override { return true; }
   Size textExtent(const Font& font, std::string_view text) override;

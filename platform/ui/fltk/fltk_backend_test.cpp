@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include "platform/ui/fltk/toolkit.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
@@ -174,6 +176,40 @@ TEST_F(FltkDisplayTest, TextIsMeasuredWithTheDisplaysFonts) {
   EXPECT_GT(narrow.height, 0);
   f.size = 16;
   EXPECT_GT(backend().textExtent(f, "WWWW").width, wide.width);
+}
+
+TEST_F(FltkDisplayTest, AnIdleWindowSendsNothingToTheServer) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Idle test");
+  f->setBorderStyle(BorderStyle::SizeToolWin);
+  f->setBounds(10, 10, 200, 120);
+  f->show();
+  for (int i = 0; i < 5; ++i) app().processMessages();
+  // Every request to the server is answered by events that wake the loop again: an unchanged window
+  // must cost none, or the loop spins.
+  const unsigned long before = XNextRequest(fl_display);
+  for (int i = 0; i < 20; ++i) {
+    display().sync();
+    app().idleWaitMs();
+  }
+  EXPECT_EQ(XNextRequest(fl_display), before);
+}
+
+TEST_F(FltkDisplayTest, AnotherThreadsPostEndsTheIdleWait) {
+  bool ran = false;
+  const auto start = std::chrono::steady_clock::now();
+  std::thread poster([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    app().post([&] { ran = true; });
+  });
+  // Waits for the post, not for the limit.
+  while (!ran && std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+    app().idle(5000);
+    app().processMessages();
+  }
+  poster.join();
+  EXPECT_TRUE(ran);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 }  // namespace

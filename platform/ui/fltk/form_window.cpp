@@ -56,11 +56,15 @@ void FormWindow::syncFromForm() {
   int w = clampSize(f->width());
   int h = clampSize(f->height());
   bool sizeable = f->borderStyle() == BorderStyle::Sizeable || f->borderStyle() == BorderStyle::SizeToolWin;
+  SizeLimits limits{w, h, w, h};
   if (sizeable) {
     const SizeConstraints& c = f->constraints();
-    size_range(std::max(1, c.minWidth), std::max(1, c.minHeight), c.maxWidth, c.maxHeight);
-  } else {
-    size_range(w, h, w, h);
+    limits = {std::max(1, c.minWidth), std::max(1, c.minHeight), c.maxWidth, c.maxHeight};
+  }
+  // Every call talks to the window manager, and its answer wakes the loop: only on a change.
+  if (limits != limits_) {
+    limits_ = limits;
+    size_range(limits.minW, limits.minH, limits.maxW, limits.maxH);
   }
   if (x() != f->left() || y() != f->top() || this->w() != w || this->h() != h) {
     resize(f->left(), f->top(), w, h);

@@ -225,7 +225,7 @@ int runPopup(const std::vector<PopupEntry>& entries, int x, int y, int minWidth,
   Fl::grab(&popup);
   while (!popup.done() && popup.shown() && !app().terminated()) {
     app().processMessages();
-    Fl::wait(0.01);
+    app().idle();
   }
   if (Fl::grab() == &popup) Fl::grab(nullptr);
   popup.hide();
