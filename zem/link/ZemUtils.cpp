@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/sys/clock.h"
 #include "platform/ui/application.h"
@@ -66,4 +67,26 @@ std::string FormatText(const char* format, ...) {
   }
   va_end(args);
   return text;
+}
+
+std::string SafeFolderName(const std::string& name) {
+  static constexpr std::string_view kReserved = "/\\:*?\"<>|";
+  std::string out = name;
+  for (char& c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    const bool printable = u >= 32 && u < 127;
+    if (!printable || kReserved.find(c) != std::string_view::npos) c = '_';
+  }
+  // A run of two or more dots could climb out of the folder; a lone dot is the folder itself.
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (out[i] != '.') continue;
+    size_t j = i;
+    while (j < out.size() && out[j] == '.') ++j;
+    if (j - i >= 2 || out.size() == 1)
+      std::fill(out.begin() + static_cast<std::ptrdiff_t>(i), out.begin() + static_cast<std::ptrdiff_t>(j),
+                '_');
+    i = j;
+  }
+  if (out.empty()) out.push_back('_');
+  return out;
 }

@@ -38,8 +38,7 @@ inline constexpr int kLastAddress = 2047;
 inline constexpr int kResetOkDelayMs = 10000;
 inline constexpr int kSettleMs = 5;
 
-inline constexpr int kLedCount = 5;
-inline constexpr size_t kPcbSerialSize = 15;
+inline constexpr int kLedCount = static_cast<int>(fd::kLedCount);
 
 // Idle ticks off the monitor page, shared by every object of the family for the program's lifetime.
 int idleTicks = 0;
@@ -218,9 +217,8 @@ int TZemFixtureBV40L::GetDmxChannelCount() {
 
 std::string TZemFixtureBV40L::GetFixtureName() {
   static constexpr const char* kName = "Brevidor 400 LED Series";
-  // The name also names the folder of the fixture's memory files.
-  const std::string serial =
-      modelsupport::fileSafeText(modelsupport::recordText(fd::kPCBSerial, kPcbSerialSize));
+  // Shown as the fixture sent it; the window makes it safe where it becomes a folder name.
+  const std::string serial = modelsupport::printableRecordText(fd::kPCBSerial, fd::kPCBSerialSize);
   if (serial.empty()) return kName;
   return std::string(kName) + " (" + serial + ")";
 }

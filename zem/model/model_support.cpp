@@ -1,7 +1,6 @@
 #include "zem/model/model_support.h"
 
 #include <algorithm>
-#include <string_view>
 
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
@@ -101,20 +100,8 @@ bool readAllSteps(TZemFixture& fixture, const std::vector<ReadStep>& steps, int 
   return runReadSteps(steps, total, endPosition, progress);
 }
 
-int requireByte(int value, const char* what) {
-  if (value < 0 || value > 0xFF) throw ERangeError(FormatText("%s out of range: %d (0..255)", what, value));
-  return value;
-}
-
-int requireWord(int value, const char* what) {
-  if (value < 0 || value > 0xFFFF) {
-    throw ERangeError(FormatText("%s out of range: %d (0..65535)", what, value));
-  }
-  return value;
-}
-
 int byteToBandIndex(int value) {
-  requireByte(value, "value");
+  TZemFixture::checkByte(value, "value");
   if (value < 15) return 0;
   return std::min(12, (value - 15) / 20 + 1);
 }
@@ -161,21 +148,6 @@ bool scanSubDevices(TZemFixture& fixture, const SegmentVisit& visit, int& count)
   return mainRead;
 }
 
-std::string fileSafeText(const std::string& text) {
-  static constexpr std::string_view kReserved = "/\\:*?\"<>|";
-  std::string safe;
-  safe.reserve(text.size());
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    const bool printable = c >= 32 && c < 127;
-    safe += (!printable || kReserved.find(ch) != std::string_view::npos) ? '_' : ch;
-  }
-  // A name made of dots alone would step between folders.
-  if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos)
-    std::fill(safe.begin(), safe.end(), '_');
-  return safe;
-}
-
 std::string recordText(size_t offset, size_t size) {
   std::string text;
   for (size_t k = 0; k < size; ++k) {
@@ -183,6 +155,13 @@ std::string recordText(size_t offset, size_t size) {
     if (c == 0) break;
     text += static_cast<char>(c);
   }
+  return text;
+}
+
+std::string printableRecordText(size_t offset, size_t size) {
+  std::string text = recordText(offset, size);
+  std::erase_if(
+      text, [](char c) { return static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126; });
   return text;
 }
 

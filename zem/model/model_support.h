@@ -1,6 +1,6 @@
 // What the model classes share beyond the base: the read-step runner of
-// ReadAllFixtureData, service-function tables, the LED error list, range checks
-// that run before the first frame goes out, the sub-device scan, and file-safe text.
+// ReadAllFixtureData, service-function tables, the LED error list, the sub-device
+// scan, and record text.
 #pragma once
 
 #include <array>
@@ -57,11 +57,6 @@ struct SceneFunctions {
 // value that is not a byte.
 int byteToBandIndex(int value);
 
-// Range checks for values a command carries, so that every check runs before its first frame.
-// Each raises ERangeError naming what.
-int requireByte(int value, const char* what);
-int requireWord(int value, const char* what);
-
 // The error list of the LED fixtures: named flags of error bytes 1 to 13 with one line per byte for the
 // bits that have no name, numbered from 1, under the summary line. errorStatus is the 15-byte area.
 TStringList ledErrorLines(std::span<const uint8_t> errorStatus);
@@ -76,11 +71,9 @@ using SegmentVisit = std::function<void(int index)>;
 // cannot be read again: the fixture may still be listening as the last segment.
 bool scanSubDevices(TZemFixture& fixture, const SegmentVisit& visit, int& count);
 
-// Fixture text made fit for a file or folder name: characters that are not printable or that a file
-// system gives a meaning to (path separators, drive colon, wildcards, quotes, redirections) become '_'.
-std::string fileSafeText(const std::string& text);
-
 // Bytes of FixtureData as text up to the first zero byte (at most size bytes).
 std::string recordText(size_t offset, size_t size);
+// The same text with only its printable characters (codes 32 to 126): fit for a title or a note.
+std::string printableRecordText(size_t offset, size_t size);
 
 }  // namespace modelsupport

@@ -284,7 +284,7 @@ TEST_F(ModelSimTest, ModelSpecificRecordsAfterReadingTheFixture) {
   }
   sim_->setPCBSerial("A/B\\C:D");
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
-  EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (A_B_C_D)");
+  EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (A/B\\C:D)");
 }
 
 TEST_F(ModelSimTest, SegmentScanOfTheTubeAndTheStrip) {

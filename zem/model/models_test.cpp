@@ -764,7 +764,7 @@ TEST_F(ModelTest, Bv40lReadsEveryLedAndFailsWhenAnyFails) {
   EXPECT_EQ(leds.count("GetLEDDescription"), 0);
 }
 
-TEST_F(ModelTest, Bv40lNameCarriesTheBoardSerialSafeForAFolderName) {
+TEST_F(ModelTest, Bv40lNameCarriesTheBoardSerialAsSent) {
   TZemFixtureBV40L bv40;
   EXPECT_EQ(bv40.GetFixtureName(), "Brevidor 400 LED Series");
   struct Row {
@@ -773,10 +773,10 @@ TEST_F(ModelTest, Bv40lNameCarriesTheBoardSerialSafeForAFolderName) {
   };
   const std::vector<Row> rows = {
       {"AB", "Brevidor 400 LED Series (AB)"},
-      {"../../etc", "Brevidor 400 LED Series (.._.._etc)"},
-      {"C:\\x*?\"<>|", "Brevidor 400 LED Series (C__x______)"},
-      {"\x01tab\tend\x7f", "Brevidor 400 LED Series (_tab_end_)"},
-      {"..", "Brevidor 400 LED Series (__)"},
+      {"../../etc", "Brevidor 400 LED Series (../../etc)"},
+      {"C:\\x*?\"<>|", "Brevidor 400 LED Series (C:\\x*?\"<>|)"},
+      {"\x01tab\tend\x7f", "Brevidor 400 LED Series (tabend)"},  // printable characters only
+      {"..", "Brevidor 400 LED Series (..)"},
   };
   for (const Row& r : rows) {
     std::fill_n(FixtureData.begin() + fd::kPCBSerial, 15, 0);

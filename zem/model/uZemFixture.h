@@ -303,6 +303,12 @@ class TZemFixture {
   double GetMonitorValueC(int channel);
   int GetMonitorWordD(int channel);
 
+  // ---- Range checks of the values a command carries, run before its first frame goes out ----
+  // Each returns the value or raises ERangeError naming what.
+  static int checkByte(int value, const char* what);
+  static int checkWord(int value, const char* what);
+  static int checkFlag(int flag, const char* what);
+
   // ---- Fields, for the windows and tests ----
   TStringList& LogTextList() { return logText_; }
   std::array<uint8_t, 256>& WorkBuffer() { return workBuffer_; }
@@ -317,11 +323,6 @@ class TZemFixture {
  protected:
   // Records whose single values the setters change.
   enum class Area { LampStatus, Clock, Personality, EffectCalibration, StandAlone, Timer, SensorTrigger };
-
-  // Range checks: return the value or raise ERangeError naming what.
-  static int checkByte(int value, const char* what);
-  static int checkWord(int value, const char* what);
-  static int checkFlag(int flag, const char* what);
 
   // FixtureData access for the models (bounds-checked; 16-bit values low byte first, as the fixture sends
   // them).

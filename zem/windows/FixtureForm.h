@@ -264,6 +264,13 @@ class TFixtureFormTemplate : public ui::Form {
   bool CheckMemoryData(const TMemoryFileView& file);
   // Points a file dialog at the memory folder (created first) with the memory-file filter.
   void PrepareMemoryFileDialog(ui::FileDialog& dialog);
+  // Points a file dialog at the memory folder (created first) with the filter and default extension.
+  void PrepareFileDialog(ui::FileDialog& dialog, const std::string& filter, const char* defaultExt);
+  // Writes the file; a failure is told in an error box.
+  void SaveFileOrReport(const std::string& path, std::span<const uint8_t> data);
+  // Loads and checks a memory file into bytes; the view points into them. Raises the file error of the
+  // class library (std::runtime_error) for a file that cannot be read, EZEMFileError for a damaged one.
+  TMemoryFileView LoadMemoryFile(const std::string& fileName, std::vector<uint8_t>& bytes);
 
  private:
   void BuildFrame();

@@ -5,8 +5,7 @@
 // checked against its length, and every address the upload will write is checked against the image
 // before the first word goes out, so a refused file leaves the fixture untouched.
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/sys/byte_order.h"
@@ -49,13 +48,18 @@ uint32_t FixtureMemoryMapVersion() {
 }  // namespace
 
 void TFixtureFormTemplate::PrepareMemoryFileDialog(ui::FileDialog& dialog) {
-  const std::string folder = MemoryFolder();
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  dialog.initialDir = folder;
-  dialog.filter = MemoryFileFilter();
-  dialog.defaultExt = kMemoryFileExt;
-  dialog.fileName.clear();
+  PrepareFileDialog(dialog, MemoryFileFilter(), kMemoryFileExt);
+}
+
+TMemoryFileView TFixtureFormTemplate::LoadMemoryFile(const std::string& fileName,
+                                                     std::vector<uint8_t>& bytes) {
+  sys::Result<std::vector<uint8_t>> loaded = LoadFileBytes(fileName);
+  // A file that cannot be read is the file error of the class library; a damaged one the memory-file error.
+  if (!loaded) throw std::runtime_error(loaded.error());
+  bytes = std::move(loaded).value();
+  sys::Result<TMemoryFileView> file = ParseMemoryFile(bytes);
+  if (!file) throw EZEMFileError(file.error());
+  return file.value();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -110,7 +114,10 @@ void TFixtureFormTemplate::DownloadMemory() {
     if (notesForm->showModal() != ui::ModalResult::Ok) return;
     notes = notesForm->Re1->lines().lines();
   }
-  const std::vector<uint8_t> file = BuildMemoryFile(IdentityFromFixtureData(), NotesToBytes(notes), image);
+  size_t replaced = 0;
+  const std::vector<uint8_t> notesBytes = NotesToBytes(notes, replaced);
+  if (replaced > 0) ShowWarningForm(ZemFormat(ZemStr::FfNotesCharactersReplaced, static_cast<int>(replaced)));
+  const std::vector<uint8_t> file = BuildMemoryFile(IdentityFromFixtureData(), notesBytes, image);
 
   PrepareMemoryFileDialog(*SaveDialog);
   if (DemoMode) {
@@ -119,17 +126,15 @@ void TFixtureFormTemplate::DownloadMemory() {
     return;
   }
   if (!SaveDialog->execute()) return;
-  std::string error;
-  if (!SaveFileBytes(SaveDialog->fileName, file, error))
-    ShowErrorForm(ZemString(ZemStr::FfFileWriteFailed) + "\r" + error);
+  SaveFileOrReport(SaveDialog->fileName, file);
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // Check
 
 bool TFixtureFormTemplate::CheckMemoryFile(const std::string& fileName) {
-  const std::vector<uint8_t> data = LoadFileBytes(fileName);
-  return CheckMemoryData(ParseMemoryFile(data));
+  std::vector<uint8_t> bytes;
+  return CheckMemoryData(LoadMemoryFile(fileName, bytes));
 }
 
 bool TFixtureFormTemplate::CheckMemoryData(const TMemoryFileView& file) {
@@ -194,8 +199,8 @@ void TFixtureFormTemplate::UploadFromFile(UploadKind kind) {
 
   PrepareMemoryFileDialog(*OpenDialog);
   if (!OpenDialog->execute()) return;
-  const std::vector<uint8_t> data = LoadFileBytes(OpenDialog->fileName);
-  const TMemoryFileView file = ParseMemoryFile(data);
+  std::vector<uint8_t> bytes;
+  const TMemoryFileView file = LoadMemoryFile(OpenDialog->fileName, bytes);
   if (!CheckMemoryData(file)) return;
 
   {

@@ -507,20 +507,28 @@ void TFixtureFormTemplate::pCaptureCurrentLevelClick(ui::Component*) {
 
 void TFixtureFormTemplate::SaveLog() {
   if (!SaveDialog) return;
+  PrepareFileDialog(*SaveDialog, ZemString(ZemStr::FfTextFilesFilter) + " (*." + "txt" + ")|*." + "txt",
+                    "txt");
+  if (!SaveDialog->execute()) return;
+  const std::string text = reSystemLog ? reSystemLog->lines().text() : std::string();
+  SaveFileOrReport(SaveDialog->fileName,
+                   std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+void TFixtureFormTemplate::PrepareFileDialog(ui::FileDialog& dialog, const std::string& filter,
+                                             const char* defaultExt) {
   const std::string folder = MemoryFolder();
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
-  SaveDialog->initialDir = folder;
-  SaveDialog->filter = ZemString(ZemStr::FfTextFilesFilter) + " (*." + "txt" + ")|*." + "txt";
-  SaveDialog->defaultExt = "txt";
-  SaveDialog->fileName.clear();
-  if (!SaveDialog->execute()) return;
-  const std::string text = reSystemLog ? reSystemLog->lines().text() : std::string();
-  std::string error;
-  if (!SaveFileBytes(SaveDialog->fileName,
-                     std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
-                     error))
-    ShowErrorForm(ZemString(ZemStr::FfFileWriteFailed) + "\r" + error);
+  dialog.initialDir = folder;
+  dialog.filter = filter;
+  dialog.defaultExt = defaultExt;
+  dialog.fileName.clear();
+}
+
+void TFixtureFormTemplate::SaveFileOrReport(const std::string& path, std::span<const uint8_t> data) {
+  if (const sys::Result<void> saved = SaveFileBytes(path, data); !saved)
+    ShowErrorForm(ZemString(ZemStr::FfFileWriteFailed) + "\r" + saved.error());
 }
 
 std::string TFixtureFormTemplate::MemoryFolder() const {

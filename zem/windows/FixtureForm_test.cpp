@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +28,7 @@
 #include "zem/windows/SARunDialog.h"
 #include "zem/windows/SaveMemoryDialog.h"
 #include "zem/windows/WarningDialog.h"
+#include "zem/windows/windows_test_support.h"
 
 namespace {
 
@@ -38,25 +38,10 @@ namespace profiles = simfix::profiles;
 // ---------------------------------------------------------------------------------------------------------
 // Helpers
 
-fs::path MakeTempFolder() {
-  static std::mt19937 random(std::random_device{}());
-  fs::path p = fs::temp_directory_path() / ("zem_fixtureform_" + std::to_string(random()));
-  fs::create_directories(p);
-  return p;
-}
-
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& data) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-}
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-  return LoadFileBytes(path.string());
-}
-
-std::vector<uint8_t> Bytes(const std::string& s) {
-  return {s.begin(), s.end()};
-}
+using windowstest::Bytes;
+using windowstest::MakeTempFolder;
+using windowstest::ReadBytes;
+using windowstest::WriteBytes;
 
 void SetTypeCode(const std::string& code) {
   std::copy_n(code.begin(), 5, FixtureData.begin() + fd::kFixtureInfo);
@@ -149,119 +134,6 @@ class WindowTestBase {
   ui::Owned<ui::Form> owner_;
   ui::Ref<TFixtureFormTemplate> window_;
 };
-
-// ---------------------------------------------------------------------------------------------------------
-// Memory file bytes
-
-TEST(MemoryFileTest, HeaderFieldsChecksumAndRoundTrip) {
-  TMemoryFileIdentity id;
-  id.typeCode = {'B', 'V', '2', '0', '0'};
-  id.firmwareMajor = 2;
-  id.firmwareMinor = 5;
-  id.firmwareBuild = 7;
-  id.memoryMapVersion = {1, 8, 0, 9};
-  const std::vector<uint8_t> notes = NotesToBytes({"ZEM fixture memory file", "", "x"});
-  EXPECT_EQ(notes, Bytes("ZEM fixture memory file\r\n\r\nx\r\n"));
-  const std::vector<uint8_t> image = {0x34, 0x12, 0xFF, 0x00};
-  const std::vector<uint8_t> file = BuildMemoryFile(id, notes, image);
-
-  ASSERT_EQ(file.size(), 1055 + notes.size() + image.size());
-  EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 7), "ZEM");
-  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 7, file.begin() + 11), (std::vector<uint8_t>{0, 1, 1, 0}));
-  EXPECT_EQ(std::string(file.begin() + 11, file.begin() + 16), "BV200");
-  EXPECT_EQ(file[16], 2);
-  EXPECT_EQ(file[17], 5);
-  EXPECT_EQ(file[18], 7);
-  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 19, file.begin() + 23), (std::vector<uint8_t>{1, 8, 0, 9}));
-  EXPECT_EQ(sys::getLE32(file, 23), image.size());
-  EXPECT_EQ(sys::getLE32(file, 27), notes.size());
-  EXPECT_TRUE(std::all_of(file.begin() + 31, file.begin() + 1055, [](uint8_t b) { return b == 0; }));
-  uint32_t sum = 0;
-  for (size_t i = 4; i < file.size(); ++i) sum += file[i];
-  EXPECT_EQ(sys::getLE32(file, 0), sum);
-
-  const TMemoryFileView view = ParseMemoryFile(file);
-  EXPECT_EQ(view.identity.typeCode, id.typeCode);
-  EXPECT_EQ(view.memoryMapVersion, 0x09000801u);
-  EXPECT_EQ(std::vector<uint8_t>(view.image.begin(), view.image.end()), image);
-  EXPECT_EQ(NotesFromBytes(view.notes), (std::vector<std::string>{"ZEM fixture memory file", "", "x"}));
-
-  // A plain byte sum: swapping two image bytes keeps the checksum.
-  std::vector<uint8_t> swapped = file;
-  std::swap(swapped[1055 + notes.size()], swapped[1055 + notes.size() + 1]);
-  EXPECT_NO_THROW(ParseMemoryFile(swapped));
-}
-
-TEST(MemoryFileTest, DamagedFilesRaiseTheirMessages) {
-  auto message = [](const std::vector<uint8_t>& data) -> std::string {
-    try {
-      ParseMemoryFile(data);
-    } catch (const EZEMFileError& e) {
-      return e.what();
-    }
-    return "accepted";
-  };
-  TMemoryFileIdentity id;
-  const std::vector<uint8_t> empty = BuildMemoryFile(id, {}, {});
-  EXPECT_EQ(empty.size(), 1055u);
-  EXPECT_EQ(message(empty), "accepted");
-
-  const std::vector<uint8_t> good = BuildMemoryFile(id, NotesToBytes({"note"}), std::vector<uint8_t>(64, 7));
-  EXPECT_EQ(message({good.begin(), good.begin() + 1054}),
-            "Error reading file - file appears to be corrupted");
-  std::vector<uint8_t> bad = good;
-  bad[5] = 'X';
-  EXPECT_EQ(message(bad), "Error reading file - not a valid ZEM file");
-  bad = good;
-  bad[1055] ^= 1;  // a notes byte
-  EXPECT_EQ(message(bad), "Error reading file - checksum failed");
-  bad = good;
-  bad[0] ^= 1;  // the checksum field alone
-  EXPECT_EQ(message(bad), "Error reading file - checksum failed");
-
-  // Sizes that the file does not hold, with a checksum that matches: cut off, or impossibly large.
-  auto resum = [](std::vector<uint8_t> f) {
-    sys::putLE32(f, 0, MemoryFileChecksum(f));
-    return f;
-  };
-  EXPECT_EQ(message(resum({good.begin(), good.end() - 2})),
-            "Error reading file - file appears to be corrupted");
-  bad = good;
-  sys::putLE32(bad, zef::kNotesSize, 0xFFFFFFF0u);
-  EXPECT_EQ(message(resum(bad)), "Error reading file - file appears to be corrupted");
-  bad = good;
-  sys::putLE32(bad, zef::kImageSize, 0xFFFFFFFFu);
-  sys::putLE32(bad, zef::kNotesSize, 0xFFFFFFFFu);
-  EXPECT_EQ(message(resum(bad)), "Error reading file - file appears to be corrupted");
-}
-
-TEST(MemoryFileTest, FolderNamesCannotLeaveTheProgramFolder) {
-  EXPECT_EQ(SafeFolderName("Brevidor 600"), "Brevidor 600");
-  EXPECT_EQ(SafeFolderName("Brevidor 400 LED Series (A1.b)"), "Brevidor 400 LED Series (A1.b)");
-  for (const std::string name : {"..", ".", "../../etc", "a/b\\c:d", "x..y", "", "...", "\x01\x7f"}) {
-    const std::string safe = SafeFolderName(name);
-    EXPECT_FALSE(safe.empty());
-    EXPECT_EQ(safe.find_first_of("/\\:"), std::string::npos) << name;
-    EXPECT_EQ(safe.find(".."), std::string::npos) << name;
-    EXPECT_NE(safe, ".");
-    EXPECT_EQ(fs::path("/base/" + safe).lexically_normal().parent_path(), fs::path("/base")) << name;
-  }
-}
-
-TEST(MemoryFileTest, SavingGoesThroughATemporaryFile) {
-  const fs::path folder = MakeTempFolder();
-  std::string error;
-  const fs::path target = folder / "a.ZEF";
-  ASSERT_TRUE(SaveFileBytes(target.string(), Bytes("new"), error)) << error;
-  EXPECT_EQ(ReadBytes(target), Bytes("new"));
-  // A folder that cannot take the file: reported, nothing left behind.
-  EXPECT_FALSE(SaveFileBytes((folder / "missing" / "b.ZEF").string(), Bytes("x"), error));
-  EXPECT_FALSE(error.empty());
-  fs::create_directory(folder / "c.ZEF");
-  EXPECT_FALSE(SaveFileBytes((folder / "c.ZEF").string(), Bytes("x"), error));
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
-  fs::remove_all(folder);
-}
 
 // ---------------------------------------------------------------------------------------------------------
 // The window over scripted fixture objects
@@ -953,7 +825,9 @@ TEST_F(FixtureFormSimTest, DownloadCheckAndUploadBackIntoABlankFixture) {
   EXPECT_EQ(ui::shownFileDialogs()[0].defaultExt, "ZEF");
 
   const std::vector<uint8_t> data = ReadBytes(file);
-  const TMemoryFileView view = ParseMemoryFile(data);
+  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
+  ASSERT_TRUE(parsed.ok()) << parsed.error();
+  const TMemoryFileView& view = parsed.value();
   EXPECT_EQ(std::string(view.identity.typeCode.begin(), view.identity.typeCode.end()), "BV200");
   EXPECT_EQ(view.identity.firmwareMajor, 2);
   EXPECT_EQ(view.identity.firmwareMinor, 5);
@@ -1085,6 +959,48 @@ TEST_F(FixtureFormSimTest, UploadWithNothingToWriteIsRefusedBeforeAFileIsChosen)
   EXPECT_TRUE(sim_->serviceFrames().empty());
   EXPECT_FALSE(WindowClosed);
   EXPECT_TRUE(timerOn());
+}
+
+TEST_F(FixtureFormSimTest, BoardSerialIsShownAsSentAndMadeSafeOnlyForTheFolder) {
+  connect("BV40L", 0, [this] { sim_->setPCBSerial("A/B:C"); });
+  openWindow();
+  EXPECT_EQ(window_->lFixtureType->caption(), "Fixture: Brevidor 400 LED Series (A/B:C)");
+  const fs::path file = folder_ / "saved.ZEF";
+  answerFileDialogs(file);
+  ASSERT_TRUE(choose(window_->mSaveMemToFile));
+  ASSERT_EQ(ui::shownFileDialogs().size(), 1u);
+  EXPECT_EQ(ui::shownFileDialogs()[0].initialDir, (folder_ / "Brevidor 400 LED Series (A_B_C)").string());
+  const std::vector<uint8_t> data = ReadBytes(file);
+  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
+  ASSERT_TRUE(parsed.ok()) << parsed.error();
+  const std::vector<std::string> notes = NotesFromBytes(parsed.value().notes);
+  ASSERT_GE(notes.size(), 2u);
+  EXPECT_EQ(notes[1], "Fixture: Brevidor 400 LED Series (A/B:C)");
+}
+
+TEST_F(FixtureFormSimTest, NotesTheFileCannotKeepAreToldBeforeSaving) {
+  connect("BV200", 0);
+  openWindow();
+  const fs::path file = folder_ / "saved.ZEF";
+  bool toldBeforeTheFileDialog = false;
+  ui::setFileDialogResponder([&](const ui::FileDialogRequest&) {
+    toldBeforeTheFileDialog = dialogs_.warnings.size() == 1;
+    return file.string();
+  });
+  dialogs_.extraNote = "Lamp \u2713 and 5\u00B0C";
+  ASSERT_TRUE(choose(window_->mSaveMemToFile));
+  EXPECT_TRUE(toldBeforeTheFileDialog);
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  EXPECT_EQ(dialogs_.warnings[0],
+            "The notes hold 1 character(s) that a memory file cannot keep; they are saved as '?'.");
+  const std::vector<uint8_t> data = ReadBytes(file);
+  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
+  ASSERT_TRUE(parsed.ok()) << parsed.error();
+  const std::vector<uint8_t> stored = Bytes(
+      "Lamp ? and 5\xB0"
+      "C\r\n");
+  EXPECT_TRUE(std::search(parsed.value().notes.begin(), parsed.value().notes.end(), stored.begin(),
+                          stored.end()) != parsed.value().notes.end());
 }
 
 TEST_F(FixtureFormSimTest, DemoModeSavesNothing) {

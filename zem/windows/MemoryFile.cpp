@@ -10,6 +10,7 @@
 #include "platform/sys/byte_order.h"
 #include "zem/link/ZEMData.h"
 #include "zem/model/uZemFixture.h"
+#include "zem/windows/Windows1252.h"
 #include "zem/windows/ZemStrings.h"
 
 TMemoryFileIdentity IdentityFromFixtureData() {
@@ -50,17 +51,17 @@ std::vector<uint8_t> BuildMemoryFile(const TMemoryFileIdentity& identity, std::s
   return file;
 }
 
-TMemoryFileView ParseMemoryFile(std::span<const uint8_t> file) {
-  if (file.size() < zef::kHeaderSize) throw EZEMFileError(ZemString(ZemStr::FfFileCorrupted));
+sys::Result<TMemoryFileView> ParseMemoryFile(std::span<const uint8_t> file) {
+  if (file.size() < zef::kHeaderSize) return sys::Error(ZemString(ZemStr::FfFileCorrupted));
   if (!std::equal(zef::kMagicBytes.begin(), zef::kMagicBytes.end(), file.begin() + zef::kMagic))
-    throw EZEMFileError(ZemString(ZemStr::FfFileNotZem));
+    return sys::Error(ZemString(ZemStr::FfFileNotZem));
   if (MemoryFileChecksum(file) != sys::getLE32(file, zef::kChecksum))
-    throw EZEMFileError(ZemString(ZemStr::FfFileChecksum));
+    return sys::Error(ZemString(ZemStr::FfFileChecksum));
   // The sizes are used to cut the file: they must lie inside it.
   const uint64_t notesSize = sys::getLE32(file, zef::kNotesSize);
   const uint64_t imageSize = sys::getLE32(file, zef::kImageSize);
   if (notesSize + imageSize > file.size() - zef::kHeaderSize)
-    throw EZEMFileError(ZemString(ZemStr::FfFileCorrupted));
+    return sys::Error(ZemString(ZemStr::FfFileCorrupted));
 
   TMemoryFileView view;
   std::copy_n(file.begin() + zef::kTypeCode, zef::kTypeCodeSize, view.identity.typeCode.begin());
@@ -76,14 +77,15 @@ TMemoryFileView ParseMemoryFile(std::span<const uint8_t> file) {
   return view;
 }
 
+std::vector<uint8_t> NotesToBytes(const std::vector<std::string>& lines, size_t& replaced) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return Utf8ToWindows1252(text, replaced);
+}
+
 std::vector<uint8_t> NotesToBytes(const std::vector<std::string>& lines) {
-  std::vector<uint8_t> out;
-  for (const std::string& line : lines) {
-    out.insert(out.end(), line.begin(), line.end());
-    out.push_back('\r');
-    out.push_back('\n');
-  }
-  return out;
+  size_t replaced = 0;
+  return NotesToBytes(lines, replaced);
 }
 
 std::vector<std::string> NotesFromBytes(std::span<const uint8_t> notes) {
@@ -91,14 +93,14 @@ std::vector<std::string> NotesFromBytes(std::span<const uint8_t> notes) {
   std::string line;
   bool open = false;
   for (size_t i = 0; i < notes.size(); ++i) {
-    const char c = static_cast<char>(notes[i]);
+    const uint8_t c = notes[i];
     if (c == '\r' || c == '\n') {
       lines.push_back(line);
       line.clear();
       open = false;
       if (c == '\r' && i + 1 < notes.size() && notes[i + 1] == '\n') ++i;
     } else {
-      line.push_back(c);
+      line += Windows1252ToUtf8(notes.subspan(i, 1));
       open = true;
     }
   }
@@ -106,33 +108,29 @@ std::vector<std::string> NotesFromBytes(std::span<const uint8_t> notes) {
   return lines;
 }
 
-std::vector<uint8_t> LoadFileBytes(const std::string& path) {
+sys::Result<std::vector<uint8_t>> LoadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open file \"" + path + "\".");
+  if (!in) return sys::Error("Cannot open file \"" + path + "\".");
   std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("Error reading file \"" + path + "\".");
+  if (in.bad()) return sys::Error("Error reading file \"" + path + "\".");
   return data;
 }
 
-bool SaveFileBytes(const std::string& path, std::span<const uint8_t> data, std::string& error) {
+sys::Result<void> SaveFileBytes(const std::string& path, std::span<const uint8_t> data) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   fs::path temp = target;
   temp += ".part";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = "Cannot create file \"" + path + "\".";
-      return false;
-    }
+    if (!out) return sys::Error("Cannot create file \"" + path + "\".");
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     out.flush();
     if (!out) {
       out.close();
       std::error_code ignored;
       fs::remove(temp, ignored);
-      error = "Cannot write file \"" + path + "\".";
-      return false;
+      return sys::Error("Cannot write file \"" + path + "\".");
     }
   }
   std::error_code ec;
@@ -140,27 +138,7 @@ bool SaveFileBytes(const std::string& path, std::span<const uint8_t> data, std::
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    error = "Cannot write file \"" + path + "\": " + ec.message() + ".";
-    return false;
+    return sys::Error("Cannot write file \"" + path + "\": " + ec.message() + ".");
   }
-  return true;
-}
-
-std::string SafeFolderName(const std::string& name) {
-  static constexpr std::string_view kReserved = "/\\:*?\"<>|";
-  std::string out = name;
-  for (char& c : out) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127 || kReserved.find(c) != std::string_view::npos) c = '_';
-  }
-  // A run of two or more dots could climb out of the folder; a lone dot name is the folder itself.
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (out[i] != '.') continue;
-    size_t j = i;
-    while (j < out.size() && out[j] == '.') ++j;
-    if (j - i >= 2 || out.size() == 1) std::fill(out.begin() + i, out.begin() + j, '_');
-    i = j;
-  }
-  if (out.empty()) out.push_back('_');
-  return out;
+  return {};
 }

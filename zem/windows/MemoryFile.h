@@ -1,6 +1,7 @@
 // Memory files (*.ZEF): a fixed header, the notes text and a copy of the fixture's EEPROM.
 //
-// Layout: header of kHeaderSize bytes, then notes-size bytes of notes (text lines, CR LF after each),
+// Layout: header of kHeaderSize bytes, then notes-size bytes of notes (text lines in the Windows-1252 code
+// page, CR LF after each),
 // then image-size bytes of memory image (the word of address A at image offset 2 x A, its two bytes as
 // the fixture's EEPROM read carries them). Integers in the header are unsigned 32-bit little-endian.
 // The checksum is the 32-bit sum of every byte from offset 4 to the end of the file.
@@ -16,7 +17,10 @@
 #include <string>
 #include <vector>
 
-// An unreadable or damaged memory file. Carries only its message.
+#include "platform/sys/result.h"
+
+// An unreadable or damaged memory file: what the fixture window's file check raises. Carries only its
+// message.
 class EZEMFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -78,22 +82,20 @@ struct TMemoryFileView {
   std::span<const uint8_t> image;
 };
 
-// Checks a loaded file and splits it. Raises EZEMFileError with the user's message when the file is
-// shorter than a header, lacks the magic, fails its checksum, or declares notes and image sizes that
-// the file does not hold.
-TMemoryFileView ParseMemoryFile(std::span<const uint8_t> file);
+// Checks a loaded file and splits it. Fails with the user's message when the file is shorter than a
+// header, lacks the magic, fails its checksum, or declares notes and image sizes that the file does not
+// hold.
+sys::Result<TMemoryFileView> ParseMemoryFile(std::span<const uint8_t> file);
 
-// Notes as stored: each line followed by CR LF.
+// Notes as stored: each line in the Windows-1252 code page followed by CR LF. A character the code page
+// cannot hold becomes '?'; replaced counts them.
+std::vector<uint8_t> NotesToBytes(const std::vector<std::string>& lines, size_t& replaced);
 std::vector<uint8_t> NotesToBytes(const std::vector<std::string>& lines);
-// Stored notes back to lines (split at CR LF, CR or LF; a final line break adds no empty line).
+// Stored notes back to UTF-8 lines (split at CR LF, CR or LF; a final line break adds no empty line).
 std::vector<std::string> NotesFromBytes(std::span<const uint8_t> notes);
 
-// Whole file into memory; raises std::runtime_error naming the file when it cannot be read.
-std::vector<uint8_t> LoadFileBytes(const std::string& path);
+// Whole file into memory; fails with a message naming the file when it cannot be read.
+sys::Result<std::vector<uint8_t>> LoadFileBytes(const std::string& path);
 // Writes the bytes to the path through a temporary file beside it, so that a failed write leaves any
-// earlier file untouched and no partial file behind. False with error set on failure.
-bool SaveFileBytes(const std::string& path, std::span<const uint8_t> data, std::string& error);
-
-// A fixture name made fit to be one folder name: no path separators, no drive colon or other characters
-// a file system gives a meaning to, no control characters, and no "." or ".." (runs of dots become '_').
-std::string SafeFolderName(const std::string& name);
+// earlier file untouched and no partial file behind.
+sys::Result<void> SaveFileBytes(const std::string& path, std::span<const uint8_t> data);

@@ -180,6 +180,7 @@ constexpr Entry kEntries[] = {
     {ZemStr::FfFileImageTooSmall, "This file does not hold the fixture memory this upload needs and cannot be uploaded."},
     {ZemStr::FfNothingToUpload, "This fixture has no memory of this kind that can be uploaded from a file - nothing was written."},
     {ZemStr::FfFileWriteFailed, "Error writing file - file not saved."},
+    {ZemStr::FfNotesCharactersReplaced, "The notes hold %d character(s) that a memory file cannot keep; they are saved as '?'."},
     {ZemStr::FfDownloadFailed, "Error downloading memory from fixure - download aborted."},
     {ZemStr::FfNotesTitle, "ZEM fixture memory file"},
     {ZemStr::FfDemoNoSave, "Demo mode - no actual file saved."},

@@ -177,6 +177,7 @@ enum class ZemStr : int {
   FfFileImageTooSmall,
   FfNothingToUpload,
   FfFileWriteFailed,
+  FfNotesCharactersReplaced,  // "%d": the number of characters
   FfDownloadFailed,
   FfNotesTitle,
   FfDemoNoSave,
