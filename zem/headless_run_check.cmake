@@ -46,9 +46,10 @@ elseif(MODE STREQUAL "fixture")
   expect("lHardware: Label \"YOLB 1, ver 1.3\"")
   expect("ledHardware: Shape (8,8,16,16) [brush 0x00FF00]")
   expect("== window: Brevidor 200 ==")
-  # The fixture window template, seen once it has read the fixture
-  # (600 x 400 and enabled: the read is over).
-  expect_regex("FixtureFormTemplate: Form \"Brevidor 200\" \\([0-9-]+,[0-9-]+,600,400\\)\n")
+  # The Brevidor 200 window, seen once it has read the fixture (600 x 400 and enabled: the read is over),
+  # with its faders.
+  expect_regex("Brv200_20Form: Form \"Brevidor 200\" \\([0-9-]+,[0-9-]+,600,400\\)\n")
+  expect("frCyan: TFader \"Cyan\"")
   expect("sbReconnect: SpeedButton \"Reconnect\"")
   expect("lFixtureType: Label \"Fixture: Brevidor 200\"")
   expect("lFixtureId: Label \"FixtureID: SIM000000000001\"")

@@ -175,7 +175,7 @@ class WinControl : public Control {
   int controlCount() const { return static_cast<int>(children_.size()); }
   Control* control(int i) const;
   // Places the aligned children (top, bottom, left, right, then client) in alignRect().
-  void realign();
+  virtual void realign();
   void setBounds(int left, int top, int width, int height) override;
   // The first focusable tab stop inside, in child order, or null.
   Control* firstTabStop();

@@ -267,6 +267,14 @@ std::string PageControl::dumpDetails() const {
          (active_ ? (active_->name().empty() ? std::string("-") : active_->name()) : std::string("none"));
 }
 
+void PageControl::realign() {
+  WinControl::realign();
+  const Rect area = alignRect();
+  for (TabSheet* s : pages_) {
+    if (!s->visible()) s->setBounds(area.left, area.top, area.width(), area.height());
+  }
+}
+
 Rect PageControl::alignRect() const {
   Rect r = clientRect();
   r.left += 4;

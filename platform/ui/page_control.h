@@ -107,6 +107,9 @@ class PageControl : public WinControl {
   TabChangingEvent onChanging;
   DrawTabEvent onDrawTab;
 
+  // Every page, shown or not, fills the page area: a window lays out a hidden page by its size.
+  void realign() override;
+
  protected:
   Rect alignRect() const override;
   void childChanged(Control& child, Change what) override;

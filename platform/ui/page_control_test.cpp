@@ -114,5 +114,21 @@ TEST_F(PageControlScrollTest, NoArrowsWhenEveryTabFits) {
   EXPECT_EQ(pc_->activePage(), pages_[0]);
 }
 
+TEST_F(PageControlScrollTest, HiddenPagesHaveThePageAreaSoTheirContentCanBeLaidOut) {
+  pc_->setBounds(0, 0, 300, 200);
+  const Rect area = pages_[0]->boundsRect();
+  EXPECT_GT(area.width(), 0);
+  EXPECT_GT(area.height(), 0);
+  for (TabSheet* page : pages_) {
+    EXPECT_EQ(page->boundsRect(), area) << page->name();
+  }
+  // A page made later, and the page control resized again.
+  TabSheet* late = add<TabSheet>("Late", pc_);
+  EXPECT_EQ(late->boundsRect(), area);
+  pc_->setTabHeight(30);
+  EXPECT_EQ(late->boundsRect(), pages_[0]->boundsRect());
+  EXPECT_LT(late->height(), area.height());
+}
+
 }  // namespace
 }  // namespace ui

@@ -93,6 +93,9 @@ class TFixtureFormTemplate : public ui::Form {
   ui::Ref<ui::Panel> pPrevious, pNext, pStore, pAdd, pDelete, pDeleteAll, pInsert, pRun;
   ui::Ref<ui::SpeedButton> sbPrevious, sbNext, sbStore, sbAdd, sbDelete, sbDeleteAll, sbInsert, sbRun;
   ui::Ref<ui::Label> lWaitTime, lFadeTime, lSceneCounter;
+  // Beside the hour, minute and second edits; hidden with them (model windows that show the edits set
+  // the format text).
+  ui::Ref<ui::Label> lWaitTimeFormat, lFadeTimeFormat;
   ui::Ref<ui::ComboBox> cbWaitTime, cbFadeTime;
   ui::Ref<ui::SpinEdit> seWaitHour, seWaitMinute, seWaitSecond, seFadeHour, seFadeMinute, seFadeSecond;
 

@@ -101,6 +101,10 @@ void TFixtureFormTemplate::BuildStandAloneProgramPage() {
   seFadeHour = MakeSpinEdit(this, Panel3, "seFadeHour", 280, 34, 40, 0, kHourWrap - 1, 2);
   seFadeMinute = MakeSpinEdit(this, Panel3, "seFadeMinute", 324, 34, 40, 0, 59, 2);
   seFadeSecond = MakeSpinEdit(this, Panel3, "seFadeSecond", 368, 34, 40, 0, 59, 2);
+  lWaitTimeFormat = MakeLabel(this, Panel3, "lWaitTimeFormat", 412, 10);
+  lFadeTimeFormat = MakeLabel(this, Panel3, "lFadeTimeFormat", 412, 38);
+  lWaitTimeFormat->setVisible(false);
+  lFadeTimeFormat->setVisible(false);
   lSceneCounter = MakeLabel(this, Panel3, "lSceneCounter", 470, 22);
   for (ui::SpinEdit* e : {seWaitHour.get(), seWaitMinute.get(), seWaitSecond.get(), seFadeHour.get(),
                           seFadeMinute.get(), seFadeSecond.get()}) {

@@ -8,6 +8,15 @@
 #include "zem/link/ZemDevice.h"
 #include "zem/link/ZemUtils.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
+#include "zem/modelwindows/FixtureFormBrv200_20.h"
+#include "zem/modelwindows/FixtureFormBrv600C_20.h"
+#include "zem/modelwindows/FixtureFormBrv600_20.h"
+#include "zem/modelwindows/FixtureFormGrobel200CI_01.h"
+#include "zem/modelwindows/FixtureFormGrobel200CMYI_01.h"
+#include "zem/modelwindows/FixtureFormLunav150_20.h"
+#include "zem/modelwindows/FixtureFormNimboO2_21.h"
+#include "zem/modelwindows/FixtureFormQuintelCMYI_01.h"
 #include "zem/windows/About.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/DialogLook.h"
@@ -50,30 +59,36 @@ constexpr int kSerialReads = 3;
 constexpr uint32_t kHintMsPerCharacter = 100;
 constexpr int kHintMaxWidth = 150;
 
-// The model windows are still to come: every row opens the fixture window template itself, and the
-// table keeps each row's window class for the window that will take its place.
-ui::Form* CreateFixtureWindow(ui::Component* owner, const TFixtureWindowRow&) {
+// The window a row opens.
+template <class Window>
+ui::Form* Open(ui::Component* owner, const TFixtureWindowRow&) {
+  return ui::createForm<Window>(owner);
+}
+
+// Rows whose model window is still to come open the fixture window template itself; the table keeps
+// their window class for the window that will take its place.
+ui::Form* OpenTemplate(ui::Component* owner, const TFixtureWindowRow&) {
   return ui::createForm<TFixtureFormTemplate>(owner);
 }
 
 const std::array<TFixtureWindowRow, 17> kWindows = {{
-    {"TBrv600_20Form", &CreateFixtureWindow},
-    {"TBrv200_20Form", &CreateFixtureWindow},
-    {"TKandrelForm", &CreateFixtureWindow},
-    {"TBralinForm", &CreateFixtureWindow},
-    {"TBV20LForm", &CreateFixtureWindow},
-    {"TBV40LForm", &CreateFixtureWindow},
-    {"TLunavCMY150_20Form", &CreateFixtureWindow},
-    {"TBrv600C_20Form", &CreateFixtureWindow},
-    {"TNimboO2_21Form", &CreateFixtureWindow},
-    {"TRastel_21Form", &CreateFixtureWindow},
-    {"TZemFixtureGrobel200CMYI_01Form", &CreateFixtureWindow},
-    {"TZemFixtureGrobel200CI_01Form", &CreateFixtureWindow},
-    {"TZemFixtureQuintelCMYI_01Form", &CreateFixtureWindow},
-    {"TZemFixtureBrv1200CMYIZ_01Form", &CreateFixtureWindow},
-    {"TZemFixtureBrv1200CIGZF_01Form", &CreateFixtureWindow},
-    {"TZemFixtureBrv1200CMYIZ_01Form", &CreateFixtureWindow},
-    {"TZemFixtureBrv1200CIGZF_01Form", &CreateFixtureWindow},
+    {"TBrv600_20Form", &Open<TBrv600_20Form>},
+    {"TBrv200_20Form", &Open<TBrv200_20Form>},
+    {"TKandrelForm", &OpenTemplate},
+    {"TBralinForm", &OpenTemplate},
+    {"TBV20LForm", &OpenTemplate},
+    {"TBV40LForm", &OpenTemplate},
+    {"TLunavCMY150_20Form", &Open<TLunavCMY150_20Form>},
+    {"TBrv600C_20Form", &Open<TBrv600C_20Form>},
+    {"TNimboO2_21Form", &Open<TNimboO2_21Form>},
+    {"TRastel_21Form", &OpenTemplate},
+    {"TZemFixtureGrobel200CMYI_01Form", &Open<TZemFixtureGrobel200CMYI_01Form>},
+    {"TZemFixtureGrobel200CI_01Form", &Open<TZemFixtureGrobel200CI_01Form>},
+    {"TZemFixtureQuintelCMYI_01Form", &Open<TZemFixtureQuintelCMYI_01Form>},
+    {"TZemFixtureBrv1200CMYIZ_01Form", &Open<TZemFixtureBrv1200CMYIZ_01Form>},
+    {"TZemFixtureBrv1200CIGZF_01Form", &OpenTemplate},
+    {"TZemFixtureBrv1200CMYIZ_01Form", &Open<TZemFixtureBrv1200CMYIZ_01Form>},
+    {"TZemFixtureBrv1200CIGZF_01Form", &OpenTemplate},
 }};
 
 // The type code as the record holds it: bytes 15..19, ending early at a zero byte.

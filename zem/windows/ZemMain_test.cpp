@@ -13,6 +13,7 @@
 #include "platform/ui/screen.h"
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/ErrorDialog.h"
 #include "zem/windows/FixtureForm.h"
@@ -153,7 +154,7 @@ TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) 
     TFixtureFormTemplate* w = serviceWindow();
     if (!w || seen) return;
     seen = true;
-    EXPECT_EQ(typeid(*w), typeid(TFixtureFormTemplate));
+    EXPECT_EQ(typeid(*w), typeid(TBrv200_20Form));
     EXPECT_EQ(tableWindowClass(), "TBrv200_20Form");
     EXPECT_EQ(w->caption(), "Brevidor 200");
     EXPECT_EQ(w->owner(), main_.get());

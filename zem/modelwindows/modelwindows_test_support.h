@@ -1,0 +1,151 @@
+// Test scaffolding of the model windows: a model object that records the live operations, the idle poll
+// and the DMX protocol instead of sending them, a scripted device for everything else (service frames,
+// settings records), the headless layer and the virtual clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/sys/clock.h"
+#include "platform/ui/application.h"
+#include "platform/ui/form.h"
+#include "platform/ui/input.h"
+#include "platform/ui/page_control.h"
+#include "platform/ui/message_box.h"
+#include "zem/link/ZEMData.h"
+#include "zem/model/fake_device.h"
+#include "zem/modelwindows/ColorMixingForm.h"
+
+namespace mwtest {
+
+// A model whose live operations, idle poll and DMX protocol change are recorded as "Name(value)".
+// Operations named in `failing` answer false; in `throwing` they raise a range error.
+template <class Model>
+class Recording : public Model {
+ public:
+  std::vector<std::string> calls;
+  std::set<std::string> failing;
+  std::set<std::string> throwing;
+  bool protocolAnswer = true;  // what SetDmxProtocol answers
+  int protocolStored = -1;     // the protocol the fixture keeps after a set (-1: the value set)
+
+  bool ReadAllFixtureData(const TProgressCallback&) override { return true; }
+  bool SetLiveIntensity(int v) override { return record("SetLiveIntensity", v); }
+  bool SetLiveCyan(int v) override { return record("SetLiveCyan", v); }
+  bool SetLiveMagenta(int v) override { return record("SetLiveMagenta", v); }
+  bool SetLiveYellow(int v) override { return record("SetLiveYellow", v); }
+  bool SetLiveZoom(int v) override { return record("SetLiveZoom", v); }
+  bool SetLiveColor(int v) override { return record("SetLiveColor", v); }
+  bool SetLiveFrost(int v) override { return record("SetLiveFrost", v); }
+  bool SetLiveRandomColor(int v) override { return record("SetLiveRandomColor", v); }
+  bool IdlePoll(bool monitor) override { return record("IdlePoll", monitor ? 1 : 0); }
+  bool SetDmxProtocol(int v) override {
+    record("SetDmxProtocol", v);
+    if (protocolAnswer) FixtureData[fd::kPersonality + 2] = static_cast<uint8_t>(protocolStored < 0 ? v : protocolStored);
+    return protocolAnswer;
+  }
+
+  // The calls other than idle polls.
+  std::vector<std::string> sends() const {
+    std::vector<std::string> out;
+    for (const std::string& c : calls) {
+      if (c.rfind("IdlePoll", 0) != 0) out.push_back(c);
+    }
+    return out;
+  }
+
+ private:
+  bool record(const std::string& name, int value) {
+    calls.push_back(name + "(" + std::to_string(value) + ")");
+    if (throwing.count(name)) throw ERangeError(name + " refused");
+    return failing.count(name) == 0;
+  }
+};
+
+// The scene record of the stand-alone program in FixtureData: count, index, then the scene's bytes
+// from byte 134 on.
+inline void SetScene(int count, int index, std::initializer_list<std::pair<size_t, uint8_t>> bytes = {}) {
+  FixtureData[fd::kStandAloneProgram] = static_cast<uint8_t>(count);
+  FixtureData[fd::kStandAloneProgram + 1] = static_cast<uint8_t>(index);
+  for (const auto& [offset, value] : bytes) FixtureData[offset] = value;
+}
+
+// Service frames as (function, value) pairs.
+inline std::vector<std::pair<int, int>> ServiceCalls(const zemtest::FakeDevice& device) {
+  std::vector<std::pair<int, int>> out;
+  for (const std::vector<uint8_t>& f : device.frames) {
+    if (f.size() > svc::kValueLow) out.emplace_back(f[svc::kFunction], (f[svc::kValueHigh] << 8) | f[svc::kValueLow]);
+  }
+  return out;
+}
+
+// A model window over a recording model and a scripted device, shown and read, on the virtual clock.
+// Error boxes are recorded and answered.
+template <class Model>
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::app().reset();
+    InitZemData();
+    ui::clearShownMessageBoxes();
+    ui::setMessageBoxResponder([](const ui::MessageBoxRequest&) { return ui::ModalResult::Ok; });
+    Device = &device_;
+    CurrentFixture = &fixture_;
+    owner_.reset(ui::createForm<ui::Form>(nullptr));
+  }
+  void TearDown() override {
+    if (window_) window_->free();
+    owner_.reset();
+    CurrentFixture = nullptr;
+    Device = nullptr;
+    ui::setMessageBoxResponder(nullptr);
+    ui::setModalResponder(nullptr);
+    ui::app().reset();
+    InitZemData();
+  }
+
+  // Creates the window, shows it (starting its timer) and lets it read the fixture.
+  template <class Window>
+  Window* open() {
+    auto* w = ui::createForm<Window>(owner_.get());
+    window_ = w;
+    WindowClosed = false;
+    w->show();
+    ui::app().processMessages();
+    fixture_.calls.clear();
+    device_.calls.clear();
+    device_.frames.clear();
+    return w;
+  }
+  // One period of the write-back timer.
+  void tick(int periods = 1) {
+    for (int i = 0; i < periods; ++i) {
+      sys::sleepMs(200);
+      ui::app().processMessages();
+    }
+  }
+  // Brings the page holding the control to the front, as the user would before touching it.
+  void showPageOf(ui::Control* control) {
+    for (ui::Control* c = control; c != nullptr; c = c->parent()) {
+      if (auto* page = dynamic_cast<ui::TabSheet*>(c)) {
+        ASSERT_TRUE(ui::input::selectTab(*page->pageControl(), *page));
+        return;
+      }
+    }
+  }
+  size_t errorBoxes() const { return ui::shownMessageBoxes().size(); }
+
+  sys::ScopedVirtualClock clock_{0x30000};
+  zemtest::FakeDevice device_;
+  Recording<Model> fixture_;
+  ui::Owned<ui::Form> owner_;
+  ui::Ref<TColorMixingForm> window_;
+};
+
+}  // namespace mwtest
