@@ -255,6 +255,21 @@ inline constexpr size_t kTrigger = 3;  // the request's trigger byte; the reply'
 inline constexpr int kRearm = 255;
 }  // namespace sensor
 
+// The stand-alone program group: the scene count, the index (from 0) of the scene being edited, then
+// that scene's record, whose bytes each model lays out its own way.
+namespace program {
+inline constexpr size_t kSceneCount = 0;
+inline constexpr size_t kSceneIndex = 1;
+inline constexpr size_t kScene = 2;
+inline constexpr size_t kSceneSize = fd::kStandAloneProgramSize - kScene;
+}  // namespace program
+
+// Temperatures: 16-bit values; the head's, then the base's (the windows show the low byte in degrees).
+namespace temps {
+inline constexpr size_t kHead = 0;
+inline constexpr size_t kBase = 2;
+}  // namespace temps
+
 namespace logentry {
 inline constexpr size_t kCount = 2;  // 16-bit
 inline constexpr size_t kValid = 4;

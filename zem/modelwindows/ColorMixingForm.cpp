@@ -11,7 +11,6 @@
 #include "zem/windows/TestSequenceForm.h"
 
 using fixtureform::FormatValue;
-using fixtureform::Make;
 using fixtureform::MakeButtonPanel;
 using fixtureform::MakeLabel;
 using fixtureform::MakeList;
@@ -127,12 +126,12 @@ void TColorMixingForm::BuildChoice(int& left) {
 void TColorMixingForm::BuildColors(int left) {
   if (const ColorGroupSpec* spec = tables_.colors) {
     const int n = static_cast<int>(spec->panels.size());
-    pColors = Make<ui::Panel>(this, Panel4, spec->name, left, 8, 8 + n * (kColorPanelWidth + 4),
-                              kColorPanelHeight + 12);
+    pColors = ui::make<ui::Panel>(this, Panel4, spec->name, left, 8, 8 + n * (kColorPanelWidth + 4),
+                                  kColorPanelHeight + 12);
     pColors->setBevelOuter(ui::BevelCut::Lowered);
     int x = 6;
     for (const ColorPanelSpec& c : spec->panels) {
-      auto* p = Make<ui::Panel>(this, pColors, c.name, x, 6, kColorPanelWidth, kColorPanelHeight);
+      auto* p = ui::make<ui::Panel>(this, pColors, c.name, x, 6, kColorPanelWidth, kColorPanelHeight);
       x += kColorPanelWidth + 4;
       p->setColor(c.color);
       p->setTag(c.number);
@@ -144,14 +143,16 @@ void TColorMixingForm::BuildColors(int left) {
     live_.push_back({pColors.get(), spec->live, LiveControl::Kind::Colors, false, nullptr});
   }
   if (const Live* frost = tables_.frost) {
-    pFrost = Make<ui::Panel>(this, Panel4, "pFrost", left, 60, 16 + 2 * kFrostPanelWidth, kFrostPanelHeight + 12);
+    pFrost = ui::make<ui::Panel>(this, Panel4, "pFrost", left, 60, 16 + 2 * kFrostPanelWidth,
+                                 kFrostPanelHeight + 12);
     pFrost->setBevelOuter(ui::BevelCut::Lowered);
-    auto make = [this](const char* panelName, const char* imageName, int x, bool on, ui::Ref<ui::Panel>& panel,
-                       ui::Ref<ui::Image>& image) {
-      panel = Make<ui::Panel>(this, pFrost, panelName, x, 6, kFrostPanelWidth, kFrostPanelHeight);
+    auto make = [this](const char* panelName, const char* imageName, int x, bool on,
+                       ui::Ref<ui::Panel>& panel, ui::Ref<ui::Image>& image) {
+      panel = ui::make<ui::Panel>(this, pFrost, panelName, x, 6, kFrostPanelWidth, kFrostPanelHeight);
       panel->setBevelWidth(kColorBevelWidth);
       panel->setCursor(ui::crHandPoint);
-      image = Make<ui::Image>(this, panel, imageName, 10, 7, kFrostPanelWidth - 20, kFrostPanelHeight - 14);
+      image =
+          ui::make<ui::Image>(this, panel, imageName, 10, 7, kFrostPanelWidth - 20, kFrostPanelHeight - 14);
       image->setPicture(FrostPicture(on));
       image->setStretch(true);
       // The panel's margin and its picture are one choice.
@@ -180,8 +181,8 @@ void TColorMixingForm::BuildAdjustRows() {
                 : std::min(kAdjustRowMaxHeight, (gbAdjustmentFunctions->clientHeight() - first - 6) / rows);
   int top = first;
   for (const AdjustRowSpec& row : tables_.adjustRows) {
-    auto* panel = Make<ui::Panel>(this, gbAdjustmentFunctions, row.name, 8, top, kAdjustGroupWidth - 16,
-                                  rowHeight - 2);
+    auto* panel = ui::make<ui::Panel>(this, gbAdjustmentFunctions, row.name, 8, top, kAdjustGroupWidth - 16,
+                                      rowHeight - 2);
     panel->setAlignment(ui::Alignment::Left);
     const int n = static_cast<int>(row.buttons.size());
     const int area = panel->width() - kRowCaptionWidth - 2;
@@ -240,7 +241,8 @@ std::pair<int, int> TColorMixingForm::ListColumn(const ui::WinControl* group) {
 
 void TColorMixingForm::BuildSettings() {
   for (const SettingComboSpec& spec : tables_.settings) {
-    ui::GroupBox* group = spec.group == SettingsGroup::DMX ? gbDMXProtocolSettings.get() : gbOtherSettings.get();
+    ui::GroupBox* group =
+        spec.group == SettingsGroup::DMX ? gbDMXProtocolSettings.get() : gbOtherSettings.get();
     const int top = NextRowTop(group);
     const auto [left, width] = ListColumn(group);
     MakeLabel(this, group, spec.labelName, 8, top + 4);
@@ -311,7 +313,8 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
     for (ui::Panel* p : colorPanels_) p->setHint(ZemString(spec->hint));
   }
   if (pFrost) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{pFrost, pFrostOn, pFrostOff, iFrostOn, iFrostOff})
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{pFrost, pFrostOn, pFrostOff, iFrostOn, iFrostOff})
       c->setHint(ZemString(ZemStr::MwFrostHint));
   }
 
@@ -343,7 +346,8 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
     if (spec.place == EditPlace::DMX) label->setHint(ZemString(spec.hint));
   }
 
-  if (!tables_.autoProgramItems.empty() && cbAutoProgramOn) SetItems(cbAutoProgramOn, tables_.autoProgramItems);
+  if (!tables_.autoProgramItems.empty() && cbAutoProgramOn)
+    SetItems(cbAutoProgramOn, tables_.autoProgramItems);
   if (const SensorTriggerSpec* spec = tables_.sensorTrigger) {
     seSensorLevelTrigger->setMinValue(spec->minValue);
     seSensorLevelTrigger->setMaxValue(spec->maxValue);
@@ -374,9 +378,10 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
   for (const MonitorFormatSpec& f : tables_.monitorFormats) {
     const auto i = static_cast<size_t>(f.index);
     MonitorFormats[i] = ZemString(f.format);
-    std::array<ui::Ref<ui::Label>, 7>* column = i < 7 ? &lLightSensor : i < 14 ? &lSupplyVoltage
-                                              : i < 21                         ? &lTemperature
-                                                                               : &lFanSpeed;
+    std::array<ui::Ref<ui::Label>, 7>* column = i < 7    ? &lLightSensor
+                                                : i < 14 ? &lSupplyVoltage
+                                                : i < 21 ? &lTemperature
+                                                         : &lFanSpeed;
     ui::Label* label = (*column)[i % 7];
     if (label == nullptr) continue;
     // Light and fan values are whole numbers, voltages and temperatures have a decimal.
@@ -388,9 +393,8 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
   }
 
   const bool removeMonitor =
-      tables_.monitor == MonitorRule::Remove ||
-      (tables_.monitor == MonitorRule::RemoveBelowFirmware9 && CurrentFixture &&
-       CurrentFixture->GetFirmwareVersion() < 9);
+      tables_.monitor == MonitorRule::Remove || (tables_.monitor == MonitorRule::RemoveBelowFirmware9 &&
+                                                 CurrentFixture && CurrentFixture->GetFirmwareVersion() < 9);
   if (removeMonitor && tsMonitor) tsMonitor->free();
   if (tables_.colors) pColorClicked(nullptr);
 }
@@ -527,7 +531,8 @@ void TColorMixingForm::ShowSceneValues() {
     const int byte = SceneByte(c.live.sceneByte);
     switch (c.kind) {
       case LiveControl::Kind::Fader:
-        if (auto* fader = dynamic_cast<TFader*>(c.control.get())) fader->SetPosition(c.inverted ? 255 - byte : byte);
+        if (auto* fader = dynamic_cast<TFader*>(c.control.get()))
+          fader->SetPosition(c.inverted ? 255 - byte : byte);
         break;
       case LiveControl::Kind::Choice:
         if (auto* box = dynamic_cast<ui::ComboBox*>(c.control.get()))
@@ -557,12 +562,17 @@ void TColorMixingForm::UpdateScene() {
 }
 
 void TColorMixingForm::EnableSceneButtons() {
-  const int count = FixtureData[fd::kStandAloneProgram];
-  const int index = FixtureData[fd::kStandAloneProgram + 1];
+  const int count = FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneCount];
+  const int index = FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneIndex];
   const std::pair<ui::SpeedButton*, bool> rule[] = {
-      {sbPrevious, index > 0},        {sbNext, index < count - 1},    {sbAdd, count < kMaxScenes},
-      {sbInsert, count < kMaxScenes}, {sbRun, count > 0},             {sbStore, true},
-      {sbDelete, true},               {sbDeleteAll, true},
+      {sbPrevious, index > 0},
+      {sbNext, index < count - 1},
+      {sbAdd, count < kMaxScenes},
+      {sbInsert, count < kMaxScenes},
+      {sbRun, count > 0},
+      {sbStore, true},
+      {sbDelete, true},
+      {sbDeleteAll, true},
   };
   for (const auto& [button, on] : rule) {
     if (button != nullptr) button->setEnabled(on);
@@ -578,7 +588,8 @@ void TColorMixingForm::ShowSettings(SettingsGroup group) {
   Updating = true;
   for (size_t i = 0; i < tables_.settings.size(); ++i) {
     const SettingComboSpec& spec = tables_.settings[i];
-    if (spec.group == group && settingBoxes_[i]) settingBoxes_[i]->setItemIndex((CurrentFixture->*(spec.get))());
+    if (spec.group == group && settingBoxes_[i])
+      settingBoxes_[i]->setItemIndex((CurrentFixture->*(spec.get))());
   }
   Updating = was;
 }

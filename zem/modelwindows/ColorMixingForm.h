@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "zem/link/ZemLayout.h"
 #include "zem/windows/Fader.h"
 #include "zem/windows/FixtureForm.h"
 #include "zem/windows/ZemStrings.h"
@@ -196,9 +197,9 @@ class TColorMixingForm : public TFixtureFormTemplate {
 
   // One bit per live control, cleared when sent.
   uint32_t ChangedBits = 0;
-  // Bytes 134..161 of FixtureData: the current scene record as last displayed.
-  static constexpr size_t kSceneFirst = 134;
-  static constexpr size_t kSceneSize = 28;
+  // The current scene record as last displayed (FixtureData bytes 134..161).
+  static constexpr size_t kSceneFirst = fd::kStandAloneProgram + fdarea::program::kScene;
+  static constexpr size_t kSceneSize = fdarea::program::kSceneSize;
   std::array<uint8_t, kSceneSize> SceneValues{};
 
   // The control of this name owned by the window, or null.

@@ -22,7 +22,9 @@ using Strings = std::vector<std::string>;
 
 // Drags a fader's picture from one level to another, through the levels between.
 void Drag(TFader& fader, std::initializer_list<int> levels) {
-  auto y = [&fader](int level) { return static_cast<int>(std::lround((fader.Max() - level) * fader.Scale())); };
+  auto y = [&fader](int level) {
+    return static_cast<int>(std::lround((fader.Max() - level) * fader.Scale()));
+  };
   const int first = *levels.begin();
   ASSERT_NE(ui::input::mouseDown(*fader.FaderPanel, 5, y(first)), nullptr);
   for (int level : levels) ui::input::mouseMove(*fader.FaderPanel, 5, y(level));
@@ -186,7 +188,7 @@ class GrobelCIPatternTest : public mwtest::WindowTest<TZemFixtureGrobel200CI> {
   TZemFixtureGrobel200CI_01Form* w = nullptr;
   void SetUp() override {
     WindowTest::SetUp();
-    FixtureData[fd::kFixtureInfo + 6] = 1;  // firmware 1.0
+    FixtureData[fd::kFixtureInfo + fdarea::info::kMainMajor] = 1;  // firmware 1.0
     SetScene(2, 0, {{138, 40}, {139, 5}});
     w = open<TZemFixtureGrobel200CI_01Form>();
     showPageOf(w->Panel4);
@@ -245,14 +247,14 @@ TEST_F(GrobelCIPatternTest, AdjustColourPanelsActOnReleaseAndComeUpWhenTheMouseI
 class GrobelFirmwareTest : public mwtest::WindowTest<TZemFixtureGrobel200CMYI> {};
 
 TEST_F(GrobelFirmwareTest, FirmwareBelowBuild9HasNoMonitorPage) {
-  FixtureData[fd::kFixtureInfo + 13] = 8;  // 0.0 build 8
+  FixtureData[fd::kFixtureInfo + fdarea::info::kMainBuild] = 8;  // 0.0 build 8
   auto* w = open<TZemFixtureGrobel200CI_01Form>();
   EXPECT_FALSE(w->tsMonitor);
   EXPECT_EQ(w->PC1->pageCount(), 5);
   tick();
   EXPECT_EQ(fixture_.calls, Strings{"IdlePoll(0)"});
   w->free();
-  FixtureData[fd::kFixtureInfo + 13] = 9;
+  FixtureData[fd::kFixtureInfo + fdarea::info::kMainBuild] = 9;
   EXPECT_TRUE(open<TZemFixtureGrobel200CI_01Form>()->tsMonitor);
 }
 

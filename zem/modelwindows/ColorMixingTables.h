@@ -27,23 +27,48 @@ inline constexpr uint32_t kMagentaBit = 0x04;
 inline constexpr uint32_t kYellowBit = 0x08;
 
 constexpr FaderSpec IntensityFader(size_t sceneByte, bool inverted = false) {
-  return {"frIntensity", ZemStr::MwIntensity, ZemStr::MwIntensityHint, kIntensityImage, kWhiteCaption, inverted,
+  return {"frIntensity",
+          ZemStr::MwIntensity,
+          ZemStr::MwIntensityHint,
+          kIntensityImage,
+          kWhiteCaption,
+          inverted,
           {kIntensityBit, &TZemFixture::SetLiveIntensity, sceneByte}};
 }
 constexpr FaderSpec CyanFader(size_t sceneByte) {
-  return {"frCyan", ZemStr::MwCyan, ZemStr::MwCyanHint, kCyanImage, kCyanCaption, false,
+  return {"frCyan",
+          ZemStr::MwCyan,
+          ZemStr::MwCyanHint,
+          kCyanImage,
+          kCyanCaption,
+          false,
           {kCyanBit, &TZemFixture::SetLiveCyan, sceneByte}};
 }
 constexpr FaderSpec MagentaFader(size_t sceneByte) {
-  return {"frMagenta", ZemStr::MwMagenta, ZemStr::MwMagentaHint, kMagentaImage, kMagentaCaption, false,
+  return {"frMagenta",
+          ZemStr::MwMagenta,
+          ZemStr::MwMagentaHint,
+          kMagentaImage,
+          kMagentaCaption,
+          false,
           {kMagentaBit, &TZemFixture::SetLiveMagenta, sceneByte}};
 }
 constexpr FaderSpec YellowFader(size_t sceneByte) {
-  return {"frYellow", ZemStr::MwYellow, ZemStr::MwYellowHint, kYellowImage, kYellowCaption, false,
+  return {"frYellow",
+          ZemStr::MwYellow,
+          ZemStr::MwYellowHint,
+          kYellowImage,
+          kYellowCaption,
+          false,
           {kYellowBit, &TZemFixture::SetLiveYellow, sceneByte}};
 }
 constexpr FaderSpec ZoomFader(uint32_t bit, size_t sceneByte, bool inverted) {
-  return {"frZoom", ZemStr::MwZoom, ZemStr::MwZoomHint, kZoomImage, kWhiteCaption, inverted,
+  return {"frZoom",
+          ZemStr::MwZoom,
+          ZemStr::MwZoomHint,
+          kZoomImage,
+          kWhiteCaption,
+          inverted,
           {bit, &TZemFixture::SetLiveZoom, sceneByte}};
 }
 
@@ -88,7 +113,8 @@ struct OpenClosedRows {
   };
   static constexpr AdjustButtonSpec magenta[] = {
       {"sbMagentaOpen", ZemStr::MwOpen, ZemStr::MwOpenHint, &Adjust<Model, &Model::AdjustMagentaOpen>},
-      {"sbMagentaClosed", ZemStr::MwClosed, ZemStr::MwClosedHint, &Adjust<Model, &Model::AdjustMagentaClosed>},
+      {"sbMagentaClosed", ZemStr::MwClosed, ZemStr::MwClosedHint,
+       &Adjust<Model, &Model::AdjustMagentaClosed>},
   };
   static constexpr AdjustButtonSpec yellow[] = {
       {"sbYellowOpen", ZemStr::MwOpen, ZemStr::MwOpenHint, &Adjust<Model, &Model::AdjustYellowOpen>},
@@ -96,8 +122,8 @@ struct OpenClosedRows {
   };
   // All effects, dimmer, cyan, magenta and yellow.
   static constexpr AdjustRowSpec rows[] = {
-      {"pAdjAll", ZemStr::MwAllEffects, all},         {"pAdjDimmer", ZemStr::MwRowDimmer, dimmer},
-      {"pAdjCyan", ZemStr::MwRowCyan, cyan},          {"pAdjMagenta", ZemStr::MwRowMagenta, magenta},
+      {"pAdjAll", ZemStr::MwAllEffects, all},      {"pAdjDimmer", ZemStr::MwRowDimmer, dimmer},
+      {"pAdjCyan", ZemStr::MwRowCyan, cyan},       {"pAdjMagenta", ZemStr::MwRowMagenta, magenta},
       {"pAdjYellow", ZemStr::MwRowYellow, yellow},
   };
 };

@@ -51,7 +51,7 @@ constexpr AdjustRowSpec kAdjustRows[] = {
 };
 
 constexpr MonitorFormatSpec kMonitorFormats[] = {
-    {0, ZemStr::MwAmbientLight}, {7, ZemStr::MwPcbVoltage},   {14, ZemStr::MwInternalTemp},
+    {0, ZemStr::MwAmbientLight},  {7, ZemStr::MwPcbVoltage},   {14, ZemStr::MwInternalTemp},
     {15, ZemStr::MwExternalTemp}, {24, ZemStr::MwExternalFan}, {25, ZemStr::MwInternalFan1},
     {26, ZemStr::MwInternalFan2},
 };

@@ -31,7 +31,6 @@ constexpr SettingComboSpec kSettings[] = {
      Refresh::Both},
 };
 
-
 constexpr WindowTables kTables = [] {
   WindowTables t;
   t.formName = "Brv600C_20Form";

@@ -17,11 +17,12 @@ using namespace colormix;
 using namespace colormix::brv600;
 
 constexpr FaderSpec kFaders[] = {
-    IntensityFader(134, true), CyanFader(136), MagentaFader(137), YellowFader(138), ZoomFader(0x10, 140, true),
+    IntensityFader(134, true),  CyanFader(136), MagentaFader(137), YellowFader(138),
+    ZoomFader(0x10, 140, true),
 };
 
 constexpr ColorPanelSpec kColorPanels[] = {
-    {"pWhite", 0xFFFFFF, 0}, {"pCTC", 0x94B5D6, 1}, {"pRed", 0x0029CE, 2},
+    {"pWhite", 0xFFFFFF, 0}, {"pCTC", 0x94B5D6, 1},  {"pRed", 0x0029CE, 2},
     {"pGreen", 0x009C00, 3}, {"pBlue", 0xF7695A, 4},
 };
 constexpr ColorGroupSpec kColors = {
@@ -46,7 +47,8 @@ constexpr AdjustButtonSpec kBeam[] = {
 constexpr AdjustButtonSpec kZoom[] = {
     {"sbZoomOpen", ZemStr::MwOpen, ZemStr::MwOpenHint, &Adjust<M, &M::AdjustZoomOpen>},
     // The fixture's own zoom-to-sensor operation.
-    {"sbZoomSensor", ZemStr::MwSensor, ZemStr::MwSensorHint, &Adjust<TZemFixture, &TZemFixture::AdjustZoomSensor>},
+    {"sbZoomSensor", ZemStr::MwSensor, ZemStr::MwSensorHint,
+     &Adjust<TZemFixture, &TZemFixture::AdjustZoomSensor>},
     {"sbZoomAdjust", ZemStr::MwAdjust, ZemStr::MwAdjustHint, &Adjust<M, &M::AdjustZoomAdjust>},
 };
 constexpr AdjustButtonSpec kShutter[] = {
@@ -76,7 +78,6 @@ constexpr SettingComboSpec kSettings[] = {
      ZemStr::MwEffectFeedbackHint, &TZemFixture::GetEffectFeedback, &TZemFixture::SetEffectFeedback,
      Refresh::Other},
 };
-
 
 constexpr WindowTables kTables = [] {
   WindowTables t;

@@ -10,15 +10,17 @@ namespace {
 using namespace colormix;
 using M = TZemFixtureNimboO2_21;
 
-// Temperatures in FixtureData: head, then base.
-constexpr size_t kHeadTemperature = fd::kTempValues;
-constexpr size_t kBaseTemperature = fd::kTempValues + 2;
+constexpr size_t kHeadTemperature = fd::kTempValues + fdarea::temps::kHead;
+constexpr size_t kBaseTemperature = fd::kTempValues + fdarea::temps::kBase;
 
 constexpr FaderSpec kFaders[] = {IntensityFader(134), CyanFader(135), MagentaFader(136), YellowFader(137)};
 
-constexpr ChoiceSpec kRandomColor = {"lRandomColor",     "cbRandomColor",
-                                     ZemStr::MwRandomColors, ZemStr::MwRandomColorsHint,
-                                     kRandomColorItems,  &M::NimboValueToIndex,
+constexpr ChoiceSpec kRandomColor = {"lRandomColor",
+                                     "cbRandomColor",
+                                     ZemStr::MwRandomColors,
+                                     ZemStr::MwRandomColorsHint,
+                                     kRandomColorItems,
+                                     &M::NimboValueToIndex,
                                      {0x10, &TZemFixture::SetLiveRandomColor, 138}};
 
 // Shown by the DMX settings update and re-read through it after a change.
@@ -62,8 +64,8 @@ TNimboO2_21Form::TNimboO2_21Form(ui::Component* owner) : TColorMixingForm(owner,
   // The warning level belongs under its switch: the rows after it move down one.
   const int levelTop = seWarningLevel->top();
   const int step = cbLampFanReg->top() - cbLampWarningOn->top();
-  for (ui::Control* c : std::initializer_list<ui::Control*>{lLampFanReg, cbLampFanReg, lLampErrorTest,
-                                                            cbLampErrorTest})
+  for (ui::Control* c :
+       std::initializer_list<ui::Control*>{lLampFanReg, cbLampFanReg, lLampErrorTest, cbLampErrorTest})
     c->setTop(c->top() + step);
   const int delta = cbLampWarningOn->top() + step - levelTop;
   seWarningLevel->setTop(seWarningLevel->top() + delta);

@@ -89,10 +89,10 @@ TEST_F(Brv600WindowTest, ACalibrationEditIsWrittenOnceThenAllAreReloaded) {
   EXPECT_EQ(device_.count("SetEffectCalibration"), 0) << "shown values are not written";
 
   type(*w->seDimmer, "41");
-  device_.remote[fd::kEffectCalibration + 1] = 11;  // the fixture's cyan changed meanwhile
+  device_.remote[fd::kEffectCalibration + fdarea::cal::kCyan] = 11;  // the fixture's cyan changed meanwhile
   tick(3);
   EXPECT_EQ(device_.count("SetEffectCalibration"), 1);
-  EXPECT_EQ(device_.remote[fd::kEffectCalibration + 4], 41);
+  EXPECT_EQ(device_.remote[fd::kEffectCalibration + fdarea::cal::kDimmer], 41);
   EXPECT_EQ(w->seCyan->caption(), "11") << "all four reloaded after the write";
 
   type(*w->seDimmer, "4");
@@ -142,8 +142,7 @@ TEST_F(Brv600WindowTest, EachAdjustmentButtonRunsItsOperation) {
     EXPECT_EQ(press(*button), expected) << name;
   }
   // The zoom's sensor button asks the fixture object's own zoom-to-sensor operation.
-  EXPECT_EQ(press(*w->Find<ui::SpeedButton>("sbZoomSensor")),
-            framesOf([](M& f) { f.AdjustZoomSensor(); }));
+  EXPECT_EQ(press(*w->Find<ui::SpeedButton>("sbZoomSensor")), framesOf([](M& f) { f.AdjustZoomSensor(); }));
 }
 
 TEST_F(Brv600WindowTest, PagesAndTextsOfTheModel) {
@@ -195,12 +194,13 @@ TEST_F(NimboWindowTest, RandomColourBandsAreShownWithoutSending) {
 }
 
 TEST_F(NimboWindowTest, AWarningLevelTheEditCannotShowIsNotWritten) {
-  SetRecord(device_, fd::kPersonality + 10, {0xDC, 0x05});  // 1500 hundred hours: above the edit's 650
+  SetRecord(device_, fd::kPersonality + fdarea::pers::kWarningLevel,
+            {0xDC, 0x05});  // 1500 hundred hours: above the edit's 650
   auto* w = open<TNimboO2_21Form>();
   EXPECT_EQ(w->seWarningLevel->caption(), "650");
   tick(3);
   EXPECT_EQ(device_.count("SetPersonalities"), 0);
-  SetRecord(device_, fd::kPersonality + 10, {0, 0});
+  SetRecord(device_, fd::kPersonality + fdarea::pers::kWarningLevel, {0, 0});
   w->UpdateDMXSettings();
   EXPECT_EQ(w->seWarningLevel->caption(), "1");
   tick(3);
@@ -209,24 +209,25 @@ TEST_F(NimboWindowTest, AWarningLevelTheEditCannotShowIsNotWritten) {
   type(*w->seWarningLevel, "120");
   tick(2);
   EXPECT_EQ(device_.count("SetPersonalities"), 1);
-  EXPECT_EQ(device_.remote[fd::kPersonality + 10], 120);
+  EXPECT_EQ(device_.remote[fd::kPersonality + fdarea::pers::kWarningLevel], 120);
 }
 
 TEST_F(NimboWindowTest, LampSettingsAndTemperatures) {
-  SetRecord(device_, fd::kPersonality + 9, {0x80});  // lamp warning on
+  SetRecord(device_, fd::kPersonality + fdarea::pers::kFlags9, {0x80});  // lamp warning on
   auto* w = open<TNimboO2_21Form>();
   EXPECT_EQ(w->cbLampWarningOn->caption(), "On");
-  EXPECT_EQ(w->cbStandAloneMode->hint(),
-            "With \"Stand-alone operation\" enabled, the fixture start it's onboard scenes, whenever there is no "
-            "DMX applied");
+  EXPECT_EQ(
+      w->cbStandAloneMode->hint(),
+      "With \"Stand-alone operation\" enabled, the fixture start it's onboard scenes, whenever there is no "
+      "DMX applied");
   showPageOf(w->cbLampFanReg);
   ASSERT_TRUE(ui::input::selectComboItem(*w->cbLampFanReg, 1));
   EXPECT_EQ(device_.count("SetPersonalities"), 1);
   EXPECT_EQ(fixture_.GetLampFanReg(), 1);
   EXPECT_EQ(w->cbLampFanReg->itemIndex(), 1);
   EXPECT_EQ(w->lHeadTemp->caption(), "Temp head: 0 DegC");
-  FixtureData[fd::kTempValues] = 61;
-  FixtureData[fd::kTempValues + 2] = 38;
+  FixtureData[fd::kTempValues + fdarea::temps::kHead] = 61;
+  FixtureData[fd::kTempValues + fdarea::temps::kBase] = 38;
   CurrentFixture = nullptr;  // shown from the record even without a fixture
   tick();
   EXPECT_EQ(w->lHeadTemp->caption(), "Temp head: 61 DegC");
@@ -259,7 +260,7 @@ TEST_F(GrobelWindowTest, SceneTimesAreEditedInSecondsAndShownTimesAreNotWritten)
 }
 
 TEST_F(GrobelWindowTest, QuintelKeepsItsMonitorPageWithAnyFirmware) {
-  FixtureData[fd::kFixtureInfo + 13] = 1;  // 0.0 build 1
+  FixtureData[fd::kFixtureInfo + fdarea::info::kMainBuild] = 1;  // 0.0 build 1
   auto* w = open<TZemFixtureQuintelCMYI_01Form>();
   EXPECT_TRUE(w->tsMonitor);
   EXPECT_EQ(w->lLightLevelTrigger->caption(), "Trigger Level (0-1036)");

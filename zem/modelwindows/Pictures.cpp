@@ -93,7 +93,8 @@ ui::Bitmap FrostPicture(bool on) {
   Disc(b, kW / 2, kH / 2, 8, on ? 0xD8D8D8 : 0xFFF0C0, kOutline);
   if (on) {
     // Haze: a few lighter specks over the lens.
-    for (int k = 0; k < 12; ++k) b.setPixelValue(kW / 2 - 6 + (k * 5) % 13, kH / 2 - 5 + (k * 3) % 11, 0xFFFFFF);
+    for (int k = 0; k < 12; ++k)
+      b.setPixelValue(kW / 2 - 6 + (k * 5) % 13, kH / 2 - 5 + (k * 3) % 11, 0xFFFFFF);
   }
   return b;
 }

@@ -16,8 +16,8 @@
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
-#include "platform/ui/page_control.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/page_control.h"
 #include "zem/link/ZEMData.h"
 #include "zem/model/fake_device.h"
 #include "zem/modelwindows/ColorMixingForm.h"
@@ -47,7 +47,9 @@ class Recording : public Model {
   bool IdlePoll(bool monitor) override { return record("IdlePoll", monitor ? 1 : 0); }
   bool SetDmxProtocol(int v) override {
     record("SetDmxProtocol", v);
-    if (protocolAnswer) FixtureData[fd::kPersonality + 2] = static_cast<uint8_t>(protocolStored < 0 ? v : protocolStored);
+    if (protocolAnswer)
+      FixtureData[fd::kPersonality + fdarea::pers::kDmxProtocol] =
+          static_cast<uint8_t>(protocolStored < 0 ? v : protocolStored);
     return protocolAnswer;
   }
 
@@ -71,16 +73,17 @@ class Recording : public Model {
 // The scene record of the stand-alone program in FixtureData: count, index, then the scene's bytes
 // from byte 134 on.
 inline void SetScene(int count, int index, std::initializer_list<std::pair<size_t, uint8_t>> bytes = {}) {
-  FixtureData[fd::kStandAloneProgram] = static_cast<uint8_t>(count);
-  FixtureData[fd::kStandAloneProgram + 1] = static_cast<uint8_t>(index);
-  for (const auto& [offset, value] : bytes) FixtureData[offset] = value;
+  FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneCount] = static_cast<uint8_t>(count);
+  FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneIndex] = static_cast<uint8_t>(index);
+  for (const auto& [offset, value] : bytes) FixtureData.at(offset) = value;
 }
 
 // Service frames as (function, value) pairs.
 inline std::vector<std::pair<int, int>> ServiceCalls(const zemtest::FakeDevice& device) {
   std::vector<std::pair<int, int>> out;
   for (const std::vector<uint8_t>& f : device.frames) {
-    if (f.size() > svc::kValueLow) out.emplace_back(f[svc::kFunction], (f[svc::kValueHigh] << 8) | f[svc::kValueLow]);
+    if (f.size() > svc::kValue + 1)
+      out.emplace_back(f[svc::kFunction], (f[svc::kValue] << 8) | f[svc::kValue + 1]);
   }
   return out;
 }

@@ -19,9 +19,6 @@ using fixtureform::MakeSpinEdit;
 
 namespace {
 
-// Stand-alone program record: scene count and the index (from 0) of the scene being edited.
-constexpr size_t kSceneCount = 0;
-constexpr size_t kSceneIndex = 1;
 constexpr uint32_t kSwitchOffPauseMs = 100;
 constexpr int kHourWrap = 18;  // the hour edits show 0..17
 
@@ -177,8 +174,8 @@ void TFixtureFormTemplate::UpdateScene() {
   ShowEditValue(seFadeMinute, (fade / 60) % 60);
   ShowEditValue(seFadeSecond, fade % 60);
   if (lSceneCounter) {
-    const int index = FixtureData[fd::kStandAloneProgram + kSceneIndex];
-    const int count = FixtureData[fd::kStandAloneProgram + kSceneCount];
+    const int index = FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneIndex];
+    const int count = FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneCount];
     lSceneCounter->setCaption(ZemFormat(ZemStr::FfSceneCounter, index + 1, count));
   }
   Updating = was;
