@@ -16,6 +16,7 @@
 
 #include "platform/wdu/sim_testing.h"
 #include "platform/wdu/wdu_names.h"
+#include "sim/usb/sim_dmx_box.h"
 
 namespace {
 
@@ -233,13 +234,35 @@ class UsbLayerTest : public ::testing::Test {
     bus = wdu::testing::useSimulatedBus(SIM_USB_LIB);
     ASSERT_NE(bus, nullptr) << wdu::BackendError();
   }
-  void TearDown() override { bus->reset(); }
+  void TearDown() override {
+    plain_.reset();
+    bus->reset();
+  }
+  // Plugs the device in and takes it with a plain registration; answers its handle.
+  DeviceHandle attachOne(std::shared_ptr<simusb::Device> device) {
+    address = bus->plug(std::move(device));
+    plain_ = std::make_unique<Registration>(plainRecorder_);
+    EXPECT_TRUE(plainRecorder_.waitFor('A', 1));
+    const auto handles = plainRecorder_.handles('A');
+    return handles.empty() ? 0 : handles[0];
+  }
+  // The USB-DMX box's port status request.
+  static Status readStatus(DeviceHandle h) {
+    const uint8_t setup[8] = {0xC0, 0x18, 0, 0, 0, 0, 4, 0};
+    uint8_t buf[4] = {};
+    return wdu::Transfer(h, 0, true, 0, buf, sizeof(buf), nullptr, setup, 1000);
+  }
   static Status readControl(DeviceHandle h, uint32_t* done = nullptr) {
     uint8_t buf[4] = {};
     return wdu::Transfer(h, 0, true, 0, buf, sizeof(buf), done, kReadSetup, 1000);
   }
 
   simusb::Control* bus = nullptr;
+  uint32_t address = 0;  // of the device attachOne plugged in
+
+ private:
+  Recorder plainRecorder_;
+  std::unique_ptr<Registration> plain_;
 };
 
 TEST(UsbStatusText, KnownCodesHaveTheirTextAndOthersAGenericOne) {
@@ -488,15 +511,11 @@ TEST_F(UsbLayerTest, BulkTimeOutAnswersTheBytesMovedSoFar) {
   VirtualBusTime clock(bus, 1000);
   auto dev = std::make_shared<FakeDevice>(1);
   dev->setEmptyRetry(simusb::kNever);
-  bus->plug(dev);
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
+  const DeviceHandle h = attachOne(dev);
   dev->push(std::vector<uint8_t>(64, 0xAB));
   uint8_t buf[128] = {};
   uint32_t done = 0;
-  EXPECT_EQ(wdu::TransferBulk(rec.handles('A')[0], kBulkIn, true, 0, buf, sizeof(buf), &done, 250),
-            wdu::kTimeout);
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkIn, true, 0, buf, sizeof(buf), &done, 250), wdu::kTimeout);
   EXPECT_EQ(done, 64u);
   EXPECT_EQ(buf[63], 0xAB);
   EXPECT_EQ(clock.tick(), 1250u);
@@ -504,15 +523,11 @@ TEST_F(UsbLayerTest, BulkTimeOutAnswersTheBytesMovedSoFar) {
 
 TEST_F(UsbLayerTest, BulkWithoutTimeOutWaitsUntilDataComes) {
   auto dev = std::make_shared<FakeDevice>(1);
-  const uint32_t address = bus->plug(dev);
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
+  const DeviceHandle h = attachOne(dev);
   Status st = wdu::kDeviceError;
   uint32_t done = 0;
   uint8_t buf[100] = {};
-  std::thread reader(
-      [&] { st = wdu::TransferBulk(rec.handles('A')[0], kBulkIn, true, 0, buf, 100, &done, 0); });
+  std::thread reader([&] { st = wdu::TransferBulk(h, kBulkIn, true, 0, buf, 100, &done, 0); });
   ASSERT_TRUE(bus->waitForWaitingTransfers(address, 1, 5000));
   dev->push(std::vector<uint8_t>(64, 1));
   dev->push(std::vector<uint8_t>(10, 2));  // a short packet ends the transfer
@@ -524,24 +539,16 @@ TEST_F(UsbLayerTest, BulkWithoutTimeOutWaitsUntilDataComes) {
 
 TEST_F(UsbLayerTest, APacketLargerThanTheRoomLeftIsAnOverflow) {
   auto dev = std::make_shared<FakeDevice>(1);
-  bus->plug(dev);
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
+  const DeviceHandle h = attachOne(dev);
   dev->push(std::vector<uint8_t>(64, 7));
   uint8_t buf[32];
   uint32_t done = 0;
-  EXPECT_EQ(wdu::TransferBulk(rec.handles('A')[0], kBulkIn, true, 0, buf, sizeof(buf), &done, 1000),
-            wdu::kOverflow);
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkIn, true, 0, buf, sizeof(buf), &done, 1000), wdu::kOverflow);
   EXPECT_EQ(done, 32u);
 }
 
 TEST_F(UsbLayerTest, TransfersCheckTheirArguments) {
-  bus->plug(std::make_shared<FakeDevice>(1));
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
-  const DeviceHandle h = rec.handles('A')[0];
+  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>(1));
   uint8_t buf[8] = {};
   uint32_t done = 5;
   EXPECT_EQ(wdu::Transfer(h, 0, false, 0, buf, 8, &done, kReadSetup, 1000),
@@ -562,11 +569,7 @@ TEST_F(UsbLayerTest, TransfersCheckTheirArguments) {
 
 TEST_F(UsbLayerTest, ControlTransfersMoveTheirDataStage) {
   auto dev = std::make_shared<FakeDevice>(1);
-  bus->plug(dev);
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
-  const DeviceHandle h = rec.handles('A')[0];
+  const DeviceHandle h = attachOne(dev);
   uint32_t done = 0;
   uint8_t in[8] = {};
   EXPECT_EQ(WDU_Transfer(h, 0, true, 0, in, sizeof(in), &done, kReadSetup, 1000), wdu::kSuccess);
@@ -585,11 +588,7 @@ TEST_F(UsbLayerTest, ControlTransfersMoveTheirDataStage) {
 }
 
 TEST_F(UsbLayerTest, DeviceInformationComesByValueAndFollowsTheSetting) {
-  bus->plug(std::make_shared<FakeDevice>(7));
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
-  const DeviceHandle h = rec.handles('A')[0];
+  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>(7));
   wdu::DeviceInfo before;
   ASSERT_EQ(WDU_GetDeviceInfo(h, before), wdu::kSuccess);
   EXPECT_EQ(before.productId, 7);
@@ -607,11 +606,7 @@ TEST_F(UsbLayerTest, DeviceInformationComesByValueAndFollowsTheSetting) {
 
 TEST_F(UsbLayerTest, InjectedFaultsReachTheCaller) {
   VirtualBusTime clock(bus, 0);
-  const uint32_t address = bus->plug(std::make_shared<FakeDevice>(1));
-  Recorder rec;
-  Registration reg1(rec);
-  ASSERT_TRUE(rec.waitFor('A', 1));
-  const DeviceHandle h = rec.handles('A')[0];
+  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>(1));
   uint32_t done = 0;
   bus->injectFault(address, {simusb::FaultKind::Status, simusb::kControlPipe, 1, 0x20000042});
   EXPECT_EQ(readControl(h), 0x20000042u);
@@ -714,6 +709,19 @@ TEST_F(UsbLayerTest, UninitFromItsOwnCallbackIsRefused) {
   driver.set_value(reg1.handle());
   ASSERT_TRUE(rec.waitFor('A', 1));
   EXPECT_EQ(fromCallback.load(), wdu::kWrongContext);
+}
+
+// The DMX library serves up to 255 boxes: all attach on the one layer thread, and all detach.
+TEST_F(UsbLayerTest, TwoHundredFiftyFiveBoxesAttachAndDetach) {
+  std::vector<uint32_t> addresses;
+  for (int i = 0; i < 255; ++i) addresses.push_back(bus->plug(bus->newDmxBox({})));
+  Recorder rec;
+  Registration reg1(rec, {{simusb::kDmxVendorId, 0}});
+  ASSERT_TRUE(rec.waitFor('A', 255));
+  for (auto h : rec.handles('A')) ASSERT_EQ(readStatus(h), wdu::kSuccess);
+  for (uint32_t a : addresses) bus->unplug(a);
+  ASSERT_TRUE(rec.waitFor('D', 255));
+  EXPECT_EQ(rec.threads().size(), 1u);
 }
 
 // Devices come and go while registrations open and close: every callback of a registration comes

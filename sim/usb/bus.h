@@ -48,6 +48,7 @@ class Bus final : public wdu::Backend, public Control {
   uint32_t waitingTransfers(uint32_t address) const override;
   bool waitForWaitingTransfers(uint32_t address, uint32_t count, uint32_t realTimeoutMs) override;
   std::shared_ptr<SimDmxBox> newDmxBox(const DmxBoxConfig& config) override;
+  std::vector<std::string> plugFromSpec(const std::string& spec) override;
 
  private:
   struct Slot;

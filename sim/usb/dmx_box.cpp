@@ -50,6 +50,15 @@ class DmxBox final : public SimDmxBox {
         alt_(static_cast<uint8_t>(c.alternateSetting & 3)),
         pacing_(c.pacing) {}
 
+ private:
+  // Runs f under the box's lock (the accessors tests call from their own thread).
+  template <typename F>
+  auto locked(F&& f) const {
+    std::lock_guard<std::mutex> lock(m_);
+    return f();
+  }
+
+ public:
   // ---- Device ----
 
   wdu::DeviceInfo info() override {
@@ -215,32 +224,27 @@ class DmxBox final : public SimDmxBox {
   // ---- SimDmxBox ----
 
   std::string name() const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return name_;
+    return locked([&] { return name_; });
   }
   void setName(const std::string& name) override {
     std::lock_guard<std::mutex> lock(m_);
     name_ = cutName(name);
   }
   ConfigBlock configBlock() const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return config_;
+    return locked([&] { return config_; });
   }
   void setConfigBlock(const ConfigBlock& block) override {
     std::lock_guard<std::mutex> lock(m_);
     config_ = block;
   }
   uint8_t alternateSetting() const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return alt_;
+    return locked([&] { return alt_; });
   }
   IdentifyState identify() const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return identify_;
+    return locked([&] { return identify_; });
   }
   PortModeState portMode(int port) const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return ports_[port & 1].mode;
+    return locked([&] { return ports_[port & 1].mode; });
   }
   std::array<uint8_t, kPageSize> page(uint16_t page) const override {
     std::lock_guard<std::mutex> lock(m_);
@@ -248,8 +252,7 @@ class DmxBox final : public SimDmxBox {
     return it == pages_.end() ? std::array<uint8_t, kPageSize>{} : it->second;
   }
   std::vector<uint8_t> message() const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return message_;
+    return locked([&] { return message_; });
   }
   void setStatus3(const std::array<uint8_t, 3>& bytes) override {
     std::lock_guard<std::mutex> lock(m_);
@@ -269,16 +272,13 @@ class DmxBox final : public SimDmxBox {
     }
   }
   uint32_t outputFrames(int port) const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return ports_[port & 1].outFrames;
+    return locked([&] { return ports_[port & 1].outFrames; });
   }
   uint32_t badOutputFrames(int port) const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return ports_[port & 1].badOut;
+    return locked([&] { return ports_[port & 1].badOut; });
   }
   DmxSlots lastOutput(int port) const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return ports_[port & 1].lastOut;
+    return locked([&] { return ports_[port & 1].lastOut; });
   }
   void receiveFrame(int port, const DmxSlots& slots) override {
     std::lock_guard<std::mutex> lock(m_);
@@ -293,8 +293,7 @@ class DmxBox final : public SimDmxBox {
     p.streamStarted = false;
   }
   uint16_t frameCounter(int port) const override {
-    std::lock_guard<std::mutex> lock(m_);
-    return ports_[port & 1].inCounter;
+    return locked([&] { return ports_[port & 1].inCounter; });
   }
   uint32_t queuedInputPackets(int port) const override {
     std::lock_guard<std::mutex> lock(m_);

@@ -1,12 +1,25 @@
 // The exported C entry points: the USB layer's backend and the control tests script the bus with.
 // Everything else stays hidden.
+#include <cstdio>
+#include <cstdlib>
+
 #include "sim/usb/bus.h"
 
 namespace {
 
+simusb::detail::Bus* makeBus() {
+  auto* bus = new simusb::detail::Bus;
+  if (const char* spec = std::getenv(simusb::kDevicesEnvVar)) {
+    for (const auto& error : bus->plugFromSpec(spec)) {
+      std::fprintf(stderr, "%s: %s\n", simusb::kDevicesEnvVar, error.c_str());
+    }
+  }
+  return bus;
+}
+
 // Lives for the whole process: the layer may still call it while static objects are destroyed.
 simusb::detail::Bus& bus() {
-  static auto* instance = new simusb::detail::Bus;
+  static simusb::detail::Bus* instance = makeBus();
   return *instance;
 }
 

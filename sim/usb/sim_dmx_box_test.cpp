@@ -365,4 +365,18 @@ TEST_F(DmxBoxTest, PacingHoldsBothDirectionsToTheDmxFrameRate) {
   EXPECT_EQ(counter(0) - before, 5);
 }
 
+TEST_F(DmxBoxTest, BoxesNamedByTextArePluggedIn) {
+  const auto errors = bus->plugFromSpec("dmx:F028:Stage: left;dmx;usb:1;dmx:XYZ;dmx:12345;");
+  EXPECT_EQ(errors.size(), 3u);
+  const auto addresses = bus->addresses();
+  ASSERT_EQ(addresses.size(), 2u);
+  auto first = bus->device(addresses[0]);
+  EXPECT_EQ(first->info().productId, 0xF028);
+  EXPECT_EQ(bus->device(addresses[1])->info().productId, 0xF0A9);
+  uint8_t name[16] = {};
+  const auto nameRequest = setup(0xC0, 0x00, 0, 0, 16);
+  ASSERT_EQ(first->control(simusb::Setup::decode(nameRequest.data()), name).status, wdu::kSuccess);
+  EXPECT_STREQ(reinterpret_cast<const char*>(name), "Stage: left");
+}
+
 }  // namespace

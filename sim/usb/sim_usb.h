@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "sim/usb/sim_device.h"
@@ -34,6 +35,11 @@
 #endif
 
 namespace simusb {
+
+// The devices the bus plugs in when the library loads, for programs run against it:
+// entries separated by ';', each "dmx[:PRODUCT[:NAME]]" (PRODUCT in hex, F0A9 if left out), e.g.
+//   ZEM_SIM_USB_DEVICES="dmx:F0A9:Stage left;dmx:F028:Stage right"
+inline constexpr const char* kDevicesEnvVar = "ZEM_SIM_USB_DEVICES";
 
 class SimDmxBox;
 struct DmxBoxConfig;
@@ -109,6 +115,10 @@ class Control {
 
   // Device models of this library (not yet plugged in).
   virtual std::shared_ptr<SimDmxBox> newDmxBox(const DmxBoxConfig& config) = 0;
+
+  // Plugs in the devices a text names, in the form of kDevicesEnvVar; answers one message for each
+  // entry it could not read (and skips it).
+  virtual std::vector<std::string> plugFromSpec(const std::string& spec) = 0;
 
  protected:
   ~Control() = default;
