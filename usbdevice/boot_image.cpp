@@ -1,12 +1,12 @@
 #include "usbdevice/boot_image.h"
 
-#include "usbdevice/byte_order.h"
+#include "platform/sys/byte_order.h"
 
 namespace {
 
 std::optional<uint16_t> wordFromEnd(std::span<const uint8_t> image, size_t distance) {
   if (image.size() < distance) return std::nullopt;
-  return byteorder::be16(image, image.size() - distance);
+  return sys::getBE16(image, image.size() - distance);
 }
 
 }  // namespace
@@ -26,11 +26,9 @@ std::optional<uint16_t> GetImageTrailerWord(std::span<const uint8_t> image) {
 int ReadLoadRecordHeader(std::span<const uint8_t> image, size_t& position, uint16_t& address,
                          uint16_t& length) {
   if (position >= image.size()) return bootimage::kEndOfImage;
-  auto recordLength = byteorder::be16(image, position);
-  auto recordAddress = byteorder::be16(image, position + 2);
-  if (!recordLength || !recordAddress) return bootimage::kTruncatedRecord;
-  length = *recordLength;
-  address = *recordAddress;
+  if (image.size() - position < bootimage::kLoadRecordHeaderSize) return bootimage::kTruncatedRecord;
+  length = sys::getBE16(image, position);
+  address = sys::getBE16(image, position + 2);
   position += bootimage::kLoadRecordHeaderSize;
   return address == bootimage::kResetRegisterAn21 ? bootimage::kResetRecord : bootimage::kRecordRead;
 }

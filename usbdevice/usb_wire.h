@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "usbdevice/byte_order.h"
+#include "platform/sys/byte_order.h"
 
 // The 8-byte setup packet of a control transfer, kept in wire order (16-bit fields low byte first).
 class SetupPacket {
@@ -44,25 +44,21 @@ class SetupPacket {
     bytes_[kRequestTypeOffset] = requestType;
     bytes_[kRequestOffset] = request;
   }
-  void SetValue(uint16_t value) { byteorder::putLe16(bytes_, kValueOffset, value); }
-  void SetIndex(uint16_t index) { byteorder::putLe16(bytes_, kIndexOffset, index); }
-  void SetLength(uint16_t length) { byteorder::putLe16(bytes_, kLengthOffset, length); }
+  void SetValue(uint16_t value) { sys::putLE16(bytes_, kValueOffset, value); }
+  void SetIndex(uint16_t index) { sys::putLE16(bytes_, kIndexOffset, index); }
+  void SetLength(uint16_t length) { sys::putLE16(bytes_, kLengthOffset, length); }
 
   uint8_t RequestType() const { return bytes_[kRequestTypeOffset]; }
   uint8_t Request() const { return bytes_[kRequestOffset]; }
-  uint16_t Value() const { return field(kValueOffset); }
-  uint16_t Index() const { return field(kIndexOffset); }
-  uint16_t Length() const { return field(kLengthOffset); }
+  uint16_t Value() const { return sys::getLE16(bytes_, kValueOffset); }
+  uint16_t Index() const { return sys::getLE16(bytes_, kIndexOffset); }
+  uint16_t Length() const { return sys::getLE16(bytes_, kLengthOffset); }
   bool IsIn() const { return (RequestType() & kDirectionIn) != 0; }
 
   const std::array<uint8_t, kSize>& bytes() const { return bytes_; }
   const uint8_t* data() const { return bytes_.data(); }
 
  private:
-  uint16_t field(size_t offset) const {
-    return static_cast<uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
-  }
-
   std::array<uint8_t, kSize> bytes_{};
 };
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/usb/dmx_box.h"
+#include "sim/usb/sim_ezusb.h"
 
 namespace simusb::detail {
 
@@ -489,6 +490,10 @@ void Bus::setTransferLog(bool enabled, size_t limit) {
 
 std::shared_ptr<SimDmxBox> Bus::newDmxBox(const DmxBoxConfig& config) {
   return makeDmxBox(config);
+}
+
+std::shared_ptr<SimEzUsb> Bus::newEzUsb(const EzUsbConfig& config) {
+  return makeEzUsb(config);
 }
 
 uint32_t Bus::waitingTransfers(uint32_t address) const {

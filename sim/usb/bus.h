@@ -49,6 +49,7 @@ class Bus final : public wdu::Backend, public Control {
   bool waitForWaitingTransfers(uint32_t address, uint32_t count, uint32_t realTimeoutMs) override;
   std::shared_ptr<SimDmxBox> newDmxBox(const DmxBoxConfig& config) override;
   std::vector<std::string> plugFromSpec(const std::string& spec) override;
+  std::shared_ptr<SimEzUsb> newEzUsb(const EzUsbConfig& config) override;
 
  private:
   struct Slot;

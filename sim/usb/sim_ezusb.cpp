@@ -3,38 +3,30 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 namespace simusb {
 
 namespace {
 
-// The simulator's own byte-order helpers, kept apart from the program's on purpose.
-uint16_t le16(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-uint32_t le32(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-         (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+uint32_t getLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-uint32_t fnv1a32(std::span<const uint8_t> bytes) {
+uint32_t fnv1a32(const uint8_t* bytes, size_t n) {
   uint32_t h = 0x811C9DC5u;
-  for (uint8_t b : bytes) {
-    h ^= b;
+  for (size_t i = 0; i < n; ++i) {
+    h ^= bytes[i];
     h *= 0x01000193u;
   }
   return h;
 }
 
-constexpr uint8_t kRequestGetDescriptor = 0x06;
-constexpr uint8_t kDescriptorDevice = 0x01;
-constexpr uint8_t kDescriptorString = 0x03;
 constexpr uint8_t kRequestDip = 0x00;
 constexpr uint8_t kRequestRam = 0xA0;
 constexpr uint8_t kRequestA2 = 0xA2;
-constexpr uint8_t kTypeStandardIn = 0x80;
-constexpr uint8_t kTypeVendorOut = 0x40;
-constexpr uint8_t kTypeVendorIn = 0xC0;
 
 constexpr uint8_t kIicHold = 0x55;
 constexpr uint8_t kIicRelease = 0xAA;
@@ -45,255 +37,370 @@ constexpr uint8_t kIicCf = 0xCF;
 constexpr uint8_t kIicIdent = 0xC1;
 constexpr uint8_t kIicWords = 0xC0;
 constexpr size_t kIdentSize = 6;
+constexpr uint16_t kSelectWord = 0xFFAA;
 
 constexpr char kLoaderMagic[] = "RAMLOAD1";
 constexpr size_t kLoaderMagicSize = 8;
 constexpr uint8_t kLoaderFormat = 1;
 
-ControlReply stall() {
-  return ControlReply{true, {}};
-}
-ControlReply ok(std::vector<uint8_t> data = {}) {
-  return ControlReply{false, std::move(data)};
-}
+constexpr size_t kVersionByte = SimIicBoard::kIdBlockByte + 8;  // version high; low two bytes on
+constexpr size_t kVersionBytes = 4;
+constexpr uint8_t kValidMark0 = 0xA5;
+constexpr uint8_t kValidMark1 = 0x5A;
+
+class IicBoard : public SimIicBoard {
+ public:
+  explicit IicBoard(const IicBoardIdentity& identity) : memory_(kMemoryBytes, 0xFF), identity_(identity) {
+    uint8_t* id = &memory_[kIdBlockByte];
+    std::fill(id, id + 16, 0x00);
+    id[0] = static_cast<uint8_t>(identity.id >> 8);
+    id[2] = static_cast<uint8_t>(identity.id);
+    id[4] = identity.code;
+    id[6] = identity.extra;
+    id[8] = static_cast<uint8_t>(identity.version >> 8);
+    id[10] = static_cast<uint8_t>(identity.version);
+    memory_[kValidMarkByte] = kValidMark0;
+    memory_[kValidMarkByte + 2] = kValidMark1;
+  }
+
+  // --- the commands the chip's firmware passes on ---
+  std::optional<std::array<uint8_t, kIdentSize>> ident() const {
+    std::lock_guard lock(mutex_);
+    if (identFails_) return std::nullopt;
+    const uint16_t id = boot_ ? kBootId : identity_.id;
+    return std::array<uint8_t, kIdentSize>{static_cast<uint8_t>(id >> 8),
+                                           static_cast<uint8_t>(id),
+                                           identity_.code,
+                                           identity_.extra,
+                                           static_cast<uint8_t>(identity_.version >> 8),
+                                           static_cast<uint8_t>(identity_.version)};
+  }
+
+  bool write(uint16_t word, const uint8_t* data, size_t n) {
+    std::lock_guard lock(mutex_);
+    if (word == kSelectWord) {
+      if (!armed_ || n != 2) return false;
+      armed_ = false;
+      selected_ = true;
+      boot_ = true;  // the boot code takes over for programming
+      return true;
+    }
+    const size_t start = 2 * static_cast<size_t>(word);
+    if (!selected_ || start + n > kMemoryBytes) return false;
+    for (size_t i = 0; i < n; ++i) {
+      const size_t at = start + i;
+      if (versionNeverTakes_ && at >= kVersionByte && at < kVersionByte + kVersionBytes) continue;
+      uint8_t b = data[i];
+      if (corruptOffset_ && at == kProgramByte + *corruptOffset_) b ^= corruptMask_;
+      memory_[at] = b;
+    }
+    return true;
+  }
+
+  bool read(uint16_t word, uint8_t* out, size_t n) const {
+    std::lock_guard lock(mutex_);
+    const size_t start = 2 * static_cast<size_t>(word);
+    if (start + n > kMemoryBytes) return false;
+    std::copy_n(memory_.begin() + static_cast<ptrdiff_t>(start), n, out);
+    return true;
+  }
+
+  void armSelect() {
+    std::lock_guard lock(mutex_);
+    armed_ = true;
+  }
+
+  void run() {
+    std::lock_guard lock(mutex_);
+    armed_ = false;
+    selected_ = false;
+    boot_ = !(memory_[kValidMarkByte] == kValidMark0 && memory_[kValidMarkByte + 2] == kValidMark1);
+    if (!boot_) identity_ = identityFromMemory();
+  }
+
+  void refreshIdent() {
+    std::lock_guard lock(mutex_);
+    identity_ = identityFromMemory();
+  }
+
+  // --- tests ---
+  std::vector<uint8_t> memory() const override {
+    std::lock_guard lock(mutex_);
+    return memory_;
+  }
+  std::vector<uint8_t> program(size_t bytes) const override {
+    std::lock_guard lock(mutex_);
+    bytes = std::min(bytes, kMemoryBytes - kProgramByte);
+    return {memory_.begin() + kProgramByte, memory_.begin() + static_cast<ptrdiff_t>(kProgramByte + bytes)};
+  }
+  void setMemory(size_t byteAddress, const std::vector<uint8_t>& bytes) override {
+    std::lock_guard lock(mutex_);
+    if (byteAddress > kMemoryBytes) return;
+    const size_t n = std::min(bytes.size(), kMemoryBytes - byteAddress);
+    std::copy_n(bytes.begin(), n, memory_.begin() + static_cast<ptrdiff_t>(byteAddress));
+  }
+  IicBoardIdentity identity() const override {
+    std::lock_guard lock(mutex_);
+    return identity_;
+  }
+  bool inBootState() const override {
+    std::lock_guard lock(mutex_);
+    return boot_;
+  }
+  bool selected() const override {
+    std::lock_guard lock(mutex_);
+    return selected_;
+  }
+  void setBootState(bool boot) override {
+    std::lock_guard lock(mutex_);
+    boot_ = boot;
+  }
+  void setCorruptedByte(std::optional<size_t> programOffset, uint8_t flipMask) override {
+    std::lock_guard lock(mutex_);
+    corruptOffset_ = programOffset;
+    corruptMask_ = flipMask;
+  }
+  void setVersionNeverTakes(bool on) override {
+    std::lock_guard lock(mutex_);
+    versionNeverTakes_ = on;
+  }
+  void setIdentFails(bool on) override {
+    std::lock_guard lock(mutex_);
+    identFails_ = on;
+  }
+
+ private:
+  IicBoardIdentity identityFromMemory() const {
+    const uint8_t* id = &memory_[kIdBlockByte];
+    return {static_cast<uint16_t>((id[0] << 8) | id[2]), id[4], id[6],
+            static_cast<uint16_t>((id[8] << 8) | id[10])};
+  }
+
+  mutable std::mutex mutex_;
+  std::vector<uint8_t> memory_;
+  IicBoardIdentity identity_;
+  bool boot_ = false;
+  bool armed_ = false;
+  bool selected_ = false;
+  std::optional<size_t> corruptOffset_;
+  uint8_t corruptMask_ = 0x01;
+  bool versionNeverTakes_ = false;
+  bool identFails_ = false;
+};
+
+class EzUsbChip : public SimEzUsb {
+ public:
+  explicit EzUsbChip(const EzUsbConfig& config)
+      : config_(config),
+        ram_(kEzUsbRamSize, 0x00),
+        eeprom_(config.eepromSize, 0xFF),
+        code_(config.firmware ? Code::Firmware : Code::None) {}
+
+  wdu::DeviceInfo info() override {
+    wdu::DeviceInfo d;
+    d.vendorId = config_.vendorId;
+    d.productId = config_.productId;
+    d.bcdDevice = config_.bcdDevice;
+    d.bcdUsb = config_.kind == ChipKind::FX2 ? 0x0200 : 0x0110;
+    d.deviceClass = 0xFF;
+    d.deviceSubClass = 0xFF;
+    d.deviceProtocol = 0xFF;
+    d.iManufacturer = iManufacturer();
+    d.iProduct = iProduct();
+    wdu::InterfaceInfo interface;
+    interface.alts.push_back(wdu::AltSettingInfo{});
+    d.interfaces.push_back(interface);
+    return d;
+  }
+
+  Reply control(const Setup& setup, uint8_t* data) override {
+    std::lock_guard lock(mutex_);
+    if (setup.standard()) return standardRequest(setup, data);
+    if (!setup.vendor()) return Reply::stall();
+    switch (setup.request) {
+      case kRequestRam:
+        return ramRequest(setup, data);
+      case kRequestA2:
+        return a2Request(setup, data);
+      case kRequestDip:
+        if (!setup.in() || code_ != Code::Firmware) return Reply::stall();
+        return answer(setup, data, &config_.dipSwitches, 1);
+      default:
+        return Reply::stall();
+    }
+  }
+
+  EzUsbConfig config() const override { return config_; }
+
+  std::shared_ptr<SimIicBoard> addBoard(uint8_t address, const IicBoardIdentity& identity) override {
+    auto board = std::make_shared<IicBoard>(identity);
+    std::lock_guard lock(mutex_);
+    boards_[address] = board;
+    return board;
+  }
+  std::shared_ptr<SimIicBoard> board(uint8_t address) const override {
+    std::lock_guard lock(mutex_);
+    auto found = boards_.find(address);
+    return found == boards_.end() ? nullptr : found->second;
+  }
+
+  std::vector<uint8_t> eeprom() const override {
+    std::lock_guard lock(mutex_);
+    return eeprom_;
+  }
+  void setEeprom(size_t address, const std::vector<uint8_t>& bytes) override {
+    std::lock_guard lock(mutex_);
+    if (address > eeprom_.size()) return;
+    const size_t n = std::min(bytes.size(), eeprom_.size() - address);
+    std::copy_n(bytes.begin(), n, eeprom_.begin() + static_cast<ptrdiff_t>(address));
+  }
+  std::vector<uint8_t> ram(size_t address, size_t length) const override {
+    std::lock_guard lock(mutex_);
+    if (address > kEzUsbRamSize) return {};
+    length = std::min(length, kEzUsbRamSize - address);
+    return {ram_.begin() + static_cast<ptrdiff_t>(address),
+            ram_.begin() + static_cast<ptrdiff_t>(address + length)};
+  }
+  bool cpuHeldInReset() const override {
+    std::lock_guard lock(mutex_);
+    return held_;
+  }
+  bool loaderRunning() const override {
+    std::lock_guard lock(mutex_);
+    return code_ == Code::Loader;
+  }
+  bool iicHeld() const override {
+    std::lock_guard lock(mutex_);
+    return iicHeld_;
+  }
+  void setRawStringDescriptor(uint8_t index, const std::vector<uint8_t>& raw) override {
+    std::lock_guard lock(mutex_);
+    rawStrings_[index] = raw;
+  }
+
+ private:
+  enum class Code { None, Firmware, Loader };
+
+  uint8_t iManufacturer() const { return config_.manufacturer.empty() ? 0 : 1; }
+  uint8_t iProduct() const { return config_.product.empty() ? 0 : 2; }
+  uint16_t cpuCs() const { return config_.kind == ChipKind::AN21xx ? kCpuCsAn21 : kCpuCsFx2; }
+
+  Reply standardRequest(const Setup& setup, uint8_t* data) {
+    if (!setup.in() || setup.request != kRequestGetDescriptor) return Reply::stall();
+    const uint8_t type = static_cast<uint8_t>(setup.value >> 8);
+    const uint8_t index = static_cast<uint8_t>(setup.value);
+    if (type == kDescriptorDevice) return answer(setup, data, deviceDescriptor(info()));
+    if (type != kDescriptorString) return Reply::stall();
+    if (auto raw = rawStrings_.find(index); raw != rawStrings_.end()) return answer(setup, data, raw->second);
+    if (index == 0) return answer(setup, data, languageDescriptor());
+    if (index != 0 && index == iManufacturer())
+      return answer(setup, data, stringDescriptor(config_.manufacturer));
+    if (index != 0 && index == iProduct()) return answer(setup, data, stringDescriptor(config_.product));
+    return Reply::stall();
+  }
+
+  Reply ramRequest(const Setup& setup, uint8_t* data) {
+    if (static_cast<size_t>(setup.value) + setup.length > kEzUsbRamSize) return Reply::stall();
+    uint8_t* at = ram_.data() + setup.value;
+    if (setup.in()) return answer(setup, data, at, setup.length);
+    std::copy_n(data, setup.length, at);
+    const uint16_t cs = cpuCs();
+    if (cs >= setup.value && cs < setup.value + setup.length)
+      setCpuReset((data[cs - setup.value] & 0x01) != 0);
+    return Reply::ok(setup.length);
+  }
+
+  void setCpuReset(bool hold) {
+    if (hold) {
+      held_ = true;
+      code_ = Code::None;
+      return;
+    }
+    if (!held_) return;
+    held_ = false;
+    code_ = ramHoldsOurLoader() ? Code::Loader : config_.firmware ? Code::Firmware : Code::None;
+  }
+
+  bool ramHoldsOurLoader() const {
+    const uint8_t* sig = ram_.data() + kLoaderSignatureAddress;
+    if (std::memcmp(sig, kLoaderMagic, kLoaderMagicSize) != 0) return false;
+    const uint8_t kind = config_.kind == ChipKind::AN21xx ? kLoaderKindAn21 : kLoaderKindFx2;
+    if (sig[8] != kind || sig[9] != kLoaderFormat) return false;
+    const size_t bodyLength = getLe16(sig + 10);
+    if (kLoaderBodyAddress + bodyLength > kEzUsbRamSize) return false;
+    return fnv1a32(ram_.data() + kLoaderBodyAddress, bodyLength) == getLe32(sig + 12);
+  }
+
+  Reply a2Request(const Setup& setup, uint8_t* data) {
+    if (code_ == Code::None) return Reply::stall();  // nothing runs that could answer
+    if (setup.index == 0) return eepromRequest(setup, data);
+    if (code_ == Code::Loader) return Reply::stall();  // the loader knows the EEPROM only
+    return iicRequest(setup, data);
+  }
+
+  Reply eepromRequest(const Setup& setup, uint8_t* data) {
+    if (setup.length > kEepromPacket || static_cast<size_t>(setup.value) + setup.length > eeprom_.size()) {
+      return Reply::stall();
+    }
+    uint8_t* at = eeprom_.data() + setup.value;
+    if (setup.in()) return answer(setup, data, at, setup.length);
+    std::copy_n(data, setup.length, at);
+    return Reply::ok(setup.length);
+  }
+
+  Reply iicRequest(const Setup& setup, uint8_t* data) {
+    const uint8_t address = static_cast<uint8_t>(setup.index >> 8);
+    const uint8_t command = static_cast<uint8_t>(setup.index);
+    auto found = boards_.find(address);
+    IicBoard* board = found == boards_.end() ? nullptr : found->second.get();
+    switch (command) {
+      case kIicHold:
+      case kIicRelease:
+        if (setup.in()) return Reply::stall();
+        iicHeld_ = command == kIicHold;
+        return Reply::ok();
+      case kIicIdent: {
+        if (!setup.in()) return Reply::stall();
+        std::array<uint8_t, kIdentSize> nobody{};  // code 0: no board at this address
+        if (!board) return answer(setup, data, nobody.data(), nobody.size());
+        auto ident = board->ident();
+        if (!ident) return Reply::stall();
+        return answer(setup, data, ident->data(), ident->size());
+      }
+      case kIicWords:
+        if (!board) return Reply::stall();
+        if (setup.in())
+          return board->read(setup.value, data, setup.length) ? Reply::ok(setup.length) : Reply::stall();
+        return board->write(setup.value, data, setup.length) ? Reply::ok(setup.length) : Reply::stall();
+      case kIicSelect:
+      case kIicRun:
+      case kIicRefresh:
+      case kIicCf:
+        if (setup.in() || !board) return Reply::stall();
+        if (command == kIicSelect) board->armSelect();
+        if (command == kIicRun) board->run();
+        if (command == kIicRefresh) board->refreshIdent();
+        return Reply::ok();
+      default:
+        return Reply::stall();
+    }
+  }
+
+  const EzUsbConfig config_;
+  mutable std::mutex mutex_;
+  std::vector<uint8_t> ram_;
+  std::vector<uint8_t> eeprom_;
+  bool held_ = false;
+  Code code_;
+  bool iicHeld_ = false;
+  std::map<uint8_t, std::shared_ptr<IicBoard>> boards_;
+  std::map<uint8_t, std::vector<uint8_t>> rawStrings_;
+};
 
 }  // namespace
 
-SimEzUsb::Config SimEzUsb::Blank(ChipKind kind) {
-  Config c;
-  c.kind = kind;
-  c.vendorId = 0x04B4;
-  c.productId = kind == ChipKind::AN21xx ? kBlankAn21 : kBlankFx2;
-  c.firmware = false;
-  return c;
-}
-
-SimEzUsb::Config SimEzUsb::Programmed(ChipKind kind, uint16_t productId, uint16_t bcdDevice,
-                                      std::string product) {
-  Config c;
-  c.kind = kind;
-  c.vendorId = 0x11BE;
-  c.productId = productId;
-  c.bcdDevice = bcdDevice;
-  c.firmware = true;
-  c.manufacturer = "Console";
-  c.product = std::move(product);
-  return c;
-}
-
-SimEzUsb::SimEzUsb(Config config)
-    : config_(std::move(config)),
-      ram_(kRamSize, 0x00),
-      eeprom_(config_.eepromSize, 0xFF),
-      code_(config_.firmware ? Code::Firmware : Code::None) {}
-
-ControlReply SimEzUsb::control(std::span<const uint8_t, 8> setup, std::span<const uint8_t> out) {
-  const uint8_t type = setup[0];
-  const uint8_t request = setup[1];
-  const uint16_t value = le16(setup, 2);
-  const uint16_t index = le16(setup, 4);
-  const uint16_t length = le16(setup, 6);
-  const bool in = (type & 0x80) != 0;
-  out = out.first(std::min<size_t>(out.size(), length));
-
-  std::lock_guard lock(mutex_);
-  ControlReply reply;
-  if (type == kTypeStandardIn) {
-    reply = standardRequest(request, value, length);
-  } else if (type == kTypeVendorOut || type == kTypeVendorIn) {
-    switch (request) {
-      case kRequestRam:
-        reply = ramRequest(in, value, length, out);
-        break;
-      case kRequestA2:
-        reply = a2Request(in, value, index, length, out);
-        break;
-      case kRequestDip:
-        reply = in && code_ == Code::Firmware ? ok({config_.dipSwitches}) : stall();
-        break;
-      default:
-        reply = stall();
-    }
-  } else {
-    reply = stall();
-  }
-  if (reply.data.size() > length) reply.data.resize(length);
-  return reply;
-}
-
-ControlReply SimEzUsb::standardRequest(uint8_t request, uint16_t value, uint16_t length) {
-  (void)length;
-  if (request != kRequestGetDescriptor) return stall();
-  const uint8_t descriptorType = static_cast<uint8_t>(value >> 8);
-  const uint8_t descriptorIndex = static_cast<uint8_t>(value);
-  if (descriptorType == kDescriptorDevice) {
-    const uint16_t bcdUsb = config_.kind == ChipKind::FX2 ? 0x0200 : 0x0110;
-    return ok({18, kDescriptorDevice, static_cast<uint8_t>(bcdUsb), static_cast<uint8_t>(bcdUsb >> 8), 0xFF,
-               0xFF, 0xFF, 64, static_cast<uint8_t>(config_.vendorId),
-               static_cast<uint8_t>(config_.vendorId >> 8), static_cast<uint8_t>(config_.productId),
-               static_cast<uint8_t>(config_.productId >> 8), static_cast<uint8_t>(config_.bcdDevice),
-               static_cast<uint8_t>(config_.bcdDevice >> 8), iManufacturer(), iProduct(), 0, 1});
-  }
-  if (descriptorType == kDescriptorString) {
-    auto descriptor = stringDescriptor(descriptorIndex);
-    if (descriptor.empty()) return stall();
-    return ok(std::move(descriptor));
-  }
-  return stall();
-}
-
-std::vector<uint8_t> SimEzUsb::stringDescriptor(uint8_t index) const {
-  if (auto raw = rawStrings_.find(index); raw != rawStrings_.end()) return raw->second;
-  if (index == 0) return {4, kDescriptorString, 0x09, 0x04};  // US English only
-  const std::string* text = nullptr;
-  if (index == iManufacturer() && index != 0) text = &config_.manufacturer;
-  if (index == iProduct() && index != 0) text = &config_.product;
-  if (!text) return {};
-  std::vector<uint8_t> d{static_cast<uint8_t>(2 + 2 * text->size()), kDescriptorString};
-  for (char c : *text) {
-    d.push_back(static_cast<uint8_t>(c));
-    d.push_back(0);
-  }
-  return d;
-}
-
-ControlReply SimEzUsb::ramRequest(bool in, uint16_t address, uint16_t length, std::span<const uint8_t> out) {
-  if (static_cast<size_t>(address) + length > kRamSize) return stall();
-  if (in) return ok({ram_.begin() + address, ram_.begin() + address + length});
-  if (out.size() != length) return stall();
-  std::copy(out.begin(), out.end(), ram_.begin() + address);
-  const uint16_t cs = cpuCs();
-  if (cs >= address && cs < address + length) setCpuReset((out[cs - address] & 0x01) != 0);
-  return ok();
-}
-
-void SimEzUsb::setCpuReset(bool hold) {
-  if (hold) {
-    held_ = true;
-    code_ = Code::None;
-    return;
-  }
-  if (!held_) return;
-  held_ = false;
-  code_ = ramHoldsOurLoader() ? Code::Loader : config_.firmware ? Code::Firmware : Code::None;
-}
-
-bool SimEzUsb::ramHoldsOurLoader() const {
-  std::span<const uint8_t> sig(ram_.data() + kLoaderSignatureAddress, 16);
-  if (std::memcmp(sig.data(), kLoaderMagic, kLoaderMagicSize) != 0) return false;
-  const uint8_t kind = config_.kind == ChipKind::AN21xx ? kLoaderKindAn21 : kLoaderKindFx2;
-  if (sig[8] != kind || sig[9] != kLoaderFormat) return false;
-  const size_t bodyLength = le16(sig, 10);
-  if (kLoaderBodyAddress + bodyLength > kRamSize) return false;
-  return fnv1a32({ram_.data() + kLoaderBodyAddress, bodyLength}) == le32(sig, 12);
-}
-
-ControlReply SimEzUsb::a2Request(bool in, uint16_t value, uint16_t index, uint16_t length,
-                                 std::span<const uint8_t> out) {
-  if (code_ == Code::None) return stall();  // nothing runs that could answer
-  if (index == 0) return eepromRequest(in, value, length, out);
-  if (code_ == Code::Loader) return stall();  // the loader knows the EEPROM only
-  return iicRequest(in, static_cast<uint8_t>(index >> 8), static_cast<uint8_t>(index), value, length, out);
-}
-
-ControlReply SimEzUsb::eepromRequest(bool in, uint16_t address, uint16_t length,
-                                     std::span<const uint8_t> out) {
-  if (length > kEepromPacket || static_cast<size_t>(address) + length > eeprom_.size()) return stall();
-  if (in) return ok({eeprom_.begin() + address, eeprom_.begin() + address + length});
-  if (out.size() != length) return stall();
-  std::copy(out.begin(), out.end(), eeprom_.begin() + address);
-  return ok();
-}
-
-ControlReply SimEzUsb::iicRequest(bool in, uint8_t address, uint8_t command, uint16_t word, uint16_t length,
-                                  std::span<const uint8_t> out) {
-  auto found = boards_.find(address);
-  SimIicBoard* board = found == boards_.end() ? nullptr : found->second.get();
-  switch (command) {
-    case kIicHold:
-    case kIicRelease:
-      if (in) return stall();
-      iicHeld_ = command == kIicHold;
-      return ok();
-    case kIicIdent: {
-      if (!in) return stall();
-      if (!board) return ok(std::vector<uint8_t>(kIdentSize, 0));  // code 0: nobody at this address
-      auto ident = board->ident();
-      if (!ident) return stall();
-      return ok({ident->begin(), ident->end()});
-    }
-    case kIicWords: {
-      if (!board) return stall();
-      if (in) {
-        std::vector<uint8_t> data(length);
-        return board->read(word, data) ? ok(std::move(data)) : stall();
-      }
-      if (out.size() != length) return stall();
-      return board->write(word, out) ? ok() : stall();
-    }
-    case kIicSelect:
-    case kIicRun:
-    case kIicRefresh:
-    case kIicCf:
-      if (in || !board) return stall();
-      if (command == kIicSelect) board->armSelect();
-      if (command == kIicRun) board->run();
-      if (command == kIicRefresh) board->refreshIdent();
-      return ok();
-    default:
-      return stall();
-  }
-}
-
-void SimEzUsb::attachBoard(uint8_t address, std::shared_ptr<SimIicBoard> board) {
-  std::lock_guard lock(mutex_);
-  boards_[address] = std::move(board);
-}
-
-std::shared_ptr<SimIicBoard> SimEzUsb::board(uint8_t address) const {
-  std::lock_guard lock(mutex_);
-  auto found = boards_.find(address);
-  return found == boards_.end() ? nullptr : found->second;
-}
-
-std::vector<uint8_t> SimEzUsb::eeprom() const {
-  std::lock_guard lock(mutex_);
-  return eeprom_;
-}
-
-void SimEzUsb::setEeprom(size_t address, std::span<const uint8_t> bytes) {
-  std::lock_guard lock(mutex_);
-  if (address > eeprom_.size()) return;
-  size_t n = std::min(bytes.size(), eeprom_.size() - address);
-  std::copy_n(bytes.begin(), n, eeprom_.begin() + static_cast<ptrdiff_t>(address));
-}
-
-std::vector<uint8_t> SimEzUsb::ram(size_t address, size_t length) const {
-  std::lock_guard lock(mutex_);
-  if (address > kRamSize) return {};
-  length = std::min(length, kRamSize - address);
-  return {ram_.begin() + static_cast<ptrdiff_t>(address),
-          ram_.begin() + static_cast<ptrdiff_t>(address + length)};
-}
-
-bool SimEzUsb::cpuHeldInReset() const {
-  std::lock_guard lock(mutex_);
-  return held_;
-}
-
-bool SimEzUsb::loaderRunning() const {
-  std::lock_guard lock(mutex_);
-  return code_ == Code::Loader;
-}
-
-bool SimEzUsb::iicHeld() const {
-  std::lock_guard lock(mutex_);
-  return iicHeld_;
-}
-
-void SimEzUsb::setRawStringDescriptor(uint8_t index, std::vector<uint8_t> raw) {
-  std::lock_guard lock(mutex_);
-  rawStrings_[index] = std::move(raw);
+std::shared_ptr<SimEzUsb> makeEzUsb(const EzUsbConfig& config) {
+  return std::make_shared<EzUsbChip>(config);
 }
 
 }  // namespace simusb

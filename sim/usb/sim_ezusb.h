@@ -1,110 +1,150 @@
-// A simulated EZ-USB microcontroller of a lighting console (AN21xx family or FX2): descriptors, RAM loading
-// through request A0 with the CPU reset register, the RAM loader, EEPROM access and the IIC bridge of
-// request A2 to the simulated boards behind it.
+// Simulated EZ-USB microcontrollers of a lighting console (AN21xx family and FX2) and the IIC boards behind
+// them, as devices of the simulated USB bus.
+//
+// How to use them:
+//   auto chip = SimUsbControl()->newEzUsb(simusb::programmedEzUsb(simusb::ChipKind::FX2, 0x1001, 0x0102,
+//   "Front")); auto board = chip->addBoard(0x24, {0xF080, 0x30, 0x05, 0x0102}); SimUsbControl()->plug(chip);
+//   ... drive the program ...  chip->eeprom();  board->program(100);
+//
+// The chip (interface 0, alternate setting 0, no endpoints of its own) answers on its control pipe:
+//   standard GET_DESCRIPTOR    device descriptor; strings 0 (languages), 1 manufacturer, 2 product, cut to
+//                              wLength; a chip without firmware has no strings
+//   C0/00 IN 1                 the DIP-switch byte (needs the firmware)
+//   40/A0, C0/A0               write / read the 64 KiB RAM at wValue (refused past 64 KiB); a write that
+//                              reaches the CPU control register (0x7F92 AN21xx, 0xE600 FX2) holds the CPU in
+//                              reset with bit 0 set and lets it run with bit 0 clear. Released with our RAM
+//                              loader in RAM (see usbdevice/loaders), the chip runs the loader; otherwise its
+//                              firmware, if it has one.
+//   40/A2, C0/A2 wIndex 0      EEPROM at wValue, at most 64 bytes a request (firmware or loader)
+//   40/A2, C0/A2 wIndex other  the IIC bridge (firmware only): low byte the command, high byte the board
+//                              address, wValue a word address of the board:
+//                              55 / AA hold / release the bus; CC then a 2-byte write to word 0xFFAA selects
+//                              the board for programming; CD runs it; CE refreshes its ident from its ID
+//                              block; CF nothing; C1 IN 6 its ident (zeros where no board answers);
+//                              C0 OUT / IN its memory.
+// Anything else, and a request nothing running could answer, stalls.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "sim/usb/sim_iic_board.h"
+#include "sim/usb/sim_device.h"
 
 namespace simusb {
 
 enum class ChipKind { AN21xx, FX2 };
 
-// What a chip answers to a control transfer: the stall, or success with these IN bytes.
-struct ControlReply {
-  bool stalled = false;
-  std::vector<uint8_t> data;
+inline constexpr uint16_t kEzUsbBlankAn21 = 0x2235;  // product ids of chips without firmware
+inline constexpr uint16_t kEzUsbBlankFx2 = 0x8613;
+inline constexpr uint16_t kEzUsbBlankFx2Other = 0x6473;
+inline constexpr uint16_t kCpuCsAn21 = 0x7F92;
+inline constexpr uint16_t kCpuCsFx2 = 0xE600;
+inline constexpr size_t kEzUsbRamSize = 0x10000;
+inline constexpr size_t kEepromPacket = 64;
+
+// The signature block our RAM loaders carry: "RAMLOAD1", the chip kind, format 1, the body's length
+// (little-endian) and its FNV-1a hash (little-endian); the body follows it.
+inline constexpr uint16_t kLoaderSignatureAddress = 0x0040;
+inline constexpr uint16_t kLoaderBodyAddress = 0x0050;
+inline constexpr uint8_t kLoaderKindAn21 = 0x21;
+inline constexpr uint8_t kLoaderKindFx2 = 0xF2;
+
+struct IicBoardIdentity {
+  uint16_t id = 0;
+  uint8_t code = 0;
+  uint8_t extra = 0;
+  uint16_t version = 0;
+  bool operator==(const IicBoardIdentity&) const = default;
 };
 
-class SimEzUsb {
+// An IIC board. Its memory is kept as the bytes of the board's HEX files (byte address = 2 x word address):
+//   words 0x170-0x17F  header block (bytes 0x2E0-0x2FF)
+//   words 0x178-0x17D  ID block: even bytes id high, id low, code, extra, version high, version low
+//   words 0x17E-0x17F  validity marks A5 and 5A (even bytes 0x2FC, 0x2FE)
+//   words from 0x180   program (bytes from 0x300)
+// Selected (CC, then word 0xFFAA), the board runs its boot code and takes writes; a write to an unselected
+// board is not acknowledged. CD leaves the boot code only while the validity marks are set. In the boot code
+// its ident reports id 0xFF3F.
+class SimIicBoard {
  public:
-  static constexpr size_t kRamSize = 0x10000;
-  static constexpr uint16_t kCpuCsAn21 = 0x7F92;
-  static constexpr uint16_t kCpuCsFx2 = 0xE600;
-  static constexpr size_t kEepromPacket = 64;  // most bytes one A2 EEPROM request moves
-  // Blank product ids, which the chips report when no firmware is loaded.
-  static constexpr uint16_t kBlankAn21 = 0x2235;
-  static constexpr uint16_t kBlankFx2 = 0x8613;
-  static constexpr uint16_t kBlankFx2Other = 0x6473;
+  static constexpr size_t kMemoryBytes = 0x4000;
+  static constexpr size_t kIdBlockByte = 0x2F0;
+  static constexpr size_t kValidMarkByte = 0x2FC;
+  static constexpr size_t kProgramByte = 0x300;
+  static constexpr uint16_t kBootId = 0xFF3F;
 
-  // The signature block our RAM loaders carry (see usbdevice/loaders/make_loaders.py).
-  static constexpr uint16_t kLoaderSignatureAddress = 0x0040;
-  static constexpr uint16_t kLoaderBodyAddress = 0x0050;
-  static constexpr uint8_t kLoaderKindAn21 = 0x21;
-  static constexpr uint8_t kLoaderKindFx2 = 0xF2;
+  virtual ~SimIicBoard() = default;
 
-  struct Config {
-    ChipKind kind = ChipKind::FX2;
-    uint16_t vendorId = 0x04B4;
-    uint16_t productId = kBlankFx2;
-    uint16_t bcdDevice = 0x0000;
-    bool firmware = false;  // a programmed chip: its firmware serves the DIP byte and request A2
-    std::string manufacturer;
-    std::string product;  // string descriptors 1 and 2; a blank chip has none
-    uint8_t dipSwitches = 0;
-    size_t eepromSize = 0x4000;
-  };
-  // A chip without firmware, reporting its blank product id.
-  static Config Blank(ChipKind kind);
-  // A chip running its firmware.
-  static Config Programmed(ChipKind kind, uint16_t productId, uint16_t bcdDevice, std::string product);
+  virtual std::vector<uint8_t> memory() const = 0;
+  virtual std::vector<uint8_t> program(size_t bytes) const = 0;  // memory from the program's start
+  virtual void setMemory(size_t byteAddress, const std::vector<uint8_t>& bytes) = 0;
+  virtual IicBoardIdentity identity() const = 0;  // what the board reports as itself
+  virtual bool inBootState() const = 0;
+  virtual bool selected() const = 0;
+  virtual void setBootState(bool boot) = 0;
 
-  explicit SimEzUsb(Config config);
-
-  const Config& config() const { return config_; }
-  uint8_t iManufacturer() const { return config_.manufacturer.empty() ? 0 : 1; }
-  uint8_t iProduct() const { return config_.product.empty() ? 0 : 2; }
-
-  // One control transfer on pipe 0: setup in wire order; out holds the OUT data stage. IN data is cut to
-  // wLength.
-  ControlReply control(std::span<const uint8_t, 8> setup, std::span<const uint8_t> out);
-
-  void attachBoard(uint8_t address, std::shared_ptr<SimIicBoard> board);
-  std::shared_ptr<SimIicBoard> board(uint8_t address) const;
-
-  // --- tests ---
-  std::vector<uint8_t> eeprom() const;
-  void setEeprom(size_t address, std::span<const uint8_t> bytes);
-  std::vector<uint8_t> ram(size_t address, size_t length) const;
-  bool cpuHeldInReset() const;
-  bool loaderRunning() const;
-  bool iicHeld() const;  // between commands 55 and AA
-  // Replaces string descriptor index (wrong lengths, short replies, ...); the reply is these bytes cut to
-  // wLength.
-  void setRawStringDescriptor(uint8_t index, std::vector<uint8_t> raw);
-
- private:
-  enum class Code { None, Firmware, Loader };
-
-  ControlReply standardRequest(uint8_t request, uint16_t value, uint16_t length);
-  ControlReply ramRequest(bool in, uint16_t address, uint16_t length, std::span<const uint8_t> out);
-  ControlReply a2Request(bool in, uint16_t value, uint16_t index, uint16_t length,
-                         std::span<const uint8_t> out);
-  ControlReply eepromRequest(bool in, uint16_t address, uint16_t length, std::span<const uint8_t> out);
-  ControlReply iicRequest(bool in, uint8_t address, uint8_t command, uint16_t word, uint16_t length,
-                          std::span<const uint8_t> out);
-  void setCpuReset(bool hold);
-  bool ramHoldsOurLoader() const;
-  std::vector<uint8_t> stringDescriptor(uint8_t index) const;
-  uint16_t cpuCs() const { return config_.kind == ChipKind::AN21xx ? kCpuCsAn21 : kCpuCsFx2; }
-
-  const Config config_;
-  mutable std::mutex mutex_;
-  std::vector<uint8_t> ram_;
-  std::vector<uint8_t> eeprom_;
-  bool held_ = false;
-  Code code_;
-  bool iicHeld_ = false;
-  std::map<uint8_t, std::shared_ptr<SimIicBoard>> boards_;
-  std::map<uint8_t, std::vector<uint8_t>> rawStrings_;
+  // Faults: the program byte at this offset is stored with these bits flipped; the version bytes of the
+  // ID block never change; the ident fails (the request stalls).
+  virtual void setCorruptedByte(std::optional<size_t> programOffset, uint8_t flipMask = 0x01) = 0;
+  virtual void setVersionNeverTakes(bool on) = 0;
+  virtual void setIdentFails(bool on) = 0;
 };
+
+struct EzUsbConfig {
+  ChipKind kind = ChipKind::FX2;
+  uint16_t vendorId = 0x04B4;
+  uint16_t productId = kEzUsbBlankFx2;
+  uint16_t bcdDevice = 0x0000;
+  bool firmware = false;  // a programmed chip: its firmware serves the DIP byte and request A2
+  std::string manufacturer;
+  std::string product;  // strings 1 and 2; empty: the chip has no such string
+  uint8_t dipSwitches = 0;
+  size_t eepromSize = 0x4000;
+};
+
+// A chip without firmware, with its blank product id.
+inline EzUsbConfig blankEzUsb(ChipKind kind) {
+  EzUsbConfig c;
+  c.kind = kind;
+  c.productId = kind == ChipKind::AN21xx ? kEzUsbBlankAn21 : kEzUsbBlankFx2;
+  return c;
+}
+// A chip running its firmware.
+inline EzUsbConfig programmedEzUsb(ChipKind kind, uint16_t productId, uint16_t bcdDevice,
+                                   std::string product) {
+  EzUsbConfig c;
+  c.kind = kind;
+  c.vendorId = 0x11BE;
+  c.productId = productId;
+  c.bcdDevice = bcdDevice;
+  c.firmware = true;
+  c.manufacturer = "Console";
+  c.product = std::move(product);
+  return c;
+}
+
+class SimEzUsb : public Device {
+ public:
+  virtual EzUsbConfig config() const = 0;
+  // A board at this IIC address (replacing one there), running its application.
+  virtual std::shared_ptr<SimIicBoard> addBoard(uint8_t address, const IicBoardIdentity& identity) = 0;
+  virtual std::shared_ptr<SimIicBoard> board(uint8_t address) const = 0;
+
+  virtual std::vector<uint8_t> eeprom() const = 0;
+  virtual void setEeprom(size_t address, const std::vector<uint8_t>& bytes) = 0;
+  virtual std::vector<uint8_t> ram(size_t address, size_t length) const = 0;
+  virtual bool cpuHeldInReset() const = 0;
+  virtual bool loaderRunning() const = 0;
+  virtual bool iicHeld() const = 0;  // between commands 55 and AA
+  // Replaces string descriptor index (wrong lengths, short replies); answered cut to wLength.
+  virtual void setRawStringDescriptor(uint8_t index, const std::vector<uint8_t>& raw) = 0;
+};
+
+// Makes a chip (the bus's control offers it as newEzUsb).
+std::shared_ptr<SimEzUsb> makeEzUsb(const EzUsbConfig& config);
 
 }  // namespace simusb

@@ -7,7 +7,6 @@
 #include <cstring>
 
 using simusb::ChipKind;
-using simusb::ControlReply;
 using simusb::SimEzUsb;
 using simusb::SimIicBoard;
 using ::testing::ElementsAre;
@@ -15,37 +14,38 @@ using ::testing::ElementsAreArray;
 
 namespace {
 
-std::array<uint8_t, 8> setup(uint8_t type, uint8_t request, uint16_t value, uint16_t index, uint16_t length) {
-  return {type,
-          request,
-          static_cast<uint8_t>(value),
-          static_cast<uint8_t>(value >> 8),
-          static_cast<uint8_t>(index),
-          static_cast<uint8_t>(index >> 8),
-          static_cast<uint8_t>(length),
-          static_cast<uint8_t>(length >> 8)};
-}
+// A request's outcome: stalled, or the bytes answered (IN).
+struct Answer {
+  bool stalled = false;
+  std::vector<uint8_t> data;
+};
 
-ControlReply out(SimEzUsb& chip, uint8_t request, uint16_t value, uint16_t index,
-                 std::vector<uint8_t> data = {}) {
-  return chip.control(setup(0x40, request, value, index, static_cast<uint16_t>(data.size())), data);
+Answer request(SimEzUsb& chip, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
+               std::vector<uint8_t> data) {
+  simusb::Setup setup{type, request, value, index, static_cast<uint16_t>(data.size())};
+  simusb::Reply reply = chip.control(setup, data.data());
+  if (reply.status != wdu::kSuccess) return {true, {}};
+  if (setup.in()) data.resize(reply.bytes);
+  return {false, std::move(data)};
 }
-ControlReply in(SimEzUsb& chip, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
-                uint16_t length) {
-  return chip.control(setup(type, request, value, index, length), {});
+Answer out(SimEzUsb& chip, uint8_t req, uint16_t value, uint16_t index, std::vector<uint8_t> data = {}) {
+  return request(chip, 0x40, req, value, index, std::move(data));
+}
+Answer in(SimEzUsb& chip, uint8_t type, uint8_t req, uint16_t value, uint16_t index, uint16_t length) {
+  return request(chip, type, req, value, index, std::vector<uint8_t>(length, 0xEE));
 }
 
 // A RAM image our loader's signature check accepts: signature block, body, hash over the body.
 std::vector<uint8_t> loaderImage(uint8_t kind, size_t bodyLength = 64) {
-  std::vector<uint8_t> image(SimEzUsb::kLoaderBodyAddress + bodyLength);
+  std::vector<uint8_t> image(simusb::kLoaderBodyAddress + bodyLength);
   for (size_t i = 0; i < bodyLength; ++i)
-    image[SimEzUsb::kLoaderBodyAddress + i] = static_cast<uint8_t>(i * 7 + 1);
+    image[simusb::kLoaderBodyAddress + i] = static_cast<uint8_t>(i * 7 + 1);
   uint32_t h = 0x811C9DC5u;
   for (size_t i = 0; i < bodyLength; ++i) {
-    h ^= image[SimEzUsb::kLoaderBodyAddress + i];
+    h ^= image[simusb::kLoaderBodyAddress + i];
     h *= 0x01000193u;
   }
-  uint8_t* sig = &image[SimEzUsb::kLoaderSignatureAddress];
+  uint8_t* sig = &image[simusb::kLoaderSignatureAddress];
   std::memcpy(sig, "RAMLOAD1", 8);
   sig[8] = kind;
   sig[9] = 1;
@@ -63,14 +63,15 @@ void writeRam(SimEzUsb& chip, const std::vector<uint8_t>& image) {
 }
 
 void setReset(SimEzUsb& chip, bool hold) {
-  uint16_t cs = chip.config().kind == ChipKind::FX2 ? SimEzUsb::kCpuCsFx2 : SimEzUsb::kCpuCsAn21;
+  uint16_t cs = chip.config().kind == ChipKind::FX2 ? simusb::kCpuCsFx2 : simusb::kCpuCsAn21;
   ASSERT_FALSE(out(chip, 0xA0, cs, 0, {static_cast<uint8_t>(hold ? 1 : 0)}).stalled);
 }
 
 }  // namespace
 
 TEST(SimEzUsb, DeviceDescriptorCarriesIdsAndStringIndexes) {
-  SimEzUsb chip(SimEzUsb::Programmed(ChipKind::FX2, 0x1001, 0x0102, "Front"));
+  auto chipPtr = simusb::makeEzUsb(simusb::programmedEzUsb(ChipKind::FX2, 0x1001, 0x0102, "Front"));
+  SimEzUsb& chip = *chipPtr;
   auto d = in(chip, 0x80, 0x06, 0x0100, 0, 18);
   ASSERT_FALSE(d.stalled);
   ASSERT_EQ(d.data.size(), 18u);
@@ -79,7 +80,8 @@ TEST(SimEzUsb, DeviceDescriptorCarriesIdsAndStringIndexes) {
 }
 
 TEST(SimEzUsb, StringDescriptorsHonourWLength) {
-  SimEzUsb chip(SimEzUsb::Programmed(ChipKind::FX2, 0x1001, 0x0102, "Front"));
+  auto chipPtr = simusb::makeEzUsb(simusb::programmedEzUsb(ChipKind::FX2, 0x1001, 0x0102, "Front"));
+  SimEzUsb& chip = *chipPtr;
   EXPECT_THAT(in(chip, 0x80, 0x06, 0x0300, 0, 255).data, ElementsAre(4, 3, 0x09, 0x04));
   EXPECT_THAT(in(chip, 0x80, 0x06, 0x0302, 0, 1).data, ElementsAre(12));
   EXPECT_THAT(in(chip, 0x80, 0x06, 0x0302, 0, 12).data,
@@ -91,8 +93,9 @@ TEST(SimEzUsb, StringDescriptorsHonourWLength) {
 }
 
 TEST(SimEzUsb, BlankChipHasNoStringsNoDipByteAndStallsA2) {
-  SimEzUsb chip(SimEzUsb::Blank(ChipKind::FX2));
-  EXPECT_EQ(chip.iProduct(), 0);
+  auto chipPtr = simusb::makeEzUsb(simusb::blankEzUsb(ChipKind::FX2));
+  SimEzUsb& chip = *chipPtr;
+  EXPECT_EQ(chip.info().iProduct, 0);
   EXPECT_TRUE(in(chip, 0x80, 0x06, 0x0302, 0, 255).stalled);
   EXPECT_TRUE(in(chip, 0xC0, 0x00, 0, 0, 1).stalled);
   EXPECT_TRUE(in(chip, 0xC0, 0xA2, 0, 0, 64).stalled);
@@ -100,14 +103,16 @@ TEST(SimEzUsb, BlankChipHasNoStringsNoDipByteAndStallsA2) {
 }
 
 TEST(SimEzUsb, ProgrammedChipAnswersTheDipByte) {
-  auto config = SimEzUsb::Programmed(ChipKind::AN21xx, 0x1002, 0x0100, "Keys");
+  auto config = simusb::programmedEzUsb(ChipKind::AN21xx, 0x1002, 0x0100, "Keys");
   config.dipSwitches = 0x05;
-  SimEzUsb chip(config);
+  auto chipPtr = simusb::makeEzUsb(config);
+  SimEzUsb& chip = *chipPtr;
   EXPECT_THAT(in(chip, 0xC0, 0x00, 0, 0, 1).data, ElementsAre(0x05));
 }
 
 TEST(SimEzUsb, RamWritesAndReadsAndRefusesToWrapPast64KiB) {
-  SimEzUsb chip(SimEzUsb::Blank(ChipKind::FX2));
+  auto chipPtr = simusb::makeEzUsb(simusb::blankEzUsb(ChipKind::FX2));
+  SimEzUsb& chip = *chipPtr;
   ASSERT_FALSE(out(chip, 0xA0, 0x1000, 0, {1, 2, 3}).stalled);
   EXPECT_THAT(in(chip, 0xC0, 0xA0, 0x1000, 0, 3).data, ElementsAre(1, 2, 3));
   EXPECT_THAT(chip.ram(0x1000, 3), ElementsAre(1, 2, 3));
@@ -118,15 +123,16 @@ TEST(SimEzUsb, RamWritesAndReadsAndRefusesToWrapPast64KiB) {
 class SimEzUsbKinds : public ::testing::TestWithParam<ChipKind> {
  protected:
   uint8_t ownKind() const {
-    return GetParam() == ChipKind::FX2 ? SimEzUsb::kLoaderKindFx2 : SimEzUsb::kLoaderKindAn21;
+    return GetParam() == ChipKind::FX2 ? simusb::kLoaderKindFx2 : simusb::kLoaderKindAn21;
   }
   uint8_t otherKind() const {
-    return GetParam() == ChipKind::FX2 ? SimEzUsb::kLoaderKindAn21 : SimEzUsb::kLoaderKindFx2;
+    return GetParam() == ChipKind::FX2 ? simusb::kLoaderKindAn21 : simusb::kLoaderKindFx2;
   }
 };
 
 TEST_P(SimEzUsbKinds, ResetRegisterHoldsAndReleasesTheCpu) {
-  SimEzUsb chip(SimEzUsb::Programmed(GetParam(), 0x1001, 0x0100, "X"));
+  auto chipPtr = simusb::makeEzUsb(simusb::programmedEzUsb(GetParam(), 0x1001, 0x0100, "X"));
+  SimEzUsb& chip = *chipPtr;
   setReset(chip, true);
   EXPECT_TRUE(chip.cpuHeldInReset());
   EXPECT_TRUE(in(chip, 0xC0, 0x00, 0, 0, 1).stalled);  // the firmware is not running
@@ -137,7 +143,8 @@ TEST_P(SimEzUsbKinds, ResetRegisterHoldsAndReleasesTheCpu) {
 }
 
 TEST_P(SimEzUsbKinds, OurLoaderRunsAfterReleaseAndServesTheEepromOnly) {
-  SimEzUsb chip(SimEzUsb::Blank(GetParam()));
+  auto chipPtr = simusb::makeEzUsb(simusb::blankEzUsb(GetParam()));
+  SimEzUsb& chip = *chipPtr;
   setReset(chip, true);
   writeRam(chip, loaderImage(ownKind()));
   EXPECT_FALSE(chip.loaderRunning());
@@ -158,9 +165,9 @@ TEST_P(SimEzUsbKinds, OurLoaderRunsAfterReleaseAndServesTheEepromOnly) {
 
 TEST_P(SimEzUsbKinds, LoaderOfTheOtherKindOrWithABadBodyDoesNotRun) {
   for (auto image : {loaderImage(otherKind()), loaderImage(ownKind())}) {
-    SimEzUsb chip(SimEzUsb::Blank(GetParam()));
-    if (image[SimEzUsb::kLoaderSignatureAddress + 8] == ownKind())
-      image.back() ^= 0x40;  // one body byte lost
+    auto chipPtr = simusb::makeEzUsb(simusb::blankEzUsb(GetParam()));
+    SimEzUsb& chip = *chipPtr;
+    if (image[simusb::kLoaderSignatureAddress + 8] == ownKind()) image.back() ^= 0x40;  // one body byte lost
     setReset(chip, true);
     writeRam(chip, image);
     setReset(chip, false);
@@ -172,9 +179,10 @@ TEST_P(SimEzUsbKinds, LoaderOfTheOtherKindOrWithABadBodyDoesNotRun) {
 INSTANTIATE_TEST_SUITE_P(BothKinds, SimEzUsbKinds, ::testing::Values(ChipKind::AN21xx, ChipKind::FX2));
 
 TEST(SimEzUsb, EepromPacketsAreAtMost64BytesAndInsideTheEeprom) {
-  auto config = SimEzUsb::Programmed(ChipKind::FX2, 0x1001, 0x0100, "X");
+  auto config = simusb::programmedEzUsb(ChipKind::FX2, 0x1001, 0x0100, "X");
   config.eepromSize = 256;
-  SimEzUsb chip(config);
+  auto chipPtr = simusb::makeEzUsb(config);
+  SimEzUsb& chip = *chipPtr;
   EXPECT_TRUE(out(chip, 0xA2, 0, 0, std::vector<uint8_t>(65, 1)).stalled);
   EXPECT_TRUE(out(chip, 0xA2, 250, 0, std::vector<uint8_t>(7, 1)).stalled);
   EXPECT_FALSE(out(chip, 0xA2, 250, 0, std::vector<uint8_t>(6, 1)).stalled);
@@ -184,15 +192,16 @@ TEST(SimEzUsb, EepromPacketsAreAtMost64BytesAndInsideTheEeprom) {
 
 class SimIicBridge : public ::testing::Test {
  protected:
-  SimIicBridge() : chip(SimEzUsb::Programmed(ChipKind::FX2, 0x1001, 0x0100, "X")) {
-    board = std::make_shared<SimIicBoard>(SimIicBoard::Identity{0xF080, 0x30, 0x05, 0x0102});
-    chip.attachBoard(0x24, board);
-  }
+  SimIicBridge()
+      : chipPtr(simusb::makeEzUsb(simusb::programmedEzUsb(ChipKind::FX2, 0x1001, 0x0100, "X"))),
+        chip(*chipPtr),
+        board(chip.addBoard(0x24, {0xF080, 0x30, 0x05, 0x0102})) {}
   void select() {
     ASSERT_FALSE(out(chip, 0xA2, 0, 0x24CC).stalled);
     ASSERT_FALSE(out(chip, 0xA2, 0xFFAA, 0x24C0, {0, 0}).stalled);
   }
-  SimEzUsb chip;
+  std::shared_ptr<SimEzUsb> chipPtr;
+  SimEzUsb& chip;
   std::shared_ptr<SimIicBoard> board;
 };
 

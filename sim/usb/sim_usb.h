@@ -43,6 +43,8 @@ inline constexpr const char* kDevicesEnvVar = "ZEM_SIM_USB_DEVICES";
 
 class SimDmxBox;
 struct DmxBoxConfig;
+class SimEzUsb;
+struct EzUsbConfig;
 
 class TimeSource {
  public:
@@ -115,6 +117,8 @@ class Control {
 
   // Device models of this library (not yet plugged in).
   virtual std::shared_ptr<SimDmxBox> newDmxBox(const DmxBoxConfig& config) = 0;
+  // An EZ-USB console chip (sim_ezusb.h), with the IIC boards added to it.
+  virtual std::shared_ptr<SimEzUsb> newEzUsb(const EzUsbConfig& config) = 0;
 
   // Plugs in the devices a text names, in the form of kDevicesEnvVar; answers one message for each
   // entry it could not read (and skips it).
