@@ -8,9 +8,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/wdu/backend.h"
+#include "sim/usb/sim_ezusb.h"
 #include "sim/usb/sim_usb.h"
 
 namespace simusb::detail {
@@ -52,6 +54,13 @@ class Bus final : public wdu::Backend, public Control {
   std::shared_ptr<SimEzUsb> newEzUsb(const EzUsbConfig& config) override;
 
  private:
+  // Entries of plugFromSpec.
+  std::optional<std::string> plugDmxBox(const std::string& entry);
+  std::shared_ptr<SimEzUsb> chipFromSpec(const std::string& entry, ChipKind kind,
+                                         std::vector<std::string>& errors);
+  void addBoardFromSpec(const std::string& entry, const std::shared_ptr<SimEzUsb>& chip,
+                        std::vector<std::string>& errors);
+
   struct Slot;
   class Deadline;
   enum class Wait { Again, Unplugged, TimedOut };

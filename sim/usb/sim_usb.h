@@ -37,8 +37,14 @@
 namespace simusb {
 
 // The devices the bus plugs in when the library loads, for programs run against it:
-// entries separated by ';', each "dmx[:PRODUCT[:NAME]]" (PRODUCT in hex, F0A9 if left out), e.g.
+// entries separated by ';', each one of (numbers in hex)
+//   dmx[:PRODUCT[:NAME]]                      a USB-DMX box (PRODUCT F0A9 if left out)
+//   fx2[:PRODUCT[:BCD[:NAME]]], an21[...]     an EZ-USB chip; without a product, or with a blank one, a chip
+//                                             without firmware
+//   board:ADDR:ID:CODE:EXTRA:VERSION[:boot]   an IIC board behind the chip named last
+// e.g.
 //   ZEM_SIM_USB_DEVICES="dmx:F0A9:Stage left;dmx:F028:Stage right"
+//   ZEM_SIM_USB_DEVICES="fx2:1001:0102:Front panel;board:24:F080:30:05:0102;fx2"
 inline constexpr const char* kDevicesEnvVar = "ZEM_SIM_USB_DEVICES";
 
 class SimDmxBox;
