@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/sys/dynlib.h"
-#include "platform/ui/message_box.h"
+#include "zem/link/LinkReport.h"
 
 namespace {
 
@@ -132,7 +132,7 @@ const std::string& D2xxLoadNote() {
 
 bool ReportD2xxStartupError() {
   if (g_startupError.empty()) return false;
-  ui::showErrorBox(g_startupError);
+  LinkReportSink().ShowError(g_startupError);
   return true;
 }
 
@@ -198,7 +198,7 @@ TUSB_ft245bm::TUSB_ft245bm() : ReadBuffer(kReadBufferSize, 0), WriteBuffer(kWrit
 FT_STATUS TUSB_ft245bm::report(const char* call, FT_STATUS status) {
   if (status != FT_OK && (StatusObserver || StatusMessageBox)) {
     const std::string text = call + FtStatusText(status);
-    if (StatusMessageBox) ui::showErrorBox(text);
+    if (StatusMessageBox) LinkReportSink().ShowError(text);
     if (StatusObserver) StatusObserver(text);
   }
   return status;

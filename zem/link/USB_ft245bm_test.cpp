@@ -29,7 +29,10 @@ class ScopedDriverLibrary {
   std::string previous_;
 };
 
-class BindingTest : public linktest::SimTest {};
+class BindingTest : public linktest::SimTest {
+ protected:
+  linktest::ScopedRecordingSink sink_;
+};
 
 TEST_F(BindingTest, StartUpBindsTheNamedLibraryAndCountsItsDevices) {
   EXPECT_EQ(D2xxStartupError(), "");
@@ -48,7 +51,7 @@ TEST_F(BindingTest, WithoutALibraryThereAreNoDevicesAndNothingIsReported) {
   EXPECT_EQ(GetFtdiDeviceCount(count), FT_OK);
   EXPECT_EQ(count, 0u);
   EXPECT_FALSE(ReportD2xxStartupError());
-  EXPECT_TRUE(ui::shownMessageBoxes().empty());
+  EXPECT_TRUE(sink_.errors.empty());
   // So the program runs as a demonstration.
   EXPECT_FALSE(CreateDevice(Device));
   EXPECT_EQ(Device->GetInterfaceName(), "No hardware");
@@ -78,22 +81,32 @@ TEST_F(BindingTest, AMissingEntryPointIsRecordedAtStartUpAndReportedInAnErrorBox
     EXPECT_FALSE(D2xxLoaded());
     EXPECT_THROW(LoadD2xx(), EYOLBDLLError);
     EXPECT_TRUE(ReportD2xxStartupError());
-    ASSERT_EQ(ui::shownMessageBoxes().size(), 1u);
-    EXPECT_EQ(ui::shownMessageBoxes()[0].kind, ui::MessageKind::Error);
-    EXPECT_EQ(ui::shownMessageBoxes()[0].text, expected);
+    EXPECT_EQ(sink_.errors, std::vector<std::string>{expected});
   }
   EXPECT_EQ(D2xxStartupError(), "");
   EXPECT_TRUE(D2xxLoaded());
 }
 
-TEST_F(BindingTest, FailingCallsReachTheObserverAndCloseAlwaysClearsTheHandle) {
+TEST_F(BindingTest, AFailingCallReachesTheObserverWithItsStatusText) {
   TUSB_ft245bm chip;
   std::vector<std::string> seen;
   chip.StatusObserver = [&](const std::string& text) { seen.push_back(text); };
   sim_->setFailOpen(FT_DEVICE_NOT_FOUND);
   EXPECT_EQ(chip.Open(0), FT_DEVICE_NOT_FOUND);
   EXPECT_EQ(seen, std::vector<std::string>{"FT_Open - Device Not Found...."});
-  sim_->setFailOpen(FT_OK);
+  EXPECT_TRUE(sink_.errors.empty());  // no box unless asked for
+}
+
+TEST_F(BindingTest, AFailingCallIsShownWhenABoxIsAskedFor) {
+  TUSB_ft245bm chip;
+  chip.StatusMessageBox = true;
+  sim_->setFailOpen(FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(chip.Open(0), FT_DEVICE_NOT_FOUND);
+  EXPECT_EQ(sink_.errors, std::vector<std::string>{"FT_Open - Device Not Found...."});
+}
+
+TEST_F(BindingTest, CloseClearsTheHandleEvenWhenItFails) {
+  TUSB_ft245bm chip;
   ASSERT_EQ(chip.Open(0), FT_OK);
   sim_->reset();  // the simulator forgets the handle: the close fails
   sim_->setTickSource(&linktest::virtualTick, nullptr);

@@ -1,14 +1,14 @@
 #include "zem/link/ZemDevice.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/sys/byte_order.h"
 #include "platform/sys/clock.h"
-#include "platform/ui/application.h"
-#include "platform/ui/message_box.h"
 #include "zem/link/Debug.h"
+#include "zem/link/LinkReport.h"
 #include "zem/link/USByolb1.h"
 #include "zem/link/ZemUtils.h"
 
@@ -33,6 +33,20 @@ void releaseRetired() {
     boxes.clear();
   }
 }
+
+// Runs an action when the scope ends, also by an exception.
+class ScopeExit {
+ public:
+  explicit ScopeExit(std::function<void()> action) : action_(std::move(action)) {}
+  ~ScopeExit() {
+    if (action_) action_();
+  }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  std::function<void()> action_;
+};
 
 class OperationScope {
  public:
@@ -133,7 +147,7 @@ int sendFrame(std::span<const uint8_t> data, size_t length, std::string& errorTe
 }
 
 void showBoxError(const std::string& literal, const std::string& errorText) {
-  ui::showErrorBox(literal + "\n" + errorText);
+  LinkReportSink().ShowError(literal + "\n" + errorText);
 }
 
 // Reply frame byte `offset` (the buffer's byte 0 is the box's length byte).
@@ -224,9 +238,9 @@ void ReconnectDevice() {
   try {
     created->Open();
   } catch (const EZEMDeviceError&) {
-    ui::showErrorBox("Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application");
+    LinkReportSink().ShowError("Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application");
   } catch (const std::exception& e) {
-    ui::showErrorBox(std::string("Fatal Error.\n") + e.what());
+    LinkReportSink().ShowError(std::string("Fatal Error.\n") + e.what());
   }
 }
 
@@ -625,14 +639,11 @@ bool TZemDeviceUSBYOLB::SendMP2Command(std::span<const uint8_t> serviceFrame) {
                             serviceFrame[svc::kArgument], sys::getBE16(serviceFrame, svc::kExtra), code));
   }
   if (code != 0 && activeBox()) {
-    // Keep the write-back timer from starting another send behind the error box. It is given back the
-    // state it had, and only if the window that owns it still exists.
-    ui::Timer* timer = ActiveWriteBackTimer;
-    const bool wasEnabled = timer && timer->enabled();
-    if (timer) timer->setEnabled(false);
+    // Keep the write-back timer from starting another send behind the error box.
+    const std::function<void()> resume = LinkReportSink().PauseWriteBack();
+    const ScopeExit resumeAtEnd(resume);
     showBoxError(FormatText("YOLB1 error 7(%d)", code), errorText);
     Delay(2000);
-    if (timer && ActiveWriteBackTimer == timer) timer->setEnabled(wasEnabled);
   }
   return code == 0;
 }

@@ -1,5 +1,6 @@
 #include "zem/link/ZemDevice.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@ namespace {
 
 using simfix::Fault;
 using simfix::FaultSpec;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 std::vector<uint8_t> pattern(size_t n, uint8_t first) {
   std::vector<uint8_t> v(n);
@@ -31,31 +34,35 @@ std::string padded(std::string s) {
   s.resize(frame::kSerialSize, '\0');
   return s;
 }
+// Command letters and direction of a frame as text, e.g. "PlV".
+std::string lettersOf(const simfix::ReceivedFrame& f) {
+  return {f.bytes.begin() + frame::kCommand, f.bytes.begin() + frame::kDirection + 1};
+}
 
 class DeviceTest : public linktest::SimTest {
  protected:
   const simfix::ReceivedFrame& lastFrame() { return sim_->receivedFrames().back(); }
   size_t frameCount() { return sim_->receivedFrames().size(); }
-  std::vector<std::string> boxTexts() {
-    std::vector<std::string> t;
-    for (const auto& b : ui::shownMessageBoxes()) t.push_back(b.text);
-    return t;
-  }
+
+  linktest::ScopedRecordingSink sink_;
 };
 
 // ---- Start, open, identification ----------------------------------------------------------------------
 
-TEST_F(DeviceTest, BeforeIdentificationRequestsAreWellFormedAndAddressAnyFixture) {
+TEST_F(DeviceTest, TheRecordStartsEmptyAndTheRequestAddressesAnyFixture) {
   EXPECT_TRUE(std::all_of(FixtureData.begin(), FixtureData.end(), [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(DuplexRequest, DuplexTemplate);  // not an all-zero buffer
   const uint8_t head[] = {0xC8, 'D', 'P', 'L', 0, 0, 'V'};
   EXPECT_TRUE(std::equal(std::begin(head), std::end(head), DuplexTemplate.begin()));
+}
+
+TEST_F(DeviceTest, ARequestBeforeIdentificationCarriesAZeroSerial) {
   openDevice();
   EXPECT_TRUE(Device->GetFixtureInfo());
   EXPECT_EQ(serialOf(lastFrame().bytes), padded(""));
 }
 
-TEST_F(DeviceTest, OpenSetsUpTheBoxAndFailuresRaise) {
+TEST_F(DeviceTest, OpenReadsTheVersionAfterSettlingAndSetsUpTheBox) {
   sim_->setBoxVersion(2, 9);
   ASSERT_TRUE(CreateDevice(Device));
   EXPECT_FALSE(sim_->isOpen());  // the factory opens nothing
@@ -67,29 +74,31 @@ TEST_F(DeviceTest, OpenSetsUpTheBoxAndFailuresRaise) {
   EXPECT_GE(sys::elapsedMs(start, log[0].tick), 250u);  // the box settles before the version request
   EXPECT_EQ(log[1].code, 0x68);
   EXPECT_EQ(log[2].args, (std::vector<uint8_t>{6}));
+}
+
+TEST_F(DeviceTest, CloseClosesTheBoxOnce) {
+  openDevice();
   Device->Close();
   Device->Close();
   EXPECT_EQ(sim_->closeCount(), 1u);
-
-  sim_->setBoxSilent(true);
-  EXPECT_THROW(
-      try { Device->Open(); } catch (const EZEMDeviceError& e) {
-        EXPECT_STREQ(e.what(), "USB device Error, getversion (code 100)");
-        throw;
-      },
-      EZEMDeviceError);
-  EXPECT_EQ(Device->GetInterfaceName(), "YOLB 1, ver 0.0");
-  Device->Close();
-  sim_->setFailOpen(FT_DEVICE_NOT_OPENED);
-  EXPECT_THROW(
-      try { Device->Open(); } catch (const EZEMDeviceError& e) {
-        EXPECT_STREQ(e.what(), "Error opening USB device (Code 3)");
-        throw;
-      },
-      EZEMDeviceError);
 }
 
-TEST_F(DeviceTest, IdentificationAddressesLaterRequestsAndAFailedSearchStartsOver) {
+TEST_F(DeviceTest, ABoxThatDoesNotAnswerItsVersionRaises) {
+  ASSERT_TRUE(CreateDevice(Device));
+  sim_->setBoxSilent(true);
+  EXPECT_THAT([] { Device->Open(); },
+              ThrowsMessage<EZEMDeviceError>(StrEq("USB device Error, getversion (code 100)")));
+  EXPECT_EQ(Device->GetInterfaceName(), "YOLB 1, ver 0.0");
+}
+
+TEST_F(DeviceTest, ABoxThatCannotBeOpenedRaises) {
+  ASSERT_TRUE(CreateDevice(Device));
+  sim_->setFailOpen(FT_DEVICE_NOT_OPENED);
+  EXPECT_THAT([] { Device->Open(); },
+              ThrowsMessage<EZEMDeviceError>(StrEq("Error opening USB device (Code 3)")));
+}
+
+TEST_F(DeviceTest, IdentificationAddressesLaterRequests) {
   openDevice();
   sim_->setSerial("ABC123456789XYZ");
   FixtureData[100] = 7;
@@ -100,7 +109,10 @@ TEST_F(DeviceTest, IdentificationAddressesLaterRequestsAndAFailedSearchStartsOve
   EXPECT_TRUE(std::equal(DuplexRequest.begin() + 7, DuplexRequest.begin() + 22, FixtureData.begin()));
   ASSERT_TRUE(Device->GetLampStatus());
   EXPECT_EQ(serialOf(lastFrame().bytes), "ABC123456789XYZ");
+}
 
+TEST_F(DeviceTest, AFailedSearchStartsOverAddressingAnyFixture) {
+  identify();
   sim_->setFixturePresent(false);
   EXPECT_FALSE(Device->GetSerialNumber());
   EXPECT_EQ(DuplexRequest, DuplexTemplate);
@@ -115,103 +127,166 @@ TEST_F(DeviceTest, SelectingASubDeviceRereadsItsSerial) {
   EXPECT_EQ(serialOf(DuplexRequest), padded(sim_->serial().substr(0, 12) + "002"));
   EXPECT_TRUE(std::equal(DuplexRequest.begin() + 7, DuplexRequest.begin() + 22, FixtureData.begin()));
   EXPECT_TRUE(Device->GetLampStatus());
-  // No such sub-device: nobody answers, three tries.
-  sim_->clearReceivedFrames();
+}
+
+TEST_F(DeviceTest, ASubDeviceThatDoesNotAnswerIsTriedThreeTimes) {
+  identify();
   EXPECT_FALSE(Device->SetSubdevice(9, false));
   EXPECT_EQ(frameCount(), 3u);
   EXPECT_TRUE(logged("Set Subdevice 9 : Fail"));
 }
 
-// ---- Operations round-trip ----------------------------------------------------------------------------
+// ---- Reads: one row per operation ---------------------------------------------------------------------
 
-TEST_F(DeviceTest, EveryReadFillsItsRecordGroup) {
-  identify();
-  using Prime = std::function<void(const std::vector<uint8_t>&)>;
-  auto group = [this](char c, char s) -> Prime {
-    return [=, this](const auto& v) { sim_->setGroup(c, s, v); };
-  };
-  struct Case {
-    std::function<bool()> call;
-    size_t offset, size;
-    Prime prime;
-    std::vector<uint8_t> args;  // request payload from p[0]
-    bool anyFixture;
-  };
-  const std::vector<Case> cases = {
-      {[] { return Device->GetFixtureInfo(); }, fd::kFixtureInfo, 15, group('P', 'v'), {}, false},
-      {[] { return Device->GetFixtureZemVersion(); }, fd::kZemVersion, 4, group('P', 'm'), {}, false},
-      {[] { return Device->GetDuplexErrorStatus(); }, fd::kErrorStatus, 15, group('P', 'e'), {}, false},
-      {[] { return Device->GetDuplexTempValues(); }, fd::kTempValues, 8, group('P', 't'), {}, false},
-      {[] { return Device->GetLampStatus(); }, fd::kLampStatus, 15, group('P', 'l'), {}, false},
-      {[] { return Device->GetSystemCalibration(); }, fd::kSystemCalibration, 8, group('P', 's'), {}, false},
-      {[] { return Device->GetPersonalities(); }, fd::kPersonality, 14, group('P', 'p'), {}, false},
-      {[] { return Device->GetStandAloneSettings(); },
-       fd::kStandAloneSettings,
-       6,
-       group('P', 'a'),
-       {},
-       false},
-      {[] { return Device->GetTimerSettings(); }, fd::kTimerSettings, 10, group('P', 'b'), {}, false},
-      {[] { return Device->GetSensorTriggerSettings(); }, fd::kSensorTrigger, 4, group('P', 'd'), {}, false},
-      {[] { return Device->GetEffectCalibration(3); },
-       fd::kEffectCalibration,
-       15,
-       [this](const auto& v) { sim_->setEffectCalibration(3, v); },
-       {3},
-       false},
-      {[] { return Device->GetHardwareMonitorValues(2); },
-       fd::kHardwareMonitor + 30,
-       15,
-       [this](const auto& v) { sim_->setMonitorPage(2, v); },
-       {2},
-       false},
-      {[] { return Device->GetSystemLogEntry(0x101); },
-       fd::kSystemLogEntry,
-       2,
-       [this](const auto& v) {
-         std::vector<std::vector<uint8_t>> log(0x102, std::vector<uint8_t>(15, 0));
-         std::copy(v.begin(), v.end(), log.back().begin());
-         sim_->setLogEntries(log);
-       },
-       {1, 1},
-       false},
-      {[] { return Device->GetPCBSerialNumber(); },
-       fd::kPCBSerial,
-       15,
-       [this](const auto& v) { sim_->setPCBSerial(std::string(v.begin(), v.end())); },
-       {},
-       true},
-      {[] { return Device->GetLEDDescription(4); },
-       fd::kLedDescription + 60,
-       15,
-       [this](const auto& v) { sim_->setLedDescription(4, v); },
-       {8, 0, 64},
-       true},
-      {[] { return Device->GetLEDDescriptionData(1); },
-       fd::kLedDescriptionData + 7,
-       7,
-       [this](const auto& v) { sim_->setLedDescriptionData(1, v); },
-       {7, 0, 16},
-       true},
-  };
-  uint8_t first = 0x41;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE(i);
-    const auto& c = cases[i];
-    const auto data = pattern(c.size, first += 3);
-    c.prime(data);
-    sim_->clearReceivedFrames();
-    ASSERT_TRUE(c.call());
-    EXPECT_EQ(record(c.offset, c.size), data);
-    ASSERT_EQ(frameCount(), 1u);
-    const auto& sent = lastFrame().bytes;
-    EXPECT_EQ(sent[frame::kDirection], 'V');
-    EXPECT_EQ(sent[frame::kSerial] == 0, c.anyFixture);
-    EXPECT_TRUE(std::equal(c.args.begin(), c.args.end(), sent.begin() + frame::kPayload));
-  }
+struct ReadCase {
+  const char* name;
+  std::function<bool()> call;
+  size_t offset, size;
+  std::function<void(simfix::Control&, const std::vector<uint8_t>&)> prime;
+  std::vector<uint8_t> args;  // request payload from p[0]
+  bool anyFixture;
+};
+
+std::function<void(simfix::Control&, const std::vector<uint8_t>&)> group(char c, char s) {
+  return [=](simfix::Control& sim, const std::vector<uint8_t>& v) { sim.setGroup(c, s, v); };
 }
 
-TEST_F(DeviceTest, LongLogStandAloneProgramAndClear) {
+const ReadCase kReadCases[] = {
+    {"FixtureInfo",
+     [] { return Device->GetFixtureInfo(); },
+     fd::kFixtureInfo,
+     15,
+     group('P', 'v'),
+     {},
+     false},
+    {"ZemVersion",
+     [] { return Device->GetFixtureZemVersion(); },
+     fd::kZemVersion,
+     4,
+     group('P', 'm'),
+     {},
+     false},
+    {"ErrorStatus",
+     [] { return Device->GetDuplexErrorStatus(); },
+     fd::kErrorStatus,
+     15,
+     group('P', 'e'),
+     {},
+     false},
+    {"TempValues",
+     [] { return Device->GetDuplexTempValues(); },
+     fd::kTempValues,
+     8,
+     group('P', 't'),
+     {},
+     false},
+    {"LampStatus", [] { return Device->GetLampStatus(); }, fd::kLampStatus, 15, group('P', 'l'), {}, false},
+    {"SystemCalibration",
+     [] { return Device->GetSystemCalibration(); },
+     fd::kSystemCalibration,
+     8,
+     group('P', 's'),
+     {},
+     false},
+    {"Personalities",
+     [] { return Device->GetPersonalities(); },
+     fd::kPersonality,
+     14,
+     group('P', 'p'),
+     {},
+     false},
+    {"StandAloneSettings",
+     [] { return Device->GetStandAloneSettings(); },
+     fd::kStandAloneSettings,
+     6,
+     group('P', 'a'),
+     {},
+     false},
+    {"TimerSettings",
+     [] { return Device->GetTimerSettings(); },
+     fd::kTimerSettings,
+     10,
+     group('P', 'b'),
+     {},
+     false},
+    {"SensorTrigger",
+     [] { return Device->GetSensorTriggerSettings(); },
+     fd::kSensorTrigger,
+     4,
+     group('P', 'd'),
+     {},
+     false},
+    {"EffectCalibration",
+     [] { return Device->GetEffectCalibration(3); },
+     fd::kEffectCalibration,
+     15,
+     [](simfix::Control& sim, const auto& v) { sim.setEffectCalibration(3, v); },
+     {3},
+     false},
+    {"HardwareMonitor",
+     [] { return Device->GetHardwareMonitorValues(2); },
+     fd::kHardwareMonitor + 30,
+     15,
+     [](simfix::Control& sim, const auto& v) { sim.setMonitorPage(2, v); },
+     {2},
+     false},
+    {"SystemLogEntry",
+     [] { return Device->GetSystemLogEntry(0x101); },
+     fd::kSystemLogEntry,
+     2,
+     [](simfix::Control& sim, const auto& v) {
+       std::vector<std::vector<uint8_t>> log(0x102, std::vector<uint8_t>(15, 0));
+       std::copy(v.begin(), v.end(), log.back().begin());
+       sim.setLogEntries(log);
+     },
+     {1, 1},
+     false},
+    {"PCBSerial",
+     [] { return Device->GetPCBSerialNumber(); },
+     fd::kPCBSerial,
+     15,
+     [](simfix::Control& sim, const auto& v) { sim.setPCBSerial(std::string(v.begin(), v.end())); },
+     {},
+     true},
+    {"LedDescription",
+     [] { return Device->GetLEDDescription(4); },
+     fd::kLedDescription + 60,
+     15,
+     [](simfix::Control& sim, const auto& v) { sim.setLedDescription(4, v); },
+     {8, 0, 64},
+     true},
+    {"LedDescriptionData",
+     [] { return Device->GetLEDDescriptionData(1); },
+     fd::kLedDescriptionData + 7,
+     7,
+     [](simfix::Control& sim, const auto& v) { sim.setLedDescriptionData(1, v); },
+     {7, 0, 16},
+     true},
+};
+
+class ReadTest : public DeviceTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(ReadTest, FillsItsRecordGroupFromOneRequest) {
+  identify();
+  const ReadCase& c = GetParam();
+  const auto data = pattern(c.size, 0x41);
+  c.prime(*sim_, data);
+  sim_->clearReceivedFrames();
+  ASSERT_TRUE(c.call());
+  EXPECT_EQ(record(c.offset, c.size), data);
+  ASSERT_EQ(frameCount(), 1u);
+  const auto& sent = lastFrame().bytes;
+  EXPECT_EQ(sent[frame::kDirection], 'V');
+  EXPECT_EQ(sent[frame::kSerial] == 0, c.anyFixture);
+  EXPECT_TRUE(std::equal(c.args.begin(), c.args.end(), sent.begin() + frame::kPayload));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRead, ReadTest, ::testing::ValuesIn(kReadCases),
+                         [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+// ---- Long log, stand-alone program, clear -------------------------------------------------------------
+
+TEST_F(DeviceTest, TheLongLogIsReceivedIntoTheLogBlock) {
   identify();
   simfix::LongLogEntry entry;
   entry.text = "Lamp strike failed";
@@ -223,66 +298,101 @@ TEST_F(DeviceTest, LongLogStandAloneProgramAndClear) {
             "DPT");
   EXPECT_NE(std::search(LogBlock.begin(), LogBlock.end(), entry.text.begin(), entry.text.end()),
             LogBlock.end());
+}
 
+TEST_F(DeviceTest, StandAloneSizeCode13ExpectsAnOrdinaryReplyAndLeavesTheRestZero) {
+  identify();
   sim_->setGroup('A', 'a', pattern(30, 1));
   ASSERT_TRUE(Device->GetStandAlone(13));
   EXPECT_EQ(lastFrame().replyLength, 37);
-  EXPECT_EQ(record(fd::kStandAloneProgram, 30), [] {
-    auto v = pattern(15, 1);
-    v.resize(30, 0);  // beyond the 37-byte reply stays zero
-    return v;
-  }());
+  auto expected = pattern(15, 1);
+  expected.resize(30, 0);  // beyond the 37-byte reply stays zero
+  EXPECT_EQ(record(fd::kStandAloneProgram, 30), expected);
+}
+
+TEST_F(DeviceTest, StandAloneSizeCode19Expects43Bytes) {
+  identify();
+  sim_->setGroup('A', 'a', pattern(30, 1));
   ASSERT_TRUE(Device->GetStandAlone(19));
   EXPECT_EQ(lastFrame().replyLength, 43);
   EXPECT_EQ(record(fd::kStandAloneProgram, 21), pattern(21, 1));
+}
+
+TEST_F(DeviceTest, StandAloneSizeCode28FillsTheWholeArea) {
+  identify();
+  sim_->setGroup('A', 'a', pattern(30, 1));
   ASSERT_TRUE(Device->GetStandAlone(28));
   EXPECT_EQ(record(fd::kStandAloneProgram, 30), pattern(30, 1));
+}
 
+TEST_F(DeviceTest, ClearingTheLogIsAWriteThatEmptiesIt) {
+  identify();
+  sim_->setLongLogEntries({simfix::LongLogEntry{}});
   ASSERT_TRUE(Device->ClearSystemLog());
   EXPECT_EQ(lastFrame().bytes[frame::kDirection], 'W');
   EXPECT_EQ(sim_->longLogEntryCount(), 0u);
 }
 
-TEST_F(DeviceTest, WritesSendTheGroupAndReadItBack) {
+// ---- Writes with a read-back --------------------------------------------------------------------------
+
+TEST_F(DeviceTest, LampStatusGoesOutAsTheWholeRequestBufferAndIsReadBack) {
   identify();
   setRecord(fd::kLampStatus, pattern(15, 0x30));
   ASSERT_TRUE(Device->SetLampStatus());
   EXPECT_EQ(sim_->group('P', 'l'), pattern(15, 0x30));
   const auto& send = sim_->receivedFrames()[0];
   EXPECT_FALSE(send.duplex);
-  EXPECT_EQ(send.bytes.size(), 52u);  // the whole request buffer
-  EXPECT_EQ(std::string(send.bytes.begin() + 4, send.bytes.begin() + 7), "PLW");
-  EXPECT_EQ(std::string(lastFrame().bytes.begin() + 4, lastFrame().bytes.begin() + 7), "PlV");
+  EXPECT_EQ(send.bytes.size(), 52u);
+  EXPECT_EQ(lettersOf(send), "PLW");
+  EXPECT_EQ(lettersOf(lastFrame()), "PlV");
+}
 
+TEST_F(DeviceTest, SystemCalibrationIsWrittenAndReadBack) {
+  identify();
   setRecord(fd::kSystemCalibration, pattern(8, 0x40));
   ASSERT_TRUE(Device->SetSystemCalibration());
   EXPECT_EQ(sim_->group('P', 's'), pattern(8, 0x40));
+}
+
+TEST_F(DeviceTest, APersonalityWritePausesBeforeItsReadBack) {
+  identify();
   setRecord(fd::kPersonality, pattern(14, 0x50));
-  sim_->clearReceivedFrames();
   ASSERT_TRUE(Device->SetPersonalities(30));
   EXPECT_EQ(sim_->group('P', 'p'), pattern(14, 0x50));
-  EXPECT_GE(sys::elapsedMs(sim_->receivedFrames()[0].tick, lastFrame().tick), 30u);  // the pause
+  EXPECT_GE(sys::elapsedMs(sim_->receivedFrames()[0].tick, lastFrame().tick), 30u);
+}
+
+TEST_F(DeviceTest, AnEffectCalibrationCarriesTheEffectInItsFirstByte) {
+  identify();
   auto cal = pattern(15, 0x60);
   setRecord(fd::kEffectCalibration, cal);
   ASSERT_TRUE(Device->SetEffectCalibration(5));
-  cal[0] = 5;  // p[0] carries the effect
+  cal[0] = 5;
   EXPECT_EQ(sim_->effectCalibration(5), cal);
   EXPECT_EQ(record(fd::kEffectCalibration, 15), cal);
 }
 
-TEST_F(DeviceTest, AWriteWhoseSendFailsStillReadsBackButReportsFailure) {
+TEST_F(DeviceTest, AWriteWhoseSendFailsShowsItsErrorAndWaits) {
   identify();
-  setRecord(fd::kLampStatus, std::vector<uint8_t>(15, 0x77));
   sim_->setFault({Fault::NoAcknowledge, 1});  // the fixture may take the frame; the acknowledge never comes
   const uint32_t start = sys::tickCount();
   EXPECT_FALSE(Device->SetLampStatus());
-  EXPECT_EQ(boxTexts(), std::vector<std::string>{"YOLB1 error 3 (100)\nWaitForAcknowledge - Timeout..."});
+  EXPECT_EQ(sink_.errors, std::vector<std::string>{"YOLB1 error 3 (100)\nWaitForAcknowledge - Timeout..."});
   EXPECT_GE(sys::elapsedMs(start, sys::tickCount()), 2000u);
-  EXPECT_EQ(std::string(lastFrame().bytes.begin() + 4, lastFrame().bytes.begin() + 7), "PlV");
+}
+
+TEST_F(DeviceTest, AWriteWhoseSendFailsStillReadsBack) {
+  identify();
+  setRecord(fd::kLampStatus, std::vector<uint8_t>(15, 0x77));
+  sim_->setFault({Fault::NoAcknowledge, 1});
+  (void)Device->SetLampStatus();  // the result has its own test
+  EXPECT_EQ(lettersOf(lastFrame()), "PlV");
   EXPECT_EQ(record(fd::kLampStatus, 15), sim_->group('P', 'l'));  // what the fixture really has
 }
 
-TEST_F(DeviceTest, EchoedWritesStoreOnlyAMatchingEcho) {
+// ---- Echoed writes ------------------------------------------------------------------------------------
+
+TEST_F(DeviceTest, EchoedWritesAreOneExchangeEach) {
   identify();
   setRecord(fd::kStandAloneSettings, pattern(6, 1));
   ASSERT_TRUE(Device->SetStandAloneSettings());
@@ -294,56 +404,86 @@ TEST_F(DeviceTest, EchoedWritesStoreOnlyAMatchingEcho) {
   setRecord(fd::kSensorTrigger, {9, 0x34, 0x12, 0});
   ASSERT_TRUE(Device->SetSensorTriggerSettings(0));
   EXPECT_EQ(sim_->group('P', 'd'), (std::vector<uint8_t>{9, 0x34, 0x12, 0}));
-  EXPECT_EQ(frameCount(), 3u);  // one exchange each
+  EXPECT_EQ(frameCount(), 3u);
+}
 
+TEST_F(DeviceTest, AnEchoThatDiffersFailsTheWrite) {
+  identify();
   sim_->setFault({Fault::WrongEcho});
   EXPECT_FALSE(Device->SetTimerSettings());
   EXPECT_FALSE(Device->SetSensorTriggerSettings(0));
-  EXPECT_TRUE(Device->SetSensorTriggerSettings(255));  // a re-arm counts the reply check alone
-  EXPECT_EQ(lastFrame().bytes[frame::kPayload + 3], 255);
-  EXPECT_EQ(frameCount(), 6u);
 }
 
-TEST_F(DeviceTest, EEPromWordsReadAndWrite) {
+TEST_F(DeviceTest, AReArmCountsTheReplyCheckAlone) {
+  identify();
+  sim_->setFault({Fault::WrongEcho});
+  EXPECT_TRUE(Device->SetSensorTriggerSettings(255));
+  EXPECT_EQ(lastFrame().bytes[frame::kPayload + 3], 255);
+  EXPECT_EQ(frameCount(), 1u);
+}
+
+// ---- EEPROM -------------------------------------------------------------------------------------------
+
+TEST_F(DeviceTest, AnEEPromReadFillsAllFourWordsWhateverTheCount) {
   identify();
   sim_->setEEPromWord(0x123, 0xBEEF);
   ASSERT_TRUE(Device->ReadEEProm(0x123, 1));
   EXPECT_TRUE(std::equal(lastFrame().bytes.begin() + 22, lastFrame().bytes.begin() + 25, "\x01\x23\x01"));
-  // All four words land in the record, whatever the count (word a holds a by default).
+  // Word a holds a by default.
   EXPECT_EQ(record(fd::kEEPromWords, 8), (std::vector<uint8_t>{0xEF, 0xBE, 0x24, 1, 0x25, 1, 0x26, 1}));
+}
 
+TEST_F(DeviceTest, AWordWriteSettlesBeforeItsReadBack) {
+  identify();
   ASSERT_TRUE(Device->WriteEEPromWord(0x200, 0x4321));
   EXPECT_EQ(sim_->eepromWord(0x200), 0x4321);
   const auto& f = sim_->receivedFrames();
-  EXPECT_GE(sys::elapsedMs(f[f.size() - 2].tick, f.back().tick), 150u);  // settle time before the read-back
+  EXPECT_GE(sys::elapsedMs(f[f.size() - 2].tick, f.back().tick), 150u);
   EXPECT_TRUE(logged("Write EEProm (512:17185) 1:3 - Ok"));
+}
+
+TEST_F(DeviceTest, AWordsWriteWritesTheFirstCountWordsOfTheRecord) {
+  identify();
   setRecord(fd::kEEPromWords, {1, 2, 3, 4, 5, 6, 7, 8});
   ASSERT_TRUE(Device->WriteEEPromWords(0x300, 3, 20));
   EXPECT_EQ(sim_->eepromWord(0x302), 0x0605);
   EXPECT_EQ(sim_->eepromWord(0x303), 0x0303);  // untouched
+}
 
+TEST_F(DeviceTest, AWordBeyondTheMemoryIsTriedThreeTimes) {
+  identify();
   sim_->setEEPromSize(256);
-  sim_->clearReceivedFrames();
-  EXPECT_FALSE(Device->WriteEEPromWord(300, 1));  // beyond the memory: the read-back differs
+  EXPECT_FALSE(Device->WriteEEPromWord(300, 1));  // the read-back differs
   EXPECT_EQ(frameCount(), 6u);                    // three sends, three read-backs
+}
+
+TEST_F(DeviceTest, AnEEPromReadIsTriedFiveTimes) {
+  identify();
   sim_->setFault({Fault::Silent});
-  sim_->clearReceivedFrames();
   EXPECT_FALSE(Device->ReadEEProm(0, 4));
   EXPECT_EQ(frameCount(), 5u);
 }
 
-TEST_F(DeviceTest, PlainTransfersAndShortReplies) {
+// ---- Plain transfers ----------------------------------------------------------------------------------
+
+TEST_F(DeviceTest, PwmDataAndLatchSendTheirWords) {
   identify();
   ASSERT_TRUE(Device->SetPwmData(1, 0x102, 3));
   EXPECT_EQ(sim_->group('X', 'p'), (std::vector<uint8_t>{1, 0, 1, 0, 2, 1, 3, 0}));
   EXPECT_EQ(lastFrame().bytes[frame::kDirection], 'W');
   ASSERT_TRUE(Device->LatchPwmData(10, 20));
   EXPECT_EQ(sim_->group('X', 'p'), (std::vector<uint8_t>{2, 0, 20, 0, 10, 0, 0, 0}));
+}
+
+TEST_F(DeviceTest, LedDataSendsTheRecordBytes) {
+  identify();
   setRecord(fd::kLedData, {5, 4, 3, 2, 1});
   ASSERT_TRUE(Device->SendLedData());
   EXPECT_EQ(sim_->group('L', 'L'), (std::vector<uint8_t>{5, 4, 3, 2, 1}));
+}
 
-  // A reply that stops short is a failure in every pattern.
+TEST_F(DeviceTest, AReplyThatStopsShortFailsEveryPattern) {
+  identify();
   FaultSpec shortReply{Fault::ShortReply};
   shortReply.shortBytes = 20;
   sim_->setFault(shortReply);
@@ -354,34 +494,40 @@ TEST_F(DeviceTest, PlainTransfersAndShortReplies) {
   EXPECT_FALSE(Device->GetLampStatus());
 }
 
-TEST_F(DeviceTest, ServiceFramesPassThroughAndAFailedSendPausesTheWriteBackTimer) {
-  identify();
+// ---- Service frames -----------------------------------------------------------------------------------
+
+std::vector<uint8_t> serviceFrame() {
   std::vector<uint8_t> service(37, 0);
   service[0] = 0x8B;
   service[11] = 81;
   service[15] = 44;
-  ASSERT_TRUE(Device->SendMP2Command(service));
-  ASSERT_EQ(sim_->serviceFrames().size(), 1u);
-  EXPECT_EQ(sim_->serviceFrames()[0].bytes, service);
-  EXPECT_FALSE(Device->SendMP2Command(std::span(service).first(36)));
-
-  ui::Timer timer(200);
-  ActiveWriteBackTimer = &timer;
-  std::vector<bool> enabledDuringBox;
-  ui::setMessageBoxResponder([&](const ui::MessageBoxRequest&) {
-    enabledDuringBox.push_back(timer.enabled());
-    return ui::ModalResult::Ok;
-  });
-  for (bool wasEnabled : {true, false}) {
-    timer.setEnabled(wasEnabled);
-    sim_->setFault({Fault::NoAcknowledge, 1});
-    EXPECT_FALSE(Device->SendMP2Command(service));
-    EXPECT_EQ(timer.enabled(), wasEnabled);  // given back the state it had
-  }
-  EXPECT_EQ(enabledDuringBox, (std::vector<bool>{false, false}));
-  EXPECT_EQ(boxTexts()[0], "YOLB1 error 7(100)\nWaitForAcknowledge - Timeout...");
-  ActiveWriteBackTimer = nullptr;
+  return service;
 }
+
+TEST_F(DeviceTest, ServiceFramesPassThroughUnchanged) {
+  identify();
+  ASSERT_TRUE(Device->SendMP2Command(serviceFrame()));
+  ASSERT_EQ(sim_->serviceFrames().size(), 1u);
+  EXPECT_EQ(sim_->serviceFrames()[0].bytes, serviceFrame());
+}
+
+TEST_F(DeviceTest, AShortServiceFrameIsRefused) {
+  identify();
+  const std::vector<uint8_t> service = serviceFrame();
+  EXPECT_FALSE(Device->SendMP2Command(std::span(service).first(36)));
+  EXPECT_TRUE(sim_->serviceFrames().empty());
+}
+
+TEST_F(DeviceTest, AFailedServiceFrameIsShownWithTheWriteBackHeldStill) {
+  identify();
+  sim_->setFault({Fault::NoAcknowledge, 1});
+  EXPECT_FALSE(Device->SendMP2Command(serviceFrame()));
+  EXPECT_EQ(sink_.errors, std::vector<std::string>{"YOLB1 error 7(100)\nWaitForAcknowledge - Timeout..."});
+  EXPECT_EQ(sink_.pausedAtError, std::vector<bool>{true});
+  EXPECT_EQ(sink_.resumes, 1);
+}
+
+// ---- Arguments and the demonstration device -----------------------------------------------------------
 
 TEST_F(DeviceTest, ArgumentsOutsideTheirFieldsFailWithoutSending) {
   identify();
@@ -409,48 +555,78 @@ TEST(DemoDeviceTest, AnswersWithoutHardware) {
 
 // ---- Reply checks and reconnect -----------------------------------------------------------------------
 
-TEST_F(DeviceTest, EachReplyCheckRejectsLogsAndReconnects) {
-  identify();
-  RequestFrame request = DuplexRequest;
-  request[frame::kCommand] = 'P';
-  request[frame::kSubCommand] = 'v';
-  auto goodReply = [&] {
+// A request for the fixture info of the identified fixture and the reply that passes every check.
+class ReplyCheckTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    if (IsSkipped()) return;
+    identify();
+    request_ = DuplexRequest;
+    request_[frame::kCommand] = 'P';
+    request_[frame::kSubCommand] = 'v';
+  }
+  ReplyBuffer goodReply() const {
     ReplyBuffer reply{};
     reply[0] = 37;
-    std::copy_n(request.begin(), 37, reply.begin() + 1);
+    std::copy_n(request_.begin(), 37, reply.begin() + 1);
     return reply;
-  };
-  const std::string serial = sim_->serial();
-  const std::vector<std::pair<std::function<void(ReplyBuffer&)>, std::string>> steps = {
-      {[](ReplyBuffer& r) { r[0] = 0; }, "Duplex Reply Size Error 0"},
-      {[](ReplyBuffer& r) { r[1] = 0xC9; }, "Duplex startbyte fail 201"},
-      {[](ReplyBuffer& r) { r[4] = 0; }, "Duplex DPL Check fail"},
-      {[](ReplyBuffer& r) { r[1 + frame::kSerial + 3] = 7; },
-       "Duplex Serial# check fail " + serial.substr(0, 3) + "_" + serial.substr(4)},
-      {[](ReplyBuffer& r) { std::swap(r[5], r[6]); }, "Duplex Command value check fail (1)"},
-  };
-  EXPECT_TRUE(CheckReply(request, goodReply()));
-  for (const auto& [spoil, line] : steps) {
-    SCOPED_TRACE(line);
-    ClearDebugLog();
-    ReplyBuffer reply = goodReply();
-    spoil(reply);
-    TZemDeviceClass* before = Device;
-    EXPECT_FALSE(CheckReply(request, reply));
-    EXPECT_NE(Device, before);
-    ASSERT_FALSE(DebugLogHistory().empty());
-    EXPECT_EQ(DebugLogHistory().front().text, line);
   }
-  // A request to any fixture takes any serial; the size check honours the expected length.
-  ReplyBuffer foreign = goodReply();
-  std::fill_n(foreign.begin() + 1 + frame::kSerial, frame::kSerialSize, 'Z');
-  std::fill_n(request.begin() + frame::kSerial, frame::kSerialSize, 0);
-  EXPECT_TRUE(CheckReply(request, foreign));
-  foreign[0] = 43;
-  EXPECT_TRUE(CheckReplySize(request, foreign, 43));
+  RequestFrame request_{};
+};
+
+TEST_F(ReplyCheckTest, AGoodReplyPasses) {
+  EXPECT_TRUE(CheckReply(request_, goodReply()));
 }
 
-TEST_F(DeviceTest, ABadReplyIsRetriedThroughTheNewBoxWhileTheRunningObjectStaysAlive) {
+TEST_F(ReplyCheckTest, ARequestToAnyFixtureTakesAnySerial) {
+  ReplyBuffer foreign = goodReply();
+  std::fill_n(foreign.begin() + 1 + frame::kSerial, frame::kSerialSize, 'Z');
+  std::fill_n(request_.begin() + frame::kSerial, frame::kSerialSize, 0);
+  EXPECT_TRUE(CheckReply(request_, foreign));
+}
+
+TEST_F(ReplyCheckTest, TheSizeCheckHonoursTheExpectedLength) {
+  ReplyBuffer longer = goodReply();
+  longer[0] = 43;
+  EXPECT_TRUE(CheckReplySize(request_, longer, 43));
+}
+
+struct SpoiledReply {
+  const char* name;
+  std::function<void(ReplyBuffer&)> spoil;
+  std::function<std::string(const std::string& serial)> line;  // the first log line
+};
+
+const SpoiledReply kSpoiledReplies[] = {
+    {"LengthByte", [](ReplyBuffer& r) { r[0] = 0; },
+     [](const std::string&) { return "Duplex Reply Size Error 0"; }},
+    {"StartByte", [](ReplyBuffer& r) { r[1] = 0xC9; },
+     [](const std::string&) { return "Duplex startbyte fail 201"; }},
+    {"Tag", [](ReplyBuffer& r) { r[4] = 0; }, [](const std::string&) { return "Duplex DPL Check fail"; }},
+    {"Serial", [](ReplyBuffer& r) { r[1 + frame::kSerial + 3] = 7; },
+     [](const std::string& s) { return "Duplex Serial# check fail " + s.substr(0, 3) + "_" + s.substr(4); }},
+    {"CommandEcho", [](ReplyBuffer& r) { std::swap(r[5], r[6]); },
+     [](const std::string&) { return "Duplex Command value check fail (1)"; }},
+};
+
+class SpoiledReplyTest : public ReplyCheckTest, public ::testing::WithParamInterface<SpoiledReply> {};
+
+TEST_P(SpoiledReplyTest, IsRejectedLoggedAndReconnects) {
+  ClearDebugLog();
+  ReplyBuffer reply = goodReply();
+  GetParam().spoil(reply);
+  TZemDeviceClass* before = Device;
+  EXPECT_FALSE(CheckReply(request_, reply));
+  EXPECT_NE(Device, before);
+  ASSERT_FALSE(DebugLogHistory().empty());
+  EXPECT_EQ(DebugLogHistory().front().text, GetParam().line(sim_->serial()));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachCheck, SpoiledReplyTest, ::testing::ValuesIn(kSpoiledReplies),
+                         [](const ::testing::TestParamInfo<SpoiledReply>& info) { return info.param.name; });
+
+TEST_F(DeviceTest, ABadReplyReconnectsAndTheNextAttemptSucceeds) {
   identify();
   const RequestFrame identified = DuplexRequest;
   sim_->setFault({Fault::SwappedLetters, 1});
@@ -458,54 +634,55 @@ TEST_F(DeviceTest, ABadReplyIsRetriedThroughTheNewBoxWhileTheRunningObjectStaysA
   EXPECT_TRUE(logged("Get Fixture Info 2:3 - Ok"));
   EXPECT_EQ(sim_->openCount(), 2u);
   EXPECT_EQ(DuplexRequest, identified);  // still addressed to the identified fixture
+}
 
+TEST_F(DeviceTest, AnOperationWhoseDeviceWasReplacedFinishesThroughTheNewBox) {
+  identify();
   // While a write's error box is up, another operation meets a bad reply and replaces Device and
   // InterfaceBox. The write then finishes on the replaced object, through the new box.
   TZemDeviceClass* writer = Device;
   setRecord(fd::kLampStatus, pattern(15, 1));
-  ui::setMessageBoxResponder([&](const ui::MessageBoxRequest&) {
+  sink_.whileShown = [&] {
     sim_->setFault({Fault::BadStartByte, 1});
     EXPECT_TRUE(Device->GetFixtureInfo());
-    return ui::ModalResult::Ok;
-  });
+  };
   sim_->setFault({Fault::NoAcknowledge, 1});
   EXPECT_FALSE(writer->SetLampStatus());
   EXPECT_NE(Device, writer);
-  EXPECT_EQ(std::string(lastFrame().bytes.begin() + 4, lastFrame().bytes.begin() + 7), "PlV");
+  EXPECT_EQ(lettersOf(lastFrame()), "PlV");
   EXPECT_EQ(record(fd::kLampStatus, 15), pattern(15, 1));
-  EXPECT_EQ(sim_->openCount(), 3u);
-  EXPECT_EQ(sim_->closeCount(), 2u);
+  EXPECT_EQ(sim_->openCount(), 2u);  // one reconnect
+  EXPECT_EQ(sim_->closeCount(), 1u);
   EXPECT_TRUE(Device->GetLampStatus());  // the new device owns the only open handle
   FreeDevice();
   EXPECT_FALSE(sim_->isOpen());
   EXPECT_EQ(InterfaceBox, nullptr);
 }
 
-TEST_F(DeviceTest, AReconnectThatCannotOpenShowsItsBoxAndTheRemainingAttemptsSendNothing) {
+TEST_F(DeviceTest, AReconnectThatCannotOpenShowsItsErrorAndTheRemainingAttemptsSendNothing) {
   identify();
   sim_->setFault({Fault::BadStartByte, 1});
   sim_->setFailOpen(FT_DEVICE_NOT_FOUND);
   EXPECT_FALSE(Device->GetFixtureInfo());
-  EXPECT_EQ(boxTexts(), std::vector<std::string>{
-                            "Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application"});
+  EXPECT_EQ(sink_.errors, std::vector<std::string>{
+                              "Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application"});
   EXPECT_EQ(frameCount(), 1u);
 }
 
 TEST_F(DeviceTest, AReconnectWithoutHardwareFallsBackToTheDemonstrationDevice) {
   identify();
   // The box is unplugged while a write's error box is up; the reconnect finds no hardware.
-  ui::setMessageBoxResponder([&](const ui::MessageBoxRequest&) {
+  sink_.whileShown = [&] {
     sim_->setDeviceCount(0);
     ReconnectDevice();
     sim_->clearReceivedFrames();
-    return ui::ModalResult::Ok;
-  });
+  };
   sim_->setFault({Fault::NoAcknowledge, 1});
   EXPECT_FALSE(Device->SetLampStatus());
   EXPECT_TRUE(sim_->receivedFrames().empty());  // the read-back found no box
   EXPECT_TRUE(Device->IsDemo());
   EXPECT_EQ(InterfaceBox, nullptr);
-  EXPECT_EQ(boxTexts().size(), 1u);
+  EXPECT_EQ(sink_.errors.size(), 1u);
 }
 
 }  // namespace

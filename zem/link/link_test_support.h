@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sys/clock.h"
 #include "platform/sys/dynlib.h"
-#include "platform/ui/application.h"
-#include "platform/ui/message_box.h"
 #include "sim/fixture/sim_fixture.h"
 #include "zem/link/Debug.h"
+#include "zem/link/LinkReport.h"
 #include "zem/link/USB_ft245bm.h"
 #include "zem/link/USByolb1.h"
 #include "zem/link/ZEMData.h"
@@ -35,6 +36,36 @@ inline uint32_t virtualTick(void*) {
   return sys::tickCount();
 }
 
+// A report sink that records what the link reported. whileShown runs inside each error, as the user's
+// actions (or the window's timers) would while the box is up.
+class RecordingSink : public TLinkReportSink {
+ public:
+  void ShowError(const std::string& text) override {
+    errors.push_back(text);
+    pausedAtError.push_back(pauses > resumes);
+    if (whileShown) whileShown();
+  }
+  std::function<void()> PauseWriteBack() override {
+    ++pauses;
+    return [this] { ++resumes; };
+  }
+
+  std::vector<std::string> errors;
+  std::vector<bool> pausedAtError;  // whether the write-back was held still while each error was up
+  int pauses = 0;
+  int resumes = 0;
+  std::function<void()> whileShown;
+};
+
+// The recording sink installed for the time of a test.
+class ScopedRecordingSink : public RecordingSink {
+ public:
+  ScopedRecordingSink() { SetLinkReportSink(this); }
+  ~ScopedRecordingSink() override { SetLinkReportSink(nullptr); }
+  ScopedRecordingSink(const ScopedRecordingSink&) = delete;
+  ScopedRecordingSink& operator=(const ScopedRecordingSink&) = delete;
+};
+
 // A powered-on simulator on the virtual clock, fresh globals, and nothing created yet.
 class SimTest : public ::testing::Test {
  protected:
@@ -46,7 +77,6 @@ class SimTest : public ::testing::Test {
     sim_->setTickSource(&virtualTick, nullptr);
     InitZemData();
     ClearDebugLog();
-    ui::clearShownMessageBoxes();
   }
 
   void TearDown() override {
@@ -55,9 +85,6 @@ class SimTest : public ::testing::Test {
       sim_->reset();
       sim_->setTickSource(nullptr, nullptr);
     }
-    ui::setMessageBoxResponder(nullptr);
-    ui::clearShownMessageBoxes();
-    ui::app().reset();
     InitZemData();
   }
 

@@ -93,6 +93,8 @@ struct DialogAnswers {
 class WindowTestBase {
  protected:
   void startUi() {
+    ui::app().reset();
+    ui::clearShownMessageBoxes();
     folder_ = MakeTempFolder();
     ProgramFolder = folder_.string() + "/";
     ui::setModalResponder([this](ui::Form& f) { dialogs_.answer(f); });
@@ -101,6 +103,9 @@ class WindowTestBase {
   void stopUi() {
     closeWindow();
     owner_.reset();
+    ui::setMessageBoxResponder(nullptr);
+    ui::clearShownMessageBoxes();
+    ui::app().reset();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
