@@ -230,6 +230,7 @@ Status Layer::init(DriverHandle& driver, std::span<const MatchRow> rows, Events 
 
   std::lock_guard<std::mutex> lock(m_);
   reg->id = nextDriver_++;
+  if (nextDriver_ == 0) nextDriver_ = 1;
   try {
     reg->thread = std::thread([this, reg] { run(reg); });
   } catch (const std::system_error&) {
@@ -290,6 +291,7 @@ void Layer::offerNext(const std::shared_ptr<DeviceRecord>& device) {
   for (auto& [id, reg] : registrations_) {
     if (reg->stopping || device->refusedBy.count(id) != 0 || !matchesAny(reg->rows, device->info)) continue;
     const DeviceHandle handle = nextDevice_++;
+    if (nextDevice_ == 0) nextDevice_ = 1;  // 0 means "no device", even after 2^32 offers
     handles_[handle] = HandleRecord{device, id};
     device->offerHandle = handle;
     reg->queue.push_back(Event{Event::Kind::Attach, handle, device});
