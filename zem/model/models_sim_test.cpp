@@ -11,35 +11,14 @@
 
 #include "sim/fixture/model_profiles.h"
 #include "zem/link/link_test_support.h"
+#include "zem/model/model_test_support.h"
 #include "zem/model/uZemModels.h"
 
 namespace {
 
 namespace profiles = simfix::profiles;
 using profiles::ModelProfile;
-
-// A service frame as (function, value, argument).
-using Frame = std::array<int, 3>;
-using Frames = std::vector<Frame>;
-
-Frames operator+(Frames a, const Frames& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-// One SendServiceCommand: argument 0, then the argument.
-Frames send(int f, int v, int a) {
-  return {{f, v, 0}, {f, v, a}};
-}
-// The pair pattern: (f, v, 0) three times, then (f, v, 44).
-Frames pairOf(int f, int v) {
-  return send(f, v, 0) + send(f, v, 44);
-}
-Frames enter(int f) {
-  return send(f, 0, 0);
-}
-Frames once(int f, int v, int a) {
-  return {{f, v, a}};
-}
+using namespace modeltest;
 
 const ModelProfile& profile(const std::string& code, uint8_t subtype) {
   const ModelProfile* p = profiles::findProfile(code, subtype);
@@ -115,35 +94,55 @@ class ModelSimTest : public linktest::SimTest {
 // ---------------------------------------------------------------------------
 // Identification
 
-TEST_F(ModelSimTest, SearchLoopIdentifiesEveryModelProfile) {
-  std::set<int> rows;
-  for (const ModelProfile& p : profiles::allProfiles()) {
-    SCOPED_TRACE(p.model);
-    TZemFixture* f = connect(p);
-    ASSERT_NE(f, nullptr);
-    rows.insert(FindFixtureType(p.typeCode, p.subtype));
-    EXPECT_EQ(f->GetFixtureName(), p.model);
-    EXPECT_EQ(f->GetTypeCode(), p.typeCode);
-    EXPECT_EQ(f->GetSubType(), p.subtype);
-    EXPECT_TRUE(f->IsFirmwareSupported());
-    EXPECT_EQ(f->GetRequiredFirmwareVersionText(), versionText(p.minimum));
-    EXPECT_TRUE(f->ReadZemVersion());
-    EXPECT_TRUE(f->IsZemVersionSupported());
-    EXPECT_EQ(f->GetFirmwareVersionText(), versionText(p.firmware));
+class ProfileSimTest : public ModelSimTest, public ::testing::WithParamInterface<size_t> {
+ protected:
+  const ModelProfile& p() const { return profiles::allProfiles().at(GetParam()); }
+};
 
-    for (const auto& point : p.firmwarePoints) {
-      SCOPED_TRACE(point.label);
-      TZemFixture* g = connect(p, point.version);
-      ASSERT_NE(g, nullptr);
-      EXPECT_EQ(g->IsFirmwareSupported(), profiles::packed(point.version) >= profiles::packed(p.minimum));
-      if (point.label == "below minimum") {
-        EXPECT_FALSE(g->IsFirmwareSupported());
-      }
-      if (point.label == "minimum") {
-        EXPECT_TRUE(g->IsFirmwareSupported());
-      }
+std::string profileName(const ::testing::TestParamInfo<size_t>& info) {
+  const ModelProfile& p = profiles::allProfiles().at(info.param);
+  return testName(p.typeCode + std::to_string(p.subtype));
+}
+
+TEST_P(ProfileSimTest, SearchLoopIdentifiesTheModel) {
+  TZemFixture* f = connect(p());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(FindFixtureType(p().typeCode, p().subtype), static_cast<int>(GetParam()));
+  EXPECT_EQ(f->GetFixtureName(), p().model);
+  EXPECT_EQ(f->GetTypeCode(), p().typeCode);
+  EXPECT_EQ(f->GetSubType(), p().subtype);
+}
+
+TEST_P(ProfileSimTest, FirmwareAndProgramVersionsFit) {
+  TZemFixture* f = connect(p());
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->IsFirmwareSupported());
+  EXPECT_EQ(f->GetRequiredFirmwareVersionText(), versionText(p().minimum));
+  EXPECT_TRUE(f->ReadZemVersion());
+  EXPECT_TRUE(f->IsZemVersionSupported());
+  EXPECT_EQ(f->GetFirmwareVersionText(), versionText(p().firmware));
+}
+
+TEST_P(ProfileSimTest, FirmwareThresholdsDecideSupport) {
+  for (const auto& point : p().firmwarePoints) {
+    SCOPED_TRACE(point.label);
+    TZemFixture* g = connect(p(), point.version);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->IsFirmwareSupported(), profiles::packed(point.version) >= profiles::packed(p().minimum));
+    if (point.label == "below minimum") {
+      EXPECT_FALSE(g->IsFirmwareSupported());
+    }
+    if (point.label == "minimum") {
+      EXPECT_TRUE(g->IsFirmwareSupported());
     }
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ProfileSimTest, ::testing::Range<size_t>(0, 17), profileName);
+
+TEST_F(ModelSimTest, OneProfilePerTableRow) {
+  std::set<int> rows;
+  for (const ModelProfile& p : profiles::allProfiles()) rows.insert(FindFixtureType(p.typeCode, p.subtype));
   EXPECT_EQ(rows.size(), FixtureTypeTable().size());
   EXPECT_EQ(profiles::allProfiles().size(), FixtureTypeTable().size());
 }
@@ -158,87 +157,119 @@ TEST_F(ModelSimTest, UnsupportedSubTypeIsNotIdentified) {
 // ---------------------------------------------------------------------------
 // Reading the fixture
 
-TEST_F(ModelSimTest, ReadAllFixtureDataOfEveryModel) {
-  enum class Log { None, Short, Long };
-  struct Row {
-    const char* code;
-    uint8_t subtype;
-    std::pair<int, int> lastProgress;
-    bool clock, timers, program;
-    Log log;
-  };
-  const std::vector<Row> rows = {
-      {"BV600", 0, {23, 23}, true, false, true, Log::None},
-      {"BV200", 0, {10, 10}, true, true, true, Log::None},
-      {"KANDT", 1, {12, 12}, false, false, false, Log::None},
-      {"BRALB", 0, {12, 12}, false, false, false, Log::None},
-      {"BV20L", 0, {10, 10}, true, true, true, Log::None},
-      {"BV40L", 0, {15, 15}, true, true, true, Log::None},
-      {"LU150", 0, {10, 10}, true, true, true, Log::None},
-      {"BV60C", 0, {23, 23}, true, false, true, Log::None},
-      {"NMB02", 0, {8, 8}, true, false, true, Log::None},
-      {"RASTE", 0, {8, 8}, true, false, true, Log::None},
-      {"GRB__", 0, {11, 11}, true, true, true, Log::Short},
-      {"GRB__", 1, {11, 11}, true, true, true, Log::Short},
-      {"GRB__", 4, {11, 11}, true, true, true, Log::Long},
-      {"BVT12", 0, {11, 11}, true, true, true, Log::Long},
-      {"BVT12", 2, {11, 11}, true, true, true, Log::Long},
-      {"BV6NS", 0, {11, 11}, true, true, true, Log::Long},
-      {"B12GM", 2, {11, 11}, true, true, true, Log::Long},
-  };
+enum class Log { None, Short, Long };
+
+struct ReadAllRow {
+  const char* code;
+  uint8_t subtype;
+  std::pair<int, int> lastProgress;
+  bool clock, timers, program;
+  Log log;
+};
+
+class ReadAllSimTest : public ModelSimTest, public ::testing::WithParamInterface<ReadAllRow> {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    p = &profile(GetParam().code, GetParam().subtype);
+    f = connect(*p);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
+  }
+  const ModelProfile* p = nullptr;
+  TZemFixture* f = nullptr;
+  ProgressLog progress;
+};
+
+TEST_P(ReadAllSimTest, ProgressEndsAtTheModelsLastStepWithinRange) {
+  ASSERT_FALSE(progress.calls.empty());
+  EXPECT_EQ(progress.calls.back(), GetParam().lastProgress);
+  for (auto [pos, max] : progress.calls) EXPECT_TRUE(pos >= 1 && pos <= max) << pos << "/" << max;
+}
+
+TEST_P(ReadAllSimTest, PersonalityAndLampRecordsAreRead) {
+  EXPECT_EQ(f->GetDmxAddress(), 17);
+  EXPECT_EQ(f->GetTotalPowerOnHours(), 4321);
+  EXPECT_EQ(f->GetResettableLampStrikes(), 12);
+  EXPECT_EQ(f->GetLampStateText(), "Lamp is ON");
+}
+
+TEST_P(ReadAllSimTest, ClockOnlyWhereTheWindowShowsIt) {
+  EXPECT_EQ(requests('P', 's'), GetParam().clock ? 1 : 0);
+  if (GetParam().clock) {
+    EXPECT_EQ(f->GetClockMinute(), 41);
+  }
+}
+
+TEST_P(ReadAllSimTest, TimersOnlyWhereTheWindowShowsThem) {
+  EXPECT_EQ(requests('P', 'b'), GetParam().timers ? 1 : 0);
+  if (GetParam().timers) {
+    EXPECT_EQ(f->GetTimer1StartHour(), 7);
+  }
+}
+
+TEST_P(ReadAllSimTest, SceneTimesFromTheStandAloneProgram) {
+  EXPECT_EQ(requests('A', 'a'), GetParam().program ? 1 : 0);
+  if (GetParam().program) {
+    EXPECT_EQ(f->GetWaitTimeSeconds(), p->waitSeconds);
+    EXPECT_EQ(f->GetFadeTimeSeconds(), p->fadeSeconds);
+  }
+}
+
+TEST_P(ReadAllSimTest, LogLinesOfTheModelsLog) {
   const TStringList shortLog = {"24/12-18:05 - INFO - Software V.1.2.3.",
                                 "2/1-3:04 - ERROR.START - Voltage6 23.6 V.",
                                 "6/5-7:08 - DEBUG.STOP - PCB Temp 25.50 DegC, Sensor1 Temp 30.12 DegC"};
   const TStringList longLog = {"24/12-18:05 - WARNING - Overheat", "2/1-3:04 - ERROR.START - Lamp strike",
                                "4/3-5:06 - INFO - Reset"};
   const TStringList noLog = {"ZEM does not support the log feature for this fixture."};
-
-  ASSERT_EQ(rows.size(), profiles::allProfiles().size());
-  for (const Row& r : rows) {
-    const ModelProfile& p = profile(r.code, r.subtype);
-    SCOPED_TRACE(p.model);
-    TZemFixture* f = connect(p);
-    ASSERT_NE(f, nullptr);
-    std::vector<std::pair<int, int>> progress;
-    ASSERT_TRUE(f->ReadAllFixtureData([&](int pos, int max) { progress.emplace_back(pos, max); }));
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), r.lastProgress);
-    for (auto [pos, max] : progress) EXPECT_TRUE(pos >= 1 && pos <= max) << pos << "/" << max;
-
-    EXPECT_EQ(f->GetDmxAddress(), 17);
-    EXPECT_EQ(f->GetTotalPowerOnHours(), 4321);
-    EXPECT_EQ(f->GetResettableLampStrikes(), 12);
-    EXPECT_EQ(f->GetLampStateText(), "Lamp is ON");
-    EXPECT_EQ(requests('P', 's'), r.clock ? 1 : 0);
-    if (r.clock) {
-      EXPECT_EQ(f->GetClockMinute(), 41);
-    }
-    EXPECT_EQ(requests('P', 'b'), r.timers ? 1 : 0);
-    if (r.timers) {
-      EXPECT_EQ(f->GetTimer1StartHour(), 7);
-    }
-    EXPECT_EQ(requests('A', 'a'), r.program ? 1 : 0);
-    if (r.program) {
-      EXPECT_EQ(f->GetWaitTimeSeconds(), p.waitSeconds);
-      EXPECT_EQ(f->GetFadeTimeSeconds(), p.fadeSeconds);
-    }
-    switch (r.log) {
-      case Log::None:
-        EXPECT_EQ(f->LogTextList(), noLog);
-        break;
-      case Log::Short:
-        EXPECT_EQ(f->LogTextList(), shortLog);
-        break;
-      case Log::Long:
-        EXPECT_EQ(f->LogTextList(), longLog);
-        break;
-    }
-    EXPECT_TRUE(sim_->serviceFrames().empty());  // reading sends no service frame
+  switch (GetParam().log) {
+    case Log::None:
+      EXPECT_EQ(f->LogTextList(), noLog);
+      break;
+    case Log::Short:
+      EXPECT_EQ(f->LogTextList(), shortLog);
+      break;
+    case Log::Long:
+      EXPECT_EQ(f->LogTextList(), longLog);
+      break;
   }
 }
 
-TEST_F(ModelSimTest, ModelSpecificRecordsAfterReadingTheFixture) {
-  // Brevidor 600: the EEPROM-held settings.
+TEST_P(ReadAllSimTest, ReadingSendsNoServiceFrame) {
+  EXPECT_TRUE(sim_->serviceFrames().empty());
+}
+
+const std::vector<ReadAllRow> kReadAllRows = {
+    {"BV600", 0, {23, 23}, true, false, true, Log::None},
+    {"BV200", 0, {10, 10}, true, true, true, Log::None},
+    {"KANDT", 1, {12, 12}, false, false, false, Log::None},
+    {"BRALB", 0, {12, 12}, false, false, false, Log::None},
+    {"BV20L", 0, {10, 10}, true, true, true, Log::None},
+    {"BV40L", 0, {15, 15}, true, true, true, Log::None},
+    {"LU150", 0, {10, 10}, true, true, true, Log::None},
+    {"BV60C", 0, {23, 23}, true, false, true, Log::None},
+    {"NMB02", 0, {8, 8}, true, false, true, Log::None},
+    {"RASTE", 0, {8, 8}, true, false, true, Log::None},
+    {"GRB__", 0, {11, 11}, true, true, true, Log::Short},
+    {"GRB__", 1, {11, 11}, true, true, true, Log::Short},
+    {"GRB__", 4, {11, 11}, true, true, true, Log::Long},
+    {"BVT12", 0, {11, 11}, true, true, true, Log::Long},
+    {"BVT12", 2, {11, 11}, true, true, true, Log::Long},
+    {"BV6NS", 0, {11, 11}, true, true, true, Log::Long},
+    {"B12GM", 2, {11, 11}, true, true, true, Log::Long},
+};
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ReadAllSimTest, ::testing::ValuesIn(kReadAllRows), [](const auto& info) {
+  return testName(info.param.code + std::to_string(info.param.subtype));
+});
+
+TEST_F(ModelSimTest, EveryProfileHasAFullReadRow) {
+  EXPECT_EQ(kReadAllRows.size(), profiles::allProfiles().size());
+}
+
+TEST_F(ModelSimTest, Brv600ReadsItsEepromHeldSettings) {
   TZemFixture* f = connect(profile("BV600", 0));
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
@@ -255,24 +286,46 @@ TEST_F(ModelSimTest, ModelSpecificRecordsAfterReadingTheFixture) {
   EXPECT_EQ(f->GetCyanCalibration(), 10);
   EXPECT_EQ(f->GetDimmerCalibration(), 40);
   EXPECT_EQ(f->GetDmxChannelCount(), 9);  // protocol 1
+}
 
-  // Brevidor 1200 family: display version and the longer scene of the IP models.
-  for (auto [code, sub, requestLength] : std::vector<std::tuple<const char*, uint8_t, int>>{
-           {"BVT12", 0, 37}, {"BVT12", 2, 43}, {"B12GM", 2, 43}}) {
-    SCOPED_TRACE(code);
-    f = connect(profile(code, sub));
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->GetVersionText(), "Main CPU: Version 0.0 build 5,  Display: Version 2.1 build 7");
-    ASSERT_TRUE(f->ReadStandAloneProgram());
-    ASSERT_FALSE(sim_->receivedFrames().empty());
-    EXPECT_EQ(sim_->receivedFrames().back().replyLength, requestLength);
-  }
-  f = connect(profile("GRB__", 0));
+struct DisplayRow {
+  const char* code;
+  uint8_t subtype;
+  int requestLength;  // of the stand-alone program read
+};
+
+class Brv1200SimTest : public ModelSimTest, public ::testing::WithParamInterface<DisplayRow> {};
+
+TEST_P(Brv1200SimTest, VersionTextNamesTheDisplay) {
+  TZemFixture* f = connect(profile(GetParam().code, GetParam().subtype));
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->GetVersionText(), "Main CPU: Version 0.0 build 5,  Display: Version 2.1 build 7");
+}
+
+TEST_P(Brv1200SimTest, SceneReadAsksForTheModelsReplyLength) {
+  TZemFixture* f = connect(profile(GetParam().code, GetParam().subtype));
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ReadStandAloneProgram());
+  ASSERT_FALSE(sim_->receivedFrames().empty());
+  EXPECT_EQ(sim_->receivedFrames().back().replyLength, GetParam().requestLength);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, Brv1200SimTest,
+                         ::testing::Values(DisplayRow{"BVT12", 0, 37}, DisplayRow{"BVT12", 2, 43},
+                                           DisplayRow{"B12GM", 2, 43}),
+                         [](const auto& info) {
+                           return testName(info.param.code + std::to_string(info.param.subtype));
+                         });
+
+TEST_F(ModelSimTest, GrobelVersionTextHasNoDisplay) {
+  TZemFixture* f = connect(profile("GRB__", 0));
+  ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->GetVersionText(), "Main CPU: Version 0.0 build 9");
+}
 
-  // Brevidor 400 LED Series: board serial in the name, five LED descriptions.
+TEST_F(ModelSimTest, Bv40lNamesItselfAfterItsBoardAndReadsFiveLeds) {
   const ModelProfile& led = profile("BV40L", 0);
-  f = connect(led);
+  TZemFixture* f = connect(led);
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (PCB40L-0000042)");
@@ -282,37 +335,66 @@ TEST_F(ModelSimTest, ModelSpecificRecordsAfterReadingTheFixture) {
     EXPECT_TRUE(std::equal(led.ledDescriptionData[i].begin(), led.ledDescriptionData[i].end(),
                            FixtureData.begin() + fd::kLedDescriptionData + 7 * i));
   }
+}
+
+TEST_F(ModelSimTest, Bv40lNameShowsTheBoardSerialAsSent) {
+  TZemFixture* f = connect(profile("BV40L", 0));
+  ASSERT_NE(f, nullptr);
   sim_->setPCBSerial("A/B\\C:D");
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (A/B\\C:D)");
 }
 
-TEST_F(ModelSimTest, SegmentScanOfTheTubeAndTheStrip) {
+class TubeSimTest : public ModelSimTest {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    f = connect(tube);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+  }
   const ModelProfile& tube = profile("BRALB", 0);
-  TZemFixture* f = connect(tube);
-  ASSERT_NE(f, nullptr);
-  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+  TZemFixture* f = nullptr;
+};
+
+TEST_F(TubeSimTest, ScanCountsTheSegmentsAndSelectsTheMainUnitAgain) {
   EXPECT_EQ(f->GetSegmentCount(), 3);
   EXPECT_EQ(f->GetCurrentSegment(), 0);
   EXPECT_EQ(sim_->selectedSubDevice(), 0);
   const auto& wb = f->WorkBuffer();
   EXPECT_EQ((std::vector<uint8_t>(wb.begin(), wb.begin() + 6)), (std::vector<uint8_t>{1, 1, 0, 1, 0, 0}));
   EXPECT_EQ(requests('A', 'E'), 1 + 3 + 3 + 1);  // main, segments 1-3, segment 4 three tries, main
-  // Requests address the main unit again: a write after the scan changes the main unit only.
+}
+
+TEST_F(TubeSimTest, WriteAfterTheScanChangesTheMainUnitOnly) {
+  // Requests address the main unit again.
   EXPECT_TRUE(std::equal(tube.serial.begin(), tube.serial.end(), DuplexRequest.begin() + frame::kSerial));
   ASSERT_TRUE(f->SetDmxAddress(99));
   EXPECT_EQ(sim_->group('P', 'p')[0], 99);
   ASSERT_TRUE(sim_->setEditUnit(3));
   EXPECT_EQ(sim_->group('P', 'p')[0], 17);
   sim_->setEditUnit(0);
+}
 
-  // A selected segment reads its own records; the scan results stay.
+TEST_F(TubeSimTest, SelectedSegmentReadsItsOwnRecordsAndTheScanResultsStay) {
   ASSERT_TRUE(f->SetSubDevice(3, true));
   ASSERT_TRUE(f->ReadBasicFixtureData());
   EXPECT_EQ(f->GetSegmentAutoConfigure(), 1);
   EXPECT_EQ(f->GetCurrentSegment(), 3);
   EXPECT_EQ(f->GetSegmentCount(), 3);
+}
 
+TEST_F(TubeSimTest, TubeWithoutSegmentsCountsNone) {
+  ModelProfile lone = tube;
+  lone.subDevicePersonalities.clear();
+  f = connect(lone);
+  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->GetSegmentCount(), 0);
+  EXPECT_EQ(f->WorkBuffer()[0], 1);
+}
+
+TEST_F(ModelSimTest, StripScanCountsItsSubDevices) {
   TZemFixture* strip = connect(profile("KANDT", 1));
   ASSERT_NE(strip, nullptr);
   strip->WorkBuffer()[1] = 7;
@@ -322,13 +404,6 @@ TEST_F(ModelSimTest, SegmentScanOfTheTubeAndTheStrip) {
   EXPECT_EQ(strip->WorkBuffer()[1], 0);
   EXPECT_EQ(strip->GetDmxChannelCount(), 8);  // Quodra 1200, protocol 3, two groups
   EXPECT_EQ(strip->GetFixtureSubTypeName(), "Quodra 1200");
-
-  ModelProfile lone = tube;
-  lone.subDevicePersonalities.clear();
-  f = connect(lone);
-  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
-  EXPECT_EQ(f->GetSegmentCount(), 0);
-  EXPECT_EQ(f->WorkBuffer()[0], 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -479,32 +554,48 @@ const std::vector<ServiceRow>& serviceRows() {
   return rows;
 }
 
-TEST_F(ModelSimTest, ServiceFunctionsOfEveryModel) {
-  std::set<std::string> covered;
-  for (const ServiceRow& r : serviceRows()) {
-    const ModelProfile& p = profile(r.code, r.subtype);
-    SCOPED_TRACE(p.model + ": " + r.label);
-    covered.insert(p.typeCode + std::to_string(p.subtype));
-    TZemFixture* f = connect(p);
-    ASSERT_NE(f, nullptr);
-    r.call(*f);
-    EXPECT_EQ(serviceFrames(), r.frames);
-    EXPECT_EQ(requests('A', 'a'), r.programReads);
-    for (const auto& frame : sim_->serviceFrames()) {
-      EXPECT_EQ(frame.code, 0x8B);
-      EXPECT_EQ(frame.page, f->GetServiceCommandPage());
-      EXPECT_EQ(frame.typeCode, p.typeCode);
-      EXPECT_EQ(frame.bytes.size(), 37u);
-    }
-    EXPECT_FALSE(MP2Idle);
+class ServiceSimTest : public ModelSimTest, public ::testing::WithParamInterface<ServiceRow> {};
+
+TEST_P(ServiceSimTest, FixtureReceivesTheFrames) {
+  const ServiceRow& r = GetParam();
+  const ModelProfile& p = profile(r.code, r.subtype);
+  TZemFixture* f = connect(p);
+  ASSERT_NE(f, nullptr);
+  r.call(*f);
+  EXPECT_EQ(serviceFrames(), r.frames);
+  EXPECT_EQ(requests('A', 'a'), r.programReads);
+  for (const auto& frame : sim_->serviceFrames()) {
+    EXPECT_EQ(frame.code, 0x8B);
+    EXPECT_EQ(frame.page, f->GetServiceCommandPage());
+    EXPECT_EQ(frame.typeCode, p.typeCode);
+    EXPECT_EQ(frame.bytes.size(), 37u);
   }
+  EXPECT_FALSE(MP2Idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ServiceSimTest, ::testing::ValuesIn(serviceRows()), [](const auto& info) {
+  return testName(info.param.code + std::to_string(info.param.subtype) + "_" + info.param.label);
+});
+
+TEST_F(ModelSimTest, EveryProfileHasServiceRows) {
+  std::set<std::string> covered;
+  for (const ServiceRow& r : serviceRows()) covered.insert(r.code + std::to_string(r.subtype));
   EXPECT_EQ(covered.size(), profiles::allProfiles().size());
 }
 
-TEST_F(ModelSimTest, TubeLiveColourGoesOutAsExtendedFramesToItsDmxAddress) {
-  TZemFixture* f = connect(profile("BRALB", 0));
-  ASSERT_NE(f, nullptr);
-  ASSERT_TRUE(f->ReadPersonality());  // DMX address 17
+class TubeColourSimTest : public ModelSimTest {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    f = connect(profile("BRALB", 0));
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->ReadPersonality());  // DMX address 17
+  }
+  TZemFixture* f = nullptr;
+};
+
+TEST_F(TubeColourSimTest, LiveColourGoesOutAsExtendedFramesToItsDmxAddress) {
   EXPECT_TRUE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_EQ(serviceFrames(), (Frames{{100, 10, 44}, {101, 20, 44}, {102, 30, 44}, {104, 50, 44}}));
   for (const auto& frame : sim_->serviceFrames()) {
@@ -512,14 +603,16 @@ TEST_F(ModelSimTest, TubeLiveColourGoesOutAsExtendedFramesToItsDmxAddress) {
     EXPECT_EQ(frame.extraValue, 16);
     EXPECT_EQ(frame.page, 100);
   }
-  // PWM values go straight to the device.
+}
+
+TEST_F(TubeColourSimTest, PwmValuesGoStraightToTheDevice) {
   sim_->clearReceivedFrames();
   EXPECT_TRUE(f->LedOperation116(1, 2, 3));
   EXPECT_TRUE(f->LedOperation118(4, 5));
   EXPECT_EQ(requests('X', 'p'), 2);
+}
 
-  // A frame the box does not take ends the colour: nothing after it is sent.
-  sim_->clearServiceFrames();
+TEST_F(TubeColourSimTest, FrameTheBoxDoesNotTakeEndsTheColour) {
   sim_->setFault({simfix::Fault::NoAcknowledge, -1});
   EXPECT_FALSE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_LE(sim_->serviceFrames().size(), 1u);
@@ -537,22 +630,35 @@ TEST_F(ModelSimTest, StripLiveColourIsWrittenIntoTheLedData) {
 // ---------------------------------------------------------------------------
 // Setters
 
-TEST_F(ModelSimTest, SettersWriteOnlyWhatChangedAndReadBack) {
-  // A personality setting on the Brevidor 200.
-  TZemFixture* f = connect(profile("BV200", 0));
-  ASSERT_NE(f, nullptr);
+class Brv200SimTest : public ModelSimTest {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    f = connect(profile("BV200", 0));
+    ASSERT_NE(f, nullptr);
+  }
+  TZemFixture* f = nullptr;
+};
+
+TEST_F(Brv200SimTest, PersonalitySetterWritesOnlyWhatChanged) {
   ASSERT_TRUE(f->SetDmxAddress(42));
   EXPECT_EQ(sim_->group('P', 'p')[0], 42);
   EXPECT_EQ(requests('P', 'P'), 1);
   sim_->clearReceivedFrames();
   ASSERT_TRUE(f->SetDmxAddress(42));
   EXPECT_EQ(requests('P', 'P'), 0);
+}
+
+TEST_F(Brv200SimTest, EchoWrittenSettingsReachTheFixture) {
   ASSERT_TRUE(f->SetTimer2StopMinute(59));
   EXPECT_EQ(sim_->group('P', 'b')[9], 59);
   ASSERT_TRUE(f->SetSensorTriggerWord(2000));
   EXPECT_EQ(f->GetSensorTriggerWord(), 2000);
+}
 
-  // Old firmware keeps DMX reset inverted: the profile's set bit means off.
+TEST_F(Brv200SimTest, OldFirmwareKeepsDmxResetInverted) {
+  // The profile's set bit means off.
   const ModelProfile& bv200 = profile("BV200", 0);
   f = connect(bv200, bv200.firmwareAt("old"));
   ASSERT_TRUE(f->ReadPersonality());
@@ -560,15 +666,30 @@ TEST_F(ModelSimTest, SettersWriteOnlyWhatChangedAndReadBack) {
   ASSERT_TRUE(f->SetDMXReset(1));
   EXPECT_EQ(sim_->group('P', 'p')[6] & 0x02, 0);
   EXPECT_EQ(f->GetDMXReset(), 1);
+}
 
-  // Brevidor 600: EEPROM-held settings change by service command and are read back.
-  f = connect(profile("BV600", 0));
-  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
-  sim_->clearReceivedFrames();
-  sim_->clearServiceFrames();
+// Brevidor 600: EEPROM-held settings change by service command and are read back.
+class Brv600SimTest : public ModelSimTest {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    f = connect(profile("BV600", 0));
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+    sim_->clearReceivedFrames();
+    sim_->clearServiceFrames();
+  }
+  TZemFixture* f = nullptr;
+};
+
+TEST_F(Brv600SimTest, SettingAlreadyHeldSendsNothing) {
   EXPECT_TRUE(f->SetTimer1StartHour(6));  // already 6
   EXPECT_TRUE(sim_->serviceFrames().empty());
   EXPECT_EQ(requests('E', 'e'), 0);
+}
+
+TEST_F(Brv600SimTest, NewSettingGoesOutWaitsAndIsReadBack) {
   sim_->setEEPromWord(63, 9);  // the fixture takes the new value
   const uint32_t before = sys::tickCount();
   EXPECT_TRUE(f->SetTimer1StartHour(9));
@@ -577,128 +698,192 @@ TEST_F(ModelSimTest, SettersWriteOnlyWhatChangedAndReadBack) {
   EXPECT_EQ(serviceFrames(), send(63, 9, 44));
   EXPECT_EQ(sim_->serviceFrames().front().page, 237);
   EXPECT_EQ(requests('E', 'e'), 1);
-  // A fixture that did not take it: the copy shows what the fixture holds.
+}
+
+TEST_F(Brv600SimTest, SettingTheFixtureDidNotTakeShowsWhatItHolds) {
   EXPECT_TRUE(f->SetMasterSlaveSetting(1));
   EXPECT_EQ(f->GetMasterSlaveSetting(), 0);
-  // A word no byte can hold fails the read and keeps the copy.
+}
+
+TEST_F(Brv600SimTest, WordNoByteCanHoldFailsTheReadAndKeepsTheCopy) {
   sim_->setEEPromWord(78, 0x1234);
   EXPECT_FALSE(f->SetStandAloneMode(3));
   EXPECT_EQ(f->GetStandAloneMode(), 2);
+}
 
-  // Quodra: the one-shot commands go out once.
-  f = connect(profile("KANDT", 1));
-  auto& quodra = dynamic_cast<TZemFixtureKandrel&>(*f);
-  ASSERT_TRUE(quodra.ResetDMXAddressTo1());
+// Quodra: the one-shot commands go out once.
+class QuodraSimTest : public ModelSimTest {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_NE(connect(profile("KANDT", 1)), nullptr);
+    quodra = dynamic_cast<TZemFixtureKandrel*>(model_);
+    ASSERT_NE(quodra, nullptr);
+  }
+  TZemFixtureKandrel* quodra = nullptr;
+};
+
+TEST_F(QuodraSimTest, ResetReachesTheFixtureOnceAndLeavesTheRecord) {
+  ASSERT_TRUE(quodra->ResetDMXAddressTo1());
   EXPECT_EQ(sim_->group('P', 'p')[5], 1);
   EXPECT_EQ(FixtureData[fd::kPersonality + 5], 0);
-  ASSERT_TRUE(quodra.SetModeSettings(4));
+}
+
+TEST_F(QuodraSimTest, ModeChangeAfterAResetDoesNotRepeatIt) {
+  ASSERT_TRUE(quodra->ResetDMXAddressTo1());
+  ASSERT_TRUE(quodra->SetModeSettings(4));
   EXPECT_EQ(sim_->group('P', 'p')[3], 4);
   EXPECT_EQ(sim_->group('P', 'p')[5], 0);
-  EXPECT_EQ(quodra.GetDmxChannelCount(), 16);
-  ASSERT_TRUE(quodra.SetDynamicWaitTimeIndex(12));
+  EXPECT_EQ(quodra->GetDmxChannelCount(), 16);
+}
+
+TEST_F(QuodraSimTest, DynamicWaitReachesTheStandAloneSettings) {
+  ASSERT_TRUE(quodra->SetDynamicWaitTimeIndex(12));
   EXPECT_EQ(sim_->group('P', 'a')[4], 12);
 }
 
-TEST_F(ModelSimTest, EepromChunksFollowTheFirmware) {
-  for (const char* code : {"BV200", "LU150"}) {
-    const ModelProfile& p = profile(code, 0);
-    for (const auto& point : p.firmwarePoints) {
-      if (point.label == "minimum" || point.label == "below minimum") continue;
-      SCOPED_TRACE(std::string(code) + " " + point.label);
-      TZemFixture* f = connect(p, point.version);
-      ASSERT_NE(f, nullptr);
-      const bool old = point.label == "old";
-      EXPECT_EQ(f->EepromWriteChunk(), old ? 1 : 4);
-      // Reads always take four words.
-      ASSERT_EQ(f->ReadEepromChunk(300), 4);
-      for (int k = 0; k < 4; ++k) {
-        const uint16_t word = static_cast<uint16_t>(FixtureData[fd::kEEPromWords + 2 * k] |
-                                                    (FixtureData[fd::kEEPromWords + 2 * k + 1] << 8));
-        EXPECT_EQ(word, sim_->eepromWord(300 + k));
-      }
-      for (int k = 0; k < 4; ++k) {
-        FixtureData[fd::kEEPromWords + 2 * k] = static_cast<uint8_t>(0xA0 + k);
-        FixtureData[fd::kEEPromWords + 2 * k + 1] = 0x55;
-      }
-      EXPECT_EQ(f->WriteEepromBlock(300, 4, f->GetEepromSettleTime()), old ? 1 : 4);
-      EXPECT_EQ(sim_->eepromWord(300), 0x55A0);
-      EXPECT_EQ(sim_->eepromWord(301), old ? 301 : 0x55A1);
-    }
+struct ChunkRow {
+  const char* code;
+  const char* point;  // firmware point of the profile
+  int chunk;
+};
+
+class ChunkSimTest : public ModelSimTest, public ::testing::WithParamInterface<ChunkRow> {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    const ModelProfile& p = profile(GetParam().code, 0);
+    f = connect(p, p.firmwareAt(GetParam().point));
+    ASSERT_NE(f, nullptr);
+  }
+  TZemFixture* f = nullptr;
+};
+
+TEST_P(ChunkSimTest, ReadsAlwaysTakeFourWords) {
+  EXPECT_EQ(f->EepromWriteChunk(), GetParam().chunk);
+  ASSERT_EQ(f->ReadEepromChunk(300), 4);
+  for (int k = 0; k < 4; ++k) {
+    const uint16_t word = static_cast<uint16_t>(FixtureData[fd::kEEPromWords + 2 * k] |
+                                                (FixtureData[fd::kEEPromWords + 2 * k + 1] << 8));
+    EXPECT_EQ(word, sim_->eepromWord(300 + k));
   }
 }
+
+TEST_P(ChunkSimTest, BlockWriteTakesTheFirmwaresChunk) {
+  for (int k = 0; k < 4; ++k) {
+    FixtureData[fd::kEEPromWords + 2 * k] = static_cast<uint8_t>(0xA0 + k);
+    FixtureData[fd::kEEPromWords + 2 * k + 1] = 0x55;
+  }
+  EXPECT_EQ(f->WriteEepromBlock(300, 4, f->GetEepromSettleTime()), GetParam().chunk);
+  EXPECT_EQ(sim_->eepromWord(300), 0x55A0);
+  EXPECT_EQ(sim_->eepromWord(301), GetParam().chunk == 1 ? 301 : 0x55A1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ChunkSimTest,
+                         ::testing::Values(ChunkRow{"BV200", "old", 1}, ChunkRow{"BV200", "new", 4},
+                                           ChunkRow{"LU150", "old", 1}, ChunkRow{"LU150", "between", 4},
+                                           ChunkRow{"LU150", "boundary", 4}, ChunkRow{"LU150", "new", 4}),
+                         [](const auto& info) {
+                           return testName(std::string(info.param.code) + "_" + info.param.point);
+                         });
 
 // ---------------------------------------------------------------------------
 // Error texts from the fixture
 
-TEST_F(ModelSimTest, ErrorTextsOfEveryModelFromTheFixture) {
-  struct Row {
-    const char* code;
-    uint8_t subtype;
-    std::vector<std::pair<size_t, uint8_t>> bytes;
-    TStringList lines;
-  };
-  const std::vector<Row> rows = {
-      {"BV600", 0, {{1, 0x02}}, {"Fixture reports 1 error", "(1) ShER - Short Error"}},
-      {"BV200", 0, {{7, 0x01}}, {"Fixture reports 1 error", "(1) RAME - RAM Error"}},
-      {"KANDT", 1, {{1, 0x40}}, {"Fixture errors\rError Flags 0x00000040", "(0x0040) POWER48V_SUPPLY_ERROR"}},
-      {"BRALB", 0, {{8, 0x01}}, {"Fixture reports 1 error", "(1) Fan2 Over/Under Speed"}},
-      {"BV20L", 0, {{10, 0x02}}, {"Fixture reports 1 error", "(1) External Temperature Error"}},
-      {"BV40L",
-       0,
-       {{7, 0x82}},
-       {"Fixture reports 2 errors", "(1) Light Sensor Error", "(2) Fan1 Over/Under Speed"}},
-      {"LU150",
-       0,
-       {{1, 0x10}},
-       {"Fixture reports 1 error", "(1) bTER - Base temperature-sense circuit error"}},
-      {"BV60C", 0, {{3, 0x04}}, {"Fixture reports 1 error", "(1) diER - Dimmer Reset Error"}},
-      {"NMB02", 0, {{1, 0x01}}, {"Fixture reports 1 error", "(1) LERR - Lamp error (doesn't strike)"}},
-      {"RASTE", 0, {{5, 0x08}}, {"Fixture reports 1 error", "(1) FOER - Focus error (can't find index)"}},
-      {"GRB__", 0, {{9, 0x04}}, {"Fixture reports 1 error", "(1) DRER - Driver current error"}},
-      {"GRB__", 1, {{7, 0x80}}, {"Fixture reports 1 error", "(1) F1ER - Fan 1 Feedback error"}},
-      {"GRB__",
-       4,
-       {{9, 0x10}},
-       {"Fixture reports 1 error", "(1) rCER - Real Time Clock error (not running)"}},
-      {"BVT12", 0, {{8, 0x10}}, {"Fixture reports 1 error", "(1) Internal fan2 feedback error"}},
-      {"BVT12", 2, {{2, 0x20}}, {"Fixture reports 1 error", "(1) Gobo rotation reset error"}},
-      {"BV6NS", 0, {{9, 0x01}}, {"Fixture reports 1 error", "(1) Door switch open"}},
-      {"B12GM", 2, {{10, 0x40}}, {"Fixture reports 1 error", "(1) Slave board ram error"}},
-  };
-  for (const Row& r : rows) {
-    const ModelProfile& p = profile(r.code, r.subtype);
-    SCOPED_TRACE(p.model);
-    TZemFixture* f = connect(p);
+struct ErrorRow {
+  const char* code;
+  uint8_t subtype;
+  std::vector<std::pair<size_t, uint8_t>> bytes;
+  TStringList lines;
+};
+
+class ErrorSimTest : public ModelSimTest, public ::testing::WithParamInterface<ErrorRow> {
+ protected:
+  void SetUp() override {
+    ModelSimTest::SetUp();
+    if (IsSkipped()) return;
+    f = connect(profile(GetParam().code, GetParam().subtype));
     ASSERT_NE(f, nullptr);
-    ASSERT_TRUE(f->ReadErrorStatus());
-    EXPECT_EQ(f->GetErrorList(), TStringList{"Fixture reports no errors"});
-    std::vector<uint8_t> errors(15, 0);
-    errors[0] = 1;
-    for (auto [index, value] : r.bytes) errors[index] = value;
-    sim_->setGroup('P', 'e', errors);
-    ASSERT_TRUE(f->ReadErrorStatus());
-    EXPECT_EQ(f->GetErrorList(), r.lines);
   }
+  TZemFixture* f = nullptr;
+};
+
+TEST_P(ErrorSimTest, FixtureWithoutErrorsSaysSo) {
+  ASSERT_TRUE(f->ReadErrorStatus());
+  EXPECT_EQ(f->GetErrorList(), TStringList{"Fixture reports no errors"});
 }
+
+TEST_P(ErrorSimTest, ReportedFlagGivesItsLine) {
+  std::vector<uint8_t> errors(15, 0);
+  errors[0] = 1;
+  for (auto [index, value] : GetParam().bytes) errors[index] = value;
+  sim_->setGroup('P', 'e', errors);
+  ASSERT_TRUE(f->ReadErrorStatus());
+  EXPECT_EQ(f->GetErrorList(), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ErrorSimTest,
+    ::testing::Values(
+        ErrorRow{"BV600", 0, {{1, 0x02}}, {"Fixture reports 1 error", "(1) ShER - Short Error"}},
+        ErrorRow{"BV200", 0, {{7, 0x01}}, {"Fixture reports 1 error", "(1) RAME - RAM Error"}},
+        ErrorRow{"KANDT",
+                 1,
+                 {{1, 0x40}},
+                 {"Fixture errors\rError Flags 0x00000040", "(0x0040) POWER48V_SUPPLY_ERROR"}},
+        ErrorRow{"BRALB", 0, {{8, 0x01}}, {"Fixture reports 1 error", "(1) Fan2 Over/Under Speed"}},
+        ErrorRow{"BV20L", 0, {{10, 0x02}}, {"Fixture reports 1 error", "(1) External Temperature Error"}},
+        ErrorRow{"BV40L",
+                 0,
+                 {{7, 0x82}},
+                 {"Fixture reports 2 errors", "(1) Light Sensor Error", "(2) Fan1 Over/Under Speed"}},
+        ErrorRow{"LU150",
+                 0,
+                 {{1, 0x10}},
+                 {"Fixture reports 1 error", "(1) bTER - Base temperature-sense circuit error"}},
+        ErrorRow{"BV60C", 0, {{3, 0x04}}, {"Fixture reports 1 error", "(1) diER - Dimmer Reset Error"}},
+        ErrorRow{
+            "NMB02", 0, {{1, 0x01}}, {"Fixture reports 1 error", "(1) LERR - Lamp error (doesn't strike)"}},
+        ErrorRow{"RASTE",
+                 0,
+                 {{5, 0x08}},
+                 {"Fixture reports 1 error", "(1) FOER - Focus error (can't find index)"}},
+        ErrorRow{"GRB__", 0, {{9, 0x04}}, {"Fixture reports 1 error", "(1) DRER - Driver current error"}},
+        ErrorRow{"GRB__", 1, {{7, 0x80}}, {"Fixture reports 1 error", "(1) F1ER - Fan 1 Feedback error"}},
+        ErrorRow{"GRB__",
+                 4,
+                 {{9, 0x10}},
+                 {"Fixture reports 1 error", "(1) rCER - Real Time Clock error (not running)"}},
+        ErrorRow{"BVT12", 0, {{8, 0x10}}, {"Fixture reports 1 error", "(1) Internal fan2 feedback error"}},
+        ErrorRow{"BVT12", 2, {{2, 0x20}}, {"Fixture reports 1 error", "(1) Gobo rotation reset error"}},
+        ErrorRow{"BV6NS", 0, {{9, 0x01}}, {"Fixture reports 1 error", "(1) Door switch open"}},
+        ErrorRow{"B12GM", 2, {{10, 0x40}}, {"Fixture reports 1 error", "(1) Slave board ram error"}}),
+    [](const auto& info) { return testName(info.param.code + std::to_string(info.param.subtype)); });
 
 // ---------------------------------------------------------------------------
 // Idle ticks against the fixture
 
-TEST_F(ModelSimTest, GrobelMonitorValuesFromFirmwareNineOn) {
+class GrobelMonitorSimTest : public ModelSimTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GrobelMonitorSimTest, MonitorValuesFromFirmwareNineOnAndTheIdleFrameAlways) {
   const ModelProfile& p = profile("GRB__", 0);
-  for (const char* label : {"no monitor", "monitor"}) {
-    SCOPED_TRACE(label);
-    TZemFixture* f = connect(p, p.firmwareAt(label));
-    ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(f->IdlePoll(true));
-    const bool reads = std::string(label) == "monitor";
-    EXPECT_EQ(requests('A', 'h'), reads ? 1 : 0);
-    EXPECT_EQ(serviceFrames(), once(48, 0, 0));
-    if (reads) {
-      EXPECT_DOUBLE_EQ(f->GetMonitorValueB(1), 23.45);
-    }
+  TZemFixture* f = connect(p, p.firmwareAt(GetParam()));
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->IdlePoll(true));
+  const bool reads = std::string(GetParam()) == "monitor";
+  EXPECT_EQ(requests('A', 'h'), reads ? 1 : 0);
+  EXPECT_EQ(serviceFrames(), once(48, 0, 0));
+  if (reads) {
+    EXPECT_DOUBLE_EQ(f->GetMonitorValueB(1), 23.45);
   }
-  // The LED fixtures and the Nimbo read on the monitor page without sending anything extra.
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, GrobelMonitorSimTest, ::testing::Values("no monitor", "monitor"),
+                         [](const auto& info) { return testName(info.param); });
+
+TEST_F(ModelSimTest, LedFixtureReadsMonitorPagesWithoutSending) {
   TZemFixture* led = connect(profile("BV20L", 0));
   ASSERT_NE(led, nullptr);
   EXPECT_TRUE(led->IdlePoll(true));
@@ -706,7 +891,11 @@ TEST_F(ModelSimTest, GrobelMonitorValuesFromFirmwareNineOn) {
   EXPECT_EQ(requests('A', 'h'), 2);
   EXPECT_DOUBLE_EQ(led->GetMonitorValueC(1), -1.0);
   EXPECT_TRUE(sim_->serviceFrames().empty());
+}
+
+TEST_F(ModelSimTest, NimboReadsTemperaturesOnTheMonitorPage) {
   TZemFixture* nimbo = connect(profile("NMB02", 0));
+  ASSERT_NE(nimbo, nullptr);
   EXPECT_TRUE(nimbo->IdlePoll(true));
   EXPECT_EQ(requests('P', 't'), 1);
   EXPECT_EQ(serviceFrames(), once(254, 0, 0));
