@@ -3,8 +3,10 @@
 
 Each integer literal in the model sources (outside comments, strings and preprocessor lines) is a mutation
 site. A mutant replaces one literal by its value + 1, rebuilds only the two model test programs and runs
-them; the mutant is killed when a test fails. Survivors are listed at the end: each is a number the tests
-do not pin down. Mutants that no longer compile are reported apart (the compiler caught them).
+them; the mutant is killed when a test fails. A number whose + 1 survives is tried again with - 1: when that
+is killed the + 1 change was invisible (a bound that is clamped, a count no caller reaches) and the site is
+reported as one-sided. Survivors of both changes are listed at the end: each is a number the tests do not
+pin down. Mutants that no longer compile are reported apart (the compiler caught them).
 
 The tree is copied to a work folder (one copy per job) so the working tree is never touched.
 
@@ -88,7 +90,7 @@ def code_spans(text):
 
 
 def sites(path):
-    """Mutation sites of one file: (offset, literal, replacement, line number, line text)."""
+    """Mutation sites of one file: (offset, literal, literal + 1, line number, line text, literal - 1 or None)."""
     text = open(os.path.join(ROOT, path)).read()
     found = []
     for a, b in code_spans(text):
@@ -101,9 +103,14 @@ def sites(path):
             if "static_assert" in line:
                 continue
             digits, suffix = m.group(1), m.group(2)
-            value = int(digits, 0) + 1
-            new = (hex(value).upper().replace("0X", "0x") if digits.lower().startswith("0x") else str(value)) + suffix
-            found.append((m.start(), m.group(0), new, text.count("\n", 0, m.start()) + 1, line))
+            hexa = digits.lower().startswith("0x")
+
+            def spelled(value):
+                return (hex(value).upper().replace("0X", "0x") if hexa else str(value)) + suffix
+
+            value = int(digits, 0)
+            down = spelled(value - 1) if value > 0 else None
+            found.append((m.start(), m.group(0), spelled(value + 1), text.count("\n", 0, m.start()) + 1, line, down))
     return found
 
 
@@ -152,9 +159,9 @@ def tests_pass(build):
     return True
 
 
-def mutate(src, build, path, site):
+def mutate(src, build, path, site, new):
     """'killed', 'survived' or 'no-build' for one mutant; the file is restored afterwards."""
-    offset, old, new = site[0], site[1], site[2]
+    offset, old = site[0], site[1]
     full = os.path.join(src, path)
     original = open(full).read()
     assert original[offset:offset + len(old)] == old
@@ -170,6 +177,15 @@ def mutate(src, build, path, site):
             f.write(original)
 
 
+def in_threads(target, jobs):
+    """Runs target(0) ... target(jobs - 1) side by side and waits for all."""
+    threads = [threading.Thread(target=target, args=(j,)) for j in range(jobs)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--files", nargs="*", default=DEFAULT_FILES, help="sources to mutate (repository paths)")
@@ -181,7 +197,7 @@ def main():
 
     todo = [(path, s) for path in args.files for s in sites(path) if args.match in s[4]]
     if args.list:
-        for path, (_, old, new, line, text) in todo:
+        for path, (_, old, new, line, text, _) in todo:
             print(f"{path}:{line}: {old} -> {new}    {text}")
         print(f"{len(todo)} sites")
         return 0
@@ -196,11 +212,7 @@ def main():
         except RuntimeError as e:
             print(f"copy {j}: {e}", flush=True)
 
-    threads = [threading.Thread(target=setup, args=(j,)) for j in range(args.jobs)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    in_threads(setup, args.jobs)
     if any(c is None for c in copies):
         return 1
 
@@ -221,27 +233,30 @@ def main():
             except queue.Empty:
                 return
             for s in file_sites:
-                outcome = mutate(src, build, path, s)
+                outcome = mutate(src, build, path, s, s[2])
+                if outcome == "survived" and s[5] is not None and mutate(src, build, path, s, s[5]) == "killed":
+                    outcome = "one-sided"
                 with lock:
                     results.append((path, s, outcome))
                     done = len(results)
-                    if outcome == "survived" or done % 25 == 0:
-                        mark = "SURVIVED " if outcome == "survived" else ""
+                    if outcome in ("survived", "one-sided") or done % 25 == 0:
+                        mark = {"survived": "SURVIVED ", "one-sided": "ONE-SIDED "}.get(outcome, "")
                         print(f"[{done}/{len(todo)}] {mark}{path}:{s[3]}: {s[1]} -> {s[2]}    {s[4]}", flush=True)
 
-    threads = [threading.Thread(target=worker, args=(j,)) for j in range(args.jobs)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    in_threads(worker, args.jobs)
 
-    killed = sum(1 for r in results if r[2] == "killed")
-    broken = sum(1 for r in results if r[2] == "no-build")
-    survivors = sorted((r for r in results if r[2] == "survived"), key=lambda r: (r[0], r[1][3]))
-    print(f"\n{len(results)} mutants: {killed} killed by a test, {broken} refused by the compiler, "
-          f"{len(survivors)} survived ({(time.time() - started) / 60:.1f} min)")
-    for path, (_, old, new, line, text), _ in survivors:
-        print(f"  {path}:{line}: {old} -> {new}    {text}")
+    def outcome(kind):
+        return sorted((r for r in results if r[2] == kind), key=lambda r: (r[0], r[1][3]))
+
+    killed, broken, one_sided, survivors = (outcome(k) for k in ("killed", "no-build", "one-sided", "survived"))
+    print(f"\n{len(results)} sites: {len(killed)} killed by a test, {len(broken)} refused by the compiler, "
+          f"{len(one_sided)} one-sided (+ 1 unseen, - 1 killed), {len(survivors)} survived both "
+          f"({(time.time() - started) / 60:.1f} min)")
+    for title, rows in (("One-sided:", one_sided), ("Survivors:", survivors)):
+        if rows:
+            print(title)
+        for path, (_, old, new, line, text, _), _ in rows:
+            print(f"  {path}:{line}: {old} -> {new}    {text}")
     return 1 if survivors else 0
 
 

@@ -4,6 +4,7 @@
 // settings.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -287,7 +288,7 @@ class FirmwareThresholdTest : public ModelFixture, public ::testing::WithParamIn
 TEST_P(FirmwareThresholdTest, ChunkFollowsTheFirmware) {
   auto f = makeModel(model(GetParam().model), GetParam().fw);
   EXPECT_EQ(f->EepromWriteChunk(), GetParam().chunk);
-  EXPECT_EQ(f->WriteEepromBlock(10, 4, 5), GetParam().chunk);
+  EXPECT_EQ(f->WriteEepromBlock(10, 9, 5), GetParam().chunk);
 }
 
 TEST_P(FirmwareThresholdTest, DmxResetBitReadsInTheFirmwaresSense) {
@@ -393,6 +394,20 @@ INSTANTIATE_TEST_SUITE_P(
 // The LED fixtures send their idle frame on every fourth tick off the monitor page; the count is shared by
 // every LED fixture object and never reset.
 using LedIdleTest = ModelFixture;
+
+// The count starts at 0 with the program: a program of its own shows where the first frame falls.
+TEST_F(LedIdleTest, FirstFrameAtTheFourthTickAfterTheProgramStarts) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child runs afresh, its count at 0
+  EXPECT_EXIT(
+      {
+        auto bv20 = makeModel(model("BV20L"));
+        for (int tick = 1; tick <= 3; ++tick) (void)bv20->IdlePoll(false);
+        const bool quietBefore = dev.frames.empty();
+        (void)bv20->IdlePoll(false);
+        std::exit(quietBefore && dev.frames.size() == 1 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
 
 TEST_F(LedIdleTest, FrameEveryFourthTickOffTheMonitorPageAcrossObjects) {
   auto bv20 = makeModel(model("BV20L"));

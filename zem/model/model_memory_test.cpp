@@ -72,7 +72,7 @@ TEST_P(MemoryTest, FailedChunkReadReadsNothing) {
 TEST_P(MemoryTest, BlockWriteCarriesAtMostTheWriteChunk) {
   const MemoryRow& r = GetParam();
   auto f = makeModel(model(r.model));
-  EXPECT_EQ(f->WriteEepromBlock(10, 4, 5), r.writeChunk);
+  EXPECT_EQ(f->WriteEepromBlock(10, 9, 5), r.writeChunk);
   EXPECT_EQ(dev.calls.back(), "WriteEEPromWords(10," + std::to_string(r.writeChunk) + ",5)");
   EXPECT_EQ(f->WriteEepromBlock(20, 1, 5), 1);
 }

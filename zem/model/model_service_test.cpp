@@ -216,6 +216,8 @@ const std::vector<ServiceRow>& serviceRows() {
            enter(48) + pairOf(22, 1) + enter(48) + pairOf(23, 2) + enter(48) + pairOf(24, 5)},
           {"wait18h", op(&F::SetWaitTimeSeconds, 64800),
            enter(48) + pairOf(22, 0) + enter(48) + pairOf(23, 0) + enter(48) + pairOf(24, 0)},
+          {"wait1h", op(&F::SetWaitTimeSeconds, 3600),
+           enter(48) + pairOf(22, 1) + enter(48) + pairOf(23, 0) + enter(48) + pairOf(24, 0)},
           {"wait17h59m59s", op(&F::SetWaitTimeSeconds, 64799),
            enter(48) + pairOf(22, 17) + enter(48) + pairOf(23, 59) + enter(48) + pairOf(24, 59)},
           {"fade61s", op(&F::SetFadeTimeSeconds, 61),

@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         LogEventRow{"DebugStop", 0x07FF, 0, 0, "DEBUG.STOP - "}, LogEventRow{"OtherKind", 0x3000, 1, 2, ""},
         LogEventRow{"Software", 0xD000, 123, 0, "INFO - Software V.1.2.3."},
         LogEventRow{"Bootloader", 0xD001, 205, 0, "INFO - Bootloader V.2.0.5."},
+        LogEventRow{"SoftwareHundred", 0xD000, 100, 0, "INFO - Software V.1.0.0."},
+        LogEventRow{"BootloaderTwoHundredOne", 0xD001, 201, 0, "INFO - Bootloader V.2.0.1."},
         LogEventRow{"FactoryDefault", 0xD002, 0, 0, "INFO - Factory default restored."},
         LogEventRow{"OtherInfo", 0xD003, 0, 0, "INFO - "}, LogEventRow{"Warning", 0xE805, 9, 9, "WARNING - "},
         LogEventRow{"TimerLightSensor", 0x0000, 0x0107, 0, "DEBUG.STOP - Timer/LS 7."},
@@ -66,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         LogEventRow{"Fan", 0xF000 | 144, 1500, 0, "ERROR.STOP - Fan1 1500 RPM."},
         LogEventRow{"FanWithVoltage", 0xF000 | 159, 1500, 2400,
                     "ERROR.STOP - Fan16 1500 RPM, Voltage1 24.0 V."},
+        LogEventRow{"FanWithTheLeastVoltage", 0xF000 | 150, 10, 1,
+                    "ERROR.STOP - Fan7 10 RPM, Voltage1 0.0 V."},
         LogEventRow{"Temperature", 0xF000 | 160, 4512, 0, "ERROR.STOP - Temperature1 45.12 DegC."},
         LogEventRow{"TemperatureWithVoltage", 0xF000 | 175, 4512, 1180,
                     "ERROR.STOP - Temperature16 45.12 DegC, Voltage1 11.8 V."},
@@ -222,6 +226,15 @@ TEST_F(Brv600ReadTest, WordAboveAByteFailsTheReadAndKeepsTheCopy) {
   EXPECT_EQ(brv->GetTimer1StartHour(), 31);
   EXPECT_EQ(progress.calls.back(), std::make_pair(12, 23));  // address 63 is the twelfth step
   EXPECT_EQ(dev.count("GetStandAlone"), 1);                  // only the first, complete read got there
+}
+
+TEST_F(Brv600ReadTest, ByteSettingTakesWordsUpTo255) {
+  dev.eeprom[63] = 255;
+  ASSERT_TRUE(brv->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(brv->GetTimer1StartHour(), 255);
+  dev.eeprom[63] = 256;
+  EXPECT_FALSE(brv->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(brv->GetTimer1StartHour(), 255);
 }
 
 TEST_F(Brv600ReadTest, SetterWithoutDeviceStillWaitsAndReportsFailure) {

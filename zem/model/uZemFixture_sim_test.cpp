@@ -142,8 +142,11 @@ TEST_F(FixtureSimTest, SceneOperationSendsThenReadsTheProgram) {
   EXPECT_TRUE(model.sendScene(111, 113, 0));
   EXPECT_EQ(sim->serviceFrames().size(), 6u);
   EXPECT_EQ(framesWith('A', 'a', 'V'), 1);
+}
+
+TEST_F(FixtureSimTest, IdleIsOneFrame) {
   EXPECT_TRUE(model.sendIdle(111));
-  EXPECT_EQ(sim->serviceFrames().size(), 7u);
+  EXPECT_EQ(sim->serviceFrames().size(), 1u);
   EXPECT_FALSE(MP2Idle);
 }
 
@@ -168,7 +171,7 @@ TEST_F(FixtureSimTest, EqualValueCostsOneReadAndNoWrite) {
   EXPECT_EQ(framesWith('P', 'P', 'W'), 0);
 }
 
-TEST_F(FixtureSimTest, StaleRecordDoesNotSuppressOrCauseAWrite) {
+TEST_F(FixtureSimTest, StaleRecordDoesNotCauseAWrite) {
   auto p = personality();
   p.resize(14);
   p[0] = 1;
@@ -177,7 +180,9 @@ TEST_F(FixtureSimTest, StaleRecordDoesNotSuppressOrCauseAWrite) {
   FixtureData[fd::kPersonality] = 5;  // stale
   EXPECT_TRUE(model.SetDmxAddress(1));
   EXPECT_EQ(framesWith('P', 'P', 'W'), 0);
+}
 
+TEST_F(FixtureSimTest, NewWordValueReachesTheFixtureLowByteFirst) {
   EXPECT_TRUE(model.SetDmxAddress(300));
   EXPECT_EQ(framesWith('P', 'P', 'W'), 1);
   EXPECT_EQ(personality()[0], 44);
@@ -203,27 +208,39 @@ TEST_F(FixtureSimTest, SegmentAutoConfigureFollowsTheSetterRule) {
   EXPECT_TRUE(model.EnableSegmentAutoConfigure());
   EXPECT_EQ(framesWith('P', 'P', 'W'), 1);
   EXPECT_EQ(personality()[9], 0x10);
+}
+
+TEST_F(FixtureSimTest, SegmentAutoConfigureAlreadyOnCostsOneRead) {
+  ASSERT_TRUE(model.EnableSegmentAutoConfigure());
   sim->clearReceivedFrames();
   EXPECT_TRUE(model.EnableSegmentAutoConfigure());
   EXPECT_EQ(framesWith('P', 'p', 'V'), 1);
   EXPECT_EQ(framesWith('P', 'P', 'W'), 0);
 }
 
-TEST_F(FixtureSimTest, ClockMinuteClearsByteSevenOnTheFixture) {
+TEST_F(FixtureSimTest, ClockHourKeepsByteSeven) {
   sim->setGroup('P', 's', {0, 24, 5, 17, 0, 10, 20, 33});
   EXPECT_TRUE(model.SetClockHour(11));
   EXPECT_EQ(sim->group('P', 's')[7], 33);
+}
+
+TEST_F(FixtureSimTest, ClockMinuteClearsByteSevenOnTheFixture) {
+  sim->setGroup('P', 's', {0, 24, 5, 17, 0, 10, 20, 33});
+  EXPECT_TRUE(model.SetClockHour(11));
   EXPECT_TRUE(model.SetClockMinute(45));
   EXPECT_EQ(sim->group('P', 's')[6], 45);
   EXPECT_EQ(sim->group('P', 's')[7], 0);
   EXPECT_EQ(framesWith('P', 'S', 'W'), 2);
 }
 
-TEST_F(FixtureSimTest, EchoWrittenSettings) {
+TEST_F(FixtureSimTest, TimerSettingIsEchoWritten) {
   sim->setGroup('P', 'b', std::vector<uint8_t>(10, 0));
   EXPECT_TRUE(model.SetTimer2StopMinute(59));
   EXPECT_EQ(framesWith('P', 'B', 'F'), 1);
   EXPECT_EQ(sim->group('P', 'b')[9], 59);
+}
+
+TEST_F(FixtureSimTest, SensorWordAndSequenceReachTheirBytes) {
   EXPECT_TRUE(model.SetSensorTriggerWord(0x1234));
   EXPECT_EQ(sim->group('P', 'd')[1], 0x34);
   EXPECT_EQ(sim->group('P', 'd')[2], 0x12);
@@ -231,11 +248,14 @@ TEST_F(FixtureSimTest, EchoWrittenSettings) {
   EXPECT_EQ(sim->group('P', 'a')[3], 4);
 }
 
-TEST_F(FixtureSimTest, CounterResetWritesOnlyWhenNonZero) {
-  std::vector<uint8_t> lamp(15, 0);
-  sim->setGroup('P', 'l', lamp);
+TEST_F(FixtureSimTest, CounterAlreadyZeroIsNotWritten) {
+  sim->setGroup('P', 'l', std::vector<uint8_t>(15, 0));
   EXPECT_TRUE(model.ResetResettableLampOnHours());
   EXPECT_EQ(framesWith('P', 'L', 'W'), 0);
+}
+
+TEST_F(FixtureSimTest, CounterResetClearsOnlyItsCounter) {
+  std::vector<uint8_t> lamp(15, 0);
   lamp[9] = 7;
   lamp[1] = 99;
   sim->setGroup('P', 'l', lamp);
@@ -247,12 +267,14 @@ TEST_F(FixtureSimTest, CounterResetWritesOnlyWhenNonZero) {
 
 // ---- EEPROM and log ----
 
-TEST_F(FixtureSimTest, EepromChunkAndBlockWrite) {
+TEST_F(FixtureSimTest, EepromChunkReadsOneWordLowByteFirst) {
   sim->setEEPromWord(5, 0xA55A);
   EXPECT_EQ(model.ReadEepromChunk(5), 1);
   EXPECT_EQ(FixtureData[fd::kEEPromWords], 0x5A);
   EXPECT_EQ(FixtureData[fd::kEEPromWords + 1], 0xA5);
+}
 
+TEST_F(FixtureSimTest, EepromBlockWriteWritesAChunkOfFourWords) {
   for (size_t k = 0; k < 8; ++k) FixtureData[fd::kEEPromWords + k] = static_cast<uint8_t>(0x10 + k);
   EXPECT_EQ(model.WriteEepromBlock(100, 10, model.GetEepromSettleTime()), 4);
   EXPECT_EQ(sim->eepromWord(100), 0x1110);
