@@ -157,6 +157,12 @@ void CheckBox::setChecked(bool on) {
   Control::click();
 }
 
+void CheckBox::setPushLike(bool on) {
+  if (on == pushLike_) return;
+  pushLike_ = on;
+  invalidate();
+}
+
 void CheckBox::click() {
   setChecked(!checked_);
 }
@@ -203,6 +209,44 @@ void Image::setPicture(const Bitmap& b) {
 void Image::setAutoSize(bool on) {
   autoSize_ = on;
   if (autoSize_ && !picture_.empty()) setBounds(left(), top(), picture_.width(), picture_.height());
+}
+
+Bitmap& PictureCanvas::target() {
+  Bitmap& b = image_.picture_;
+  if (b.paletted()) {
+    Bitmap rgb(b.width(), b.height());
+    rgb.setTransparent(b.transparent());
+    rgb.setTransparentMode(b.transparentMode());
+    rgb.setTransparentColor(b.transparentColor());
+    for (int y = 0; y < b.height(); ++y) {
+      for (int x = 0; x < b.width(); ++x) rgb.setPixelValue(x, y, b.pixelColor(x, y));
+    }
+    b = rgb;
+  }
+  return b;
+}
+
+void PictureCanvas::fillRect(const Rect& r) {
+  if (brush.style == BrushStyle::Clear) return;
+  Bitmap& b = target();
+  const Color c = colorToRGB(brush.color);
+  const int left = std::max(r.left, 0);
+  const int top = std::max(r.top, 0);
+  const int right = std::min(r.right, b.width());
+  const int bottom = std::min(r.bottom, b.height());
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) b.setPixelValue(x, y, c);
+  }
+  image_.invalidate();
+}
+
+void PictureCanvas::setPixel(int x, int y, Color c) {
+  target().setPixelValue(x, y, colorToRGB(c));
+  image_.invalidate();
+}
+
+Color PictureCanvas::pixel(int x, int y) const {
+  return image_.picture_.pixelColor(x, y);
 }
 
 ProgressBar::ProgressBar(Component* owner) : WinControl(owner) {

@@ -104,12 +104,16 @@ class CheckBox : public WinControl {
   bool checked() const { return checked_; }
   // A change of state fires onClick, whoever made it.
   void setChecked(bool on);
+  // A push-like check box looks like a button that stays pressed while checked (a toggle button).
+  bool pushLike() const { return pushLike_; }
+  void setPushLike(bool on);
   // A click toggles the box.
   void click() override;
   void keyDown(uint16_t& key, ShiftState shift) override;
 
  private:
   bool checked_ = false;
+  bool pushLike_ = false;
 };
 
 class GroupBox : public WinControl {
@@ -138,6 +142,27 @@ class Shape : public Control {
   Color penColor_ = clBlack;
 };
 
+class Image;
+
+// Draws on an image's picture, as the class library's image canvas does: what is drawn stays in the
+// picture (a paletted picture becomes a 24-bit one first) and the image shows it at once. Drawing
+// outside the picture is cut off.
+class PictureCanvas {
+ public:
+  Brush brush;
+
+  void fillRect(const Rect& r);
+  void setPixel(int x, int y, Color c);
+  // The colour of a pixel; 0 outside the picture.
+  Color pixel(int x, int y) const;
+
+ private:
+  friend class Image;
+  explicit PictureCanvas(Image& image) : image_(image) {}
+  Bitmap& target();
+  Image& image_;
+};
+
 class Image : public Control {
  public:
   explicit Image(Component* owner);
@@ -153,9 +178,12 @@ class Image : public Control {
   // With autoSize on the image takes the picture's size.
   bool autoSize() const { return autoSize_; }
   void setAutoSize(bool on);
+  PictureCanvas& canvas() { return canvas_; }
 
  private:
+  friend class PictureCanvas;
   Bitmap picture_;
+  PictureCanvas canvas_{*this};
   bool stretch_ = false;
   bool center_ = false;
   bool transparent_ = false;

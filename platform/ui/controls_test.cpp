@@ -232,3 +232,43 @@ TEST_F(ControlsTest, FormWithAMenuThatOwnsItsItemsIsFreedCleanly) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST_F(ControlsTest, PushLikeCheckBoxTogglesLikeAnyCheckBox) {
+  auto* c = add<CheckBox>("toggle");
+  c->setPushLike(true);
+  int clicks = 0;
+  c->onClick = [&](Component*) { ++clicks; };
+  ASSERT_TRUE(input::click(*c));
+  EXPECT_TRUE(c->checked());
+  c->setChecked(false);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_TRUE(c->pushLike());
+}
+
+TEST_F(ControlsTest, PictureCanvasDrawsIntoThePicture) {
+  auto* image = add<Image>("picture");
+  Bitmap paletted(8, 6, PixelFormat::Bit4);
+  paletted.setPalette({clBlack, clWhite});
+  paletted.setPixelValue(0, 0, 1);
+  image->setPicture(paletted);
+  PictureCanvas& canvas = image->canvas();
+  canvas.brush.color = clLime;
+  canvas.fillRect({2, 1, 5, 3});
+  canvas.fillRect({6, 4, 20, 20});  // cut at the picture's edge
+  canvas.setPixel(-1, 0, clRed);    // outside: nothing
+  canvas.setPixel(7, 0, clRed);
+  EXPECT_FALSE(image->picture().paletted()) << "a paletted picture becomes 24-bit first";
+  EXPECT_EQ(canvas.pixel(0, 0), static_cast<Color>(clWhite));
+  EXPECT_EQ(canvas.pixel(2, 1), static_cast<Color>(clLime));
+  EXPECT_EQ(canvas.pixel(4, 2), static_cast<Color>(clLime));
+  EXPECT_EQ(canvas.pixel(5, 2), static_cast<Color>(clBlack));
+  EXPECT_EQ(canvas.pixel(7, 5), static_cast<Color>(clLime));
+  EXPECT_EQ(canvas.pixel(7, 0), static_cast<Color>(clRed));
+  EXPECT_EQ(canvas.pixel(9, 9), 0u);
+}
+
+}  // namespace
+}  // namespace ui

@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <vector>
 
 namespace ui {
 
 namespace {
 constexpr uint64_t kHasColor = uint64_t{1} << 32;
+
+// A numbers-only box takes digits and the editing keys (backspace and the other control characters).
+bool refusedByNumbersOnly(bool numbersOnly, char key) {
+  return numbersOnly && static_cast<unsigned char>(key) >= 32 && (key < '0' || key > '9');
 }
+}  // namespace
 
 Edit::Edit(Component* owner) : WinControl(owner) {
   setTabStop(true);
@@ -23,6 +29,7 @@ void Edit::setCaption(const std::string& text) {
 }
 
 void Edit::keyPress(char& key) {
+  if (refusedByNumbersOnly(numbersOnly_, key)) key = 0;
   WinControl::keyPress(key);
   if (key == 0 || readOnly_) return;
   std::string t = caption();
@@ -198,7 +205,39 @@ Color RichEdit::lineColor(int i) const {
   return font().color;
 }
 
+std::string RichEdit::content() const {
+  std::string out;
+  for (int i = 0; i < lines_.count(); ++i) {
+    if (i > 0) out += "\r\n";
+    out += lines_[i];
+  }
+  return out;
+}
+
+void RichEdit::setContent(const std::string& text) {
+  lines_.assign(text.empty() ? std::vector<std::string>{} : Strings::splitLines(text));
+}
+
+void RichEdit::appendText(const std::string& text) {
+  if (text.empty()) return;
+  const std::vector<std::string> parts = Strings::splitLines(text);
+  size_t next = 0;
+  if (!lines_.empty()) {
+    const int last = lines_.count() - 1;
+    if (!parts[0].empty()) lines_.set(last, lines_[last] + parts[0]);
+    next = 1;
+  }
+  for (; next < parts.size(); ++next) lines_.add(parts[next]);
+}
+
+int RichEdit::typedLength() const {
+  int n = 0;
+  for (int i = 0; i < lines_.count(); ++i) n += static_cast<int>(lines_[i].size());
+  return n;
+}
+
 void RichEdit::keyPress(char& key) {
+  if (refusedByNumbersOnly(numbersOnly_, key) || (key == '\r' && !multiLine_)) key = 0;
   WinControl::keyPress(key);
   if (key == 0 || readOnly_) return;
   if (lines_.empty()) lines_.add("");
@@ -214,8 +253,15 @@ void RichEdit::keyPress(char& key) {
       lines_.remove(last);
     }
   } else if (static_cast<unsigned char>(key) >= 32) {
+    if (maxLength_ > 0 && typedLength() >= maxLength_) return;
     lines_.set(last, lines_[last] + key);
   }
+}
+
+Memo::Memo(Component* owner) : RichEdit(owner) {
+  setReadOnly(true);
+  setPlainText(true);
+  setScrollBars(ScrollStyle::Vertical);
 }
 
 std::string RichEdit::dumpDetails() const {

@@ -1,4 +1,4 @@
-// Text controls: edit box, spin edit, combo box and rich-text box.
+// Text controls: edit box, spin edit, combo box, rich-text box and multi-line edit (memo).
 //
 // Typing goes through keyPress(): the control's own filter, then onKeyPress (which may swallow the
 // key by setting it to 0), then the control inserts the character at the end of the text, or in
@@ -25,6 +25,9 @@ class Edit : public WinControl {
   // Most characters the user may type (0: no limit); text set by the program is not cut.
   int maxLength() const { return maxLength_; }
   void setMaxLength(int n) { maxLength_ = n; }
+  // Only digits may be typed (text set by the program is not checked).
+  bool numbersOnly() const { return numbersOnly_; }
+  void setNumbersOnly(bool on) { numbersOnly_ = on; }
   bool autoSelect() const { return autoSelect_; }
   void setAutoSelect(bool on) { autoSelect_ = on; }
   void selectAll() { allSelected_ = true; }
@@ -42,6 +45,7 @@ class Edit : public WinControl {
  private:
   bool readOnly_ = false;
   int maxLength_ = 0;
+  bool numbersOnly_ = false;
   bool autoSelect_ = true;
   bool allSelected_ = false;
 };
@@ -135,6 +139,22 @@ class RichEdit : public WinControl {
   void appendLine(const std::string& text, Color color);
   // Colour of line i: its own, or the font's.
   Color lineColor(int i) const;
+  // The whole text: the lines with CR LF between them. Setting it replaces the lines.
+  std::string content() const;
+  void setContent(const std::string& text);
+  // Adds text at the end: it continues the last line, and each line break in it starts a new one.
+  void appendText(const std::string& text);
+
+  // Most characters the user may type, line breaks not counted (0: no limit); text set by the
+  // program is not cut.
+  int maxLength() const { return maxLength_; }
+  void setMaxLength(int n) { maxLength_ = n; }
+  // Only digits may be typed.
+  bool numbersOnly() const { return numbersOnly_; }
+  void setNumbersOnly(bool on) { numbersOnly_ = on; }
+  // Without multiLine (a one-line box) Enter adds no line.
+  bool multiLine() const { return multiLine_; }
+  void setMultiLine(bool on) { multiLine_ = on; }
 
   bool readOnly() const { return readOnly_; }
   void setReadOnly(bool on) { readOnly_ = on; }
@@ -151,11 +171,23 @@ class RichEdit : public WinControl {
   void keyPress(char& key) override;
 
  private:
+  int typedLength() const;
   Strings lines_;
+  int maxLength_ = 0;
+  bool numbersOnly_ = false;
+  bool multiLine_ = true;
   bool readOnly_ = false;
   bool plainText_ = false;
   ScrollStyle scrollBars_ = ScrollStyle::None;
   bool border_ = true;
+};
+
+// A multi-line edit box of plain text, read-only with a vertical scroll bar by default: a log that
+// grows by appendText() and shows its end.
+class Memo : public RichEdit {
+ public:
+  explicit Memo(Component* owner);
+  const char* kind() const override { return "Memo"; }
 };
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/edits.h"
 #include "platform/ui/form.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/screen.h"
@@ -301,6 +302,13 @@ bool chooseMenuItem(MenuItem& item) {
 }
 
 bool selectComboItem(ComboBox& box, int index) {
+  if (!box.showing() || !box.effectivelyEnabled()) return false;
+  Form* f = box.form();
+  if (!f || !f->enabled()) return false;
+  return box.userSelect(index);
+}
+
+bool selectListItem(ListBox& box, int index) {
   if (!box.showing() || !box.effectivelyEnabled()) return false;
   Form* f = box.form();
   if (!f || !f->enabled()) return false;

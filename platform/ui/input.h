@@ -27,6 +27,7 @@ class Control;
 class Form;
 class MenuItem;
 class ComboBox;
+class ListBox;
 class PageControl;
 class TabSheet;
 
@@ -55,6 +56,8 @@ void typeText(const std::string& text);
 bool chooseMenuItem(MenuItem& item);
 // The user picks an item from a shown, enabled combo box.
 bool selectComboItem(ComboBox& box, int index);
+// The user picks a line of a shown, enabled list box.
+bool selectListItem(ListBox& box, int index);
 // The user clicks the tab of a page.
 bool selectTab(PageControl& control, TabSheet& page);
 // The user presses the tab row at x, y (the control's coordinates): a tab selects its page, an arrow

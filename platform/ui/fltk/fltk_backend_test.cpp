@@ -16,7 +16,9 @@
 #include "platform/ui/fltk/mapping.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/up_down.h"
 
 namespace ui::fltk {
 namespace {
@@ -149,6 +151,39 @@ TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
   panel->setColor(clLime);
   app().processMessages();
   EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
+}
+
+TEST_F(FltkDisplayTest, ListTogglePictureAndUpDownAreDrawnFromTheirState) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Dialog controls test");
+  f->setBounds(0, 0, 220, 120);
+  auto* list = make<ListBox>(f.get(), f.get(), "list", 10, 10, 100, 60);
+  list->items().assign({"first", "second"});
+  list->setItemIndex(1);
+  auto* toggle = make<CheckBox>(f.get(), f.get(), "toggle", 120, 10, 60, 24);
+  toggle->setPushLike(true);
+  toggle->setCaption("OUT");
+  auto* image = make<Image>(f.get(), f.get(), "picture", 120, 50, 40, 30);
+  image->setPicture(Bitmap(40, 30));
+  image->canvas().brush.color = clLime;
+  image->canvas().fillRect({10, 10, 20, 20});
+  auto* ud = make<UpDown>(f.get(), f.get(), "ud", 170, 50, 40, 20);
+  ud->setOrientation(UpDownOrientation::Horizontal);
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 200 && pixel(*w, 135, 65) != static_cast<Color>(clLime); ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, 135, 65), static_cast<Color>(clLime)) << "the canvas's square on the picture";
+  EXPECT_EQ(pixel(*w, 125, 55), 0u) << "the picture's own black";
+  const int second = 10 + ListBox::kBorder + list->itemHeight() + list->itemHeight() / 2;
+  EXPECT_EQ(pixel(*w, 100, second), colorToRGB(clHighlight)) << "the selected line";
+  EXPECT_EQ(pixel(*w, 100, 10 + ListBox::kBorder + 2), colorToRGB(clWindow));
+  EXPECT_EQ(pixel(*w, 120, 10), colorToRGB(clBtnHighlight)) << "a raised button while unchecked";
+  toggle->setChecked(true);
+  app().processMessages();
+  EXPECT_EQ(pixel(*w, 120, 10), 0x404040u) << "pressed while checked";
+  EXPECT_EQ(pixel(*w, 170, 50), colorToRGB(clBtnHighlight)) << "the up-down's left arrow button";
 }
 
 TEST_F(FltkDisplayTest, ModalFormWaitsForTheUserWhileTimersRun) {

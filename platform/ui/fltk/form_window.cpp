@@ -9,6 +9,7 @@
 #include "platform/ui/fltk/popups.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/screen.h"
@@ -171,6 +172,10 @@ int FormWindow::handleMouse(int event) {
         if (dynamic_cast<RichEdit*>(c)) {
           display_.scroll(*c, -Fl::event_dy() * kWheelLines);
           redraw();
+          break;
+        }
+        if (auto* list = dynamic_cast<ListBox*>(c)) {
+          list->setTopIndex(list->topIndex() + Fl::event_dy() * kWheelLines);
           break;
         }
       }

@@ -11,9 +11,11 @@
 #include "platform/ui/edits.h"
 #include "platform/ui/fltk/mapping.h"
 #include "platform/ui/form.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/screen.h"
+#include "platform/ui/up_down.h"
 
 namespace ui::fltk {
 
@@ -195,7 +197,26 @@ void paintButton(Button& b, int x, int y) {
   if (b.focused()) focusRect(x + 4, y + 4, w - 8, h - 8);
 }
 
+// A push-like check box is a button that stays pressed while it is checked.
+void paintToggleButton(CheckBox& c, int x, int y) {
+  int w = c.width();
+  int h = c.height();
+  bool down = c.checked() || screen().captureControl() == &c;
+  fill(x, y, w, h, c.color());
+  if (down) {
+    frame(x, y, w, h, kDarkShadow, clBtnHighlight);
+    frame(x + 1, y + 1, w - 2, h - 2, clBtnShadow, clBtnFace);
+  } else {
+    raisedEdge(x, y, w, h);
+  }
+  int shift = down ? 1 : 0;
+  drawText(c.caption(), x + shift, y + shift, w, h, FL_ALIGN_CENTER | FL_ALIGN_CLIP, c.font(), c.font().color,
+           looksEnabled(c));
+  if (c.focused()) focusRect(x + 4, y + 4, w - 8, h - 8);
+}
+
 void paintCheckBox(CheckBox& c, int x, int y) {
+  if (c.pushLike()) return paintToggleButton(c, x, y);
   if (ownBackground(c)) fill(x, y, c.width(), c.height(), c.color());
   int box = 13;
   int by = y + (c.height() - box) / 2;
@@ -350,6 +371,17 @@ void paintComboBox(ComboBox& c, int x, int y) {
   arrow(bx + kComboButtonWidth / 2, y + h / 2, false, looksEnabled(c) ? clBtnText : clGrayText);
 }
 
+// A vertical scroll bar at bx, top, bh high, for `first` of `count` lines with `fit` shown.
+void scrollBar(int bx, int top, int bh, int first, int count, int fit) {
+  fill(bx, top, 16, bh, 0xE0E0E0);
+  if (count > fit && bh > 8) {
+    int thumb = std::max(8, bh * fit / count);
+    int pos = (bh - thumb) * first / std::max(1, count - fit);
+    fill(bx, top + pos, 16, thumb, clBtnFace);
+    raisedEdge(bx, top + pos, 16, thumb);
+  }
+}
+
 // The rows a line takes at the given width: broken after the last blank that fits, or inside a word
 // longer than the width (the font must be selected).
 std::vector<std::string> wrapLine(const std::string& line, int width) {
@@ -416,16 +448,52 @@ void paintRichEdit(RichEdit& r, int x, int y, const PaintContext& ctx) {
     fl_yxline(x + inset + 1 + tw, ly + 1, ly + lineH - 2);
   }
   fl_pop_clip();
-  if (vbar) {
-    int bx = x + w - inset - 16;
-    int bh = h - 2 * inset;
-    fill(bx, y + inset, 16, bh, 0xE0E0E0);
-    if (count > fit && bh > 8) {
-      int thumb = std::max(8, bh * fit / count);
-      int top = (bh - thumb) * first / std::max(1, count - fit);
-      fill(bx, y + inset + top, 16, thumb, clBtnFace);
-      raisedEdge(bx, y + inset + top, 16, thumb);
-    }
+  if (vbar) scrollBar(x + w - inset - 16, y + inset, h - 2 * inset, first, count, fit);
+}
+
+void paintListBox(ListBox& l, int x, int y) {
+  int w = l.width();
+  int h = l.height();
+  bool enabled = looksEnabled(l);
+  fill(x, y, w, h, enabled ? l.color() : clBtnFace);
+  sunkenEdge(x, y, w, h);
+  const int b = ListBox::kBorder;
+  const bool bar = l.scrollBarShown();
+  const int textW = w - 2 * b - (bar ? ListBox::kScrollBarWidth : 0);
+  const int lineH = l.itemHeight();
+  fl_push_clip(x + b, y + b, textW, h - 2 * b);
+  for (int i = l.topIndex(), row = 0; i < l.items().count() && row * lineH < h - 2 * b; ++i, ++row) {
+    int ly = y + b + row * lineH;
+    bool selected = i == l.itemIndex();
+    if (selected) fill(x + b, ly, textW, lineH, enabled ? clHighlight : clBtnShadow);
+    drawText(l.items()[i], x + b + 2, ly, textW - 4, lineH, FL_ALIGN_LEFT | FL_ALIGN_CLIP, l.font(),
+             selected ? clHighlightText : l.font().color, enabled || selected);
+    if (selected && l.focused()) focusRect(x + b, ly, textW, lineH);
+  }
+  fl_pop_clip();
+  if (bar)
+    scrollBar(x + w - b - ListBox::kScrollBarWidth, y + b, h - 2 * b, l.topIndex(), l.items().count(),
+              l.visibleCount());
+}
+
+// Two arrow buttons side by side (horizontal: left lowers, right raises) or one above the other.
+void paintUpDown(UpDown& u, int x, int y) {
+  int w = u.width();
+  int h = u.height();
+  Color c = looksEnabled(u) ? clBtnText : clGrayText;
+  fill(x, y, w, h, clBtnFace);
+  if (u.orientation() == UpDownOrientation::Horizontal) {
+    int half = w / 2;
+    raisedEdge(x, y, half, h);
+    raisedEdge(x + half, y, w - half, h);
+    sideArrow(x + half / 2, y + h / 2, false, c);
+    sideArrow(x + half + (w - half) / 2, y + h / 2, true, c);
+  } else {
+    int half = h / 2;
+    raisedEdge(x, y, w, half);
+    raisedEdge(x, y + half, w, h - half);
+    arrow(x + w / 2, y + half / 2, true, c);
+    arrow(x + w / 2, y + half + (h - half) / 2, false, c);
   }
 }
 
@@ -513,6 +581,8 @@ void paintSelf(Control& c, int x, int y, const PaintContext& ctx) {
   if (auto* p = dynamic_cast<ProgressBar*>(&c)) return paintProgressBar(*p, x, y);
   if (auto* e = dynamic_cast<Edit*>(&c)) return paintEdit(*e, x, y);
   if (auto* b = dynamic_cast<ComboBox*>(&c)) return paintComboBox(*b, x, y);
+  if (auto* l = dynamic_cast<ListBox*>(&c)) return paintListBox(*l, x, y);
+  if (auto* u = dynamic_cast<UpDown*>(&c)) return paintUpDown(*u, x, y);
   if (auto* r = dynamic_cast<RichEdit*>(&c)) return paintRichEdit(*r, x, y, ctx);
   if (auto* pc = dynamic_cast<PageControl*>(&c)) return paintPageControl(*pc, x, y);
   if (auto* b = dynamic_cast<ToolButton*>(&c)) return paintToolButton(*b, x, y, ctx);

@@ -13,9 +13,11 @@
 #include "platform/ui/edits.h"
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/form.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/page_control.h"
+#include "platform/ui/up_down.h"
 
 namespace {
 
@@ -180,6 +182,16 @@ class DemoForm : public ui::Form {
     };
     buildFader(382, 192);
     buildFader(440, 192);
+    // Beside the faders: a list box, a toggle button and an up-down control.
+    auto* list = add<ui::ListBox>(this, 500, 192, 92, 70);
+    for (const char* line : {"Box 1", "Box 2", "Box 3", "Box 4", "Box 5", "Box 6"}) list->items().add(line);
+    list->setItemIndex(1);
+    auto* toggle = add<ui::CheckBox>(this, 500, 270, 44, 24, "IN");
+    toggle->setPushLike(true);
+    toggle->setChecked(true);
+    toggle->onClick = [toggle](ui::Component*) { toggle->setCaption(toggle->checked() ? "IN" : "OUT"); };
+    auto* upDown = add<ui::UpDown>(this, 552, 272, 40, 20);
+    upDown->setOrientation(ui::UpDownOrientation::Horizontal);
 
     // Bottom: the close button, flat on its panel as the program's windows have it.
     auto* bottom = add<ui::Panel>(this, 0, 0, 600, 40);
