@@ -3,6 +3,7 @@
 // modal) and from the modal responder (demonstration menu, error boxes).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,8 +12,10 @@
 
 #include "platform/ui/input.h"
 #include "platform/ui/screen.h"
+#include "sim/fixture/model_profiles.h"
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/ColorMixingForm.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/ErrorDialog.h"
@@ -544,6 +547,105 @@ TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
   menu->sbHelp->click();
   ASSERT_EQ(ui::app().helpRequests().size(), 1u);
   EXPECT_EQ(ui::app().helpRequests()[0].command, ui::kHelpTopics);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The colour-mixing model windows, opened by the window table
+
+// The table's window for the fixture in the record, made by that row: its class name is "T" + its name.
+std::string openedWindowClass(const TFixtureFormTemplate& w) {
+  return "T" + w.name();
+}
+
+class ZemMainColourMixingRowTest : public ZemMainTest,
+                                   public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+
+// The fixture plays each model; the search loop opens that model's window, which shows the scene the
+// fixture is editing.
+TEST_P(ZemMainColourMixingRowTest, SearchLoopOpensTheRowsWindowShowingTheFixturesScene) {
+  const auto& [code, subtype] = GetParam();
+  const simfix::profiles::ModelProfile* profile =
+      simfix::profiles::findProfile(code, static_cast<uint8_t>(subtype));
+  ASSERT_NE(profile, nullptr);
+  simfix::profiles::apply(*sim_, *profile);
+  bool seen = false;
+  runProgram([&] {
+    TFixtureFormTemplate* w = serviceWindow();
+    if (!w || seen) return;
+    seen = true;
+    EXPECT_EQ(openedWindowClass(*w), tableWindowClass());
+    auto* window = dynamic_cast<TColorMixingForm*>(w);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(w->caption(), profile->model);
+    EXPECT_TRUE(
+        std::equal(window->SceneValues.begin(), window->SceneValues.end(), profile->program.begin() + 2));
+    EXPECT_EQ(w->lSceneCounter->caption(), "Scene 4 of 5");
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ZemMainColourMixingRowTest,
+                         ::testing::Values(std::pair{"BV600", 0}, std::pair{"BV200", 0},
+                                           std::pair{"LU150", 0}, std::pair{"BV60C", 0},
+                                           std::pair{"NMB02", 0}, std::pair{"GRB__", 0},
+                                           std::pair{"GRB__", 1}, std::pair{"GRB__", 4},
+                                           std::pair{"BVT12", 0}, std::pair{"BV6NS", 0}),
+                         [](const ::testing::TestParamInfo<std::pair<const char*, int>>& info) {
+                           std::string name = info.param.first;
+                           std::replace(name.begin(), name.end(), '_', 'x');
+                           return name + "_" + std::to_string(info.param.second);
+                         });
+
+TEST_F(ZemMainTest, OldGrobelFirmwareOpensItsWindowWithoutAMonitorPage) {
+  const simfix::profiles::ModelProfile* profile = simfix::profiles::findProfile("GRB__", 1);
+  ASSERT_NE(profile, nullptr);
+  simfix::profiles::apply(*sim_, *profile);
+  simfix::profiles::applyFirmware(*sim_, profile->firmwareAt("no monitor"));
+  bool seen = false;
+  runProgram([&] {
+    TFixtureFormTemplate* w = serviceWindow();
+    if (!w || seen) return;
+    seen = true;
+    EXPECT_EQ(openedWindowClass(*w), "TZemFixtureGrobel200CI_01Form");
+    EXPECT_FALSE(w->tsMonitor);
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_TRUE(seen);
+}
+
+TEST_F(ZemMainTest, DemoMenuOpensEachColourMixingWindowWithoutAFixture) {
+  sim_->setDeviceCount(0);
+  const std::vector<std::pair<ui::SpeedButton * TDemoMenuForm::*, const char*>> choices = {
+      {&TDemoMenuForm::sbBrv200, "TBrv200_20Form"},
+      {&TDemoMenuForm::sbBrv600, "TBrv600_20Form"},
+      {&TDemoMenuForm::sbBrv600C, "TBrv600C_20Form"},
+      {&TDemoMenuForm::sbBrv1200CMYIZ, "TZemFixtureBrv1200CMYIZ_01Form"},
+      {&TDemoMenuForm::sbLunavCMY, "TLunavCMY150_20Form"},
+      {&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
+      {&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
+      {&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
+  };
+  onDemoMenu = [&](TDemoMenuForm& menu) {
+    const size_t i = static_cast<size_t>(menus_ - 1);
+    if (i < choices.size()) {
+      ui::input::click(*(menu.*choices[i].first));
+    } else {
+      ASSERT_TRUE(ui::input::clickCloseBox(menu));
+    }
+  };
+  std::vector<std::string> opened;
+  runProgram([&] {
+    TFixtureFormTemplate* w = serviceWindow();
+    if (!w) return;
+    opened.push_back(openedWindowClass(*w));
+    ui::input::click(*w->sbReconnect);
+  });
+  std::vector<std::string> expected;
+  for (const auto& choice : choices) expected.push_back(choice.second);
+  EXPECT_EQ(opened, expected);
+  EXPECT_TRUE(errors_.empty());
 }
 
 }  // namespace

@@ -7,6 +7,13 @@
 #   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR    the program without interface hardware:
 #                                                            demonstration menu, a model's service
 #                                                            window, closing it ends the program
+#   screenshot_test.sh zem-model ZEM_PROGRAM SHOT_TOOL OUTDIR MODEL TITLE NAME [TAB_X[:MIN_COLOURS] ...]
+#                                                            the program against the simulated fixture
+#                                                            playing MODEL (ZEM_D2XX_LIBRARY names the
+#                                                            simulator): its window titled TITLE, then
+#                                                            each page whose tab is at TAB_X, kept as
+#                                                            NAME-info.png, NAME-page1.png, ...; closing
+#                                                            the window ends the program
 #
 # Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
 # killed at the end whatever happens.
@@ -106,12 +113,35 @@ case $mode in
     # The first model's button (the row below the notice): its service window opens.
     "$shot" --title "$menu" --click 120,48 || fail "click a model"
     "$shot" --title "$menu" --gone --timeout 10 || fail "the demonstration menu stayed"
-    # The fixture window template: its fixed size, the model's name and the demonstration suffix as title.
+    # The model's window: its fixed size, the model's name and the demonstration suffix as title.
     fixture="Brevidor 200: DEMO"
     "$shot" --title "$fixture" --timeout 20 --size 600x400 --min-colours 8 \
       --out "$out/zem-fixture-window.png" || fail "fixture window"
     # Closing the service window ends the program.
     "$shot" --title "$fixture" --close || fail "close the fixture window"
+    expect_exit
+    echo "screenshots in $out"
+    ;;
+  zem-model)
+    zem=$1 shot=$2 out=$3 model=$4 title=$5 name=$6
+    shift 6
+    mkdir -p "$out"
+    ZEM_SIM_MODEL="$model" timeout 90 "$zem" >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    # The window comes once the fixture is identified and read.
+    "$shot" --title "$title" --timeout 30 --size 600x400 --min-colours 8 --out "$out/$name-info.png" ||
+      fail "$title window"
+    page=1
+    for tab in "$@"; do
+      x=${tab%%:*}
+      colours=8
+      [ "$tab" != "$x" ] && colours=${tab#*:}
+      "$shot" --title "$title" --click "$x,32" || fail "click the tab at x $x"
+      "$shot" --title "$title" --settle 300 --size 600x400 --min-colours "$colours" --out "$out/$name-page$page.png" ||
+        fail "$title, the page of the tab at x $x"
+      page=$((page + 1))
+    done
+    "$shot" --title "$title" --close || fail "close $title"
     expect_exit
     echo "screenshots in $out"
     ;;
