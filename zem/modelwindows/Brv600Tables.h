@@ -5,6 +5,7 @@
 
 #include "zem/model/Brv600Models.h"
 #include "zem/modelwindows/ColorMixingForm.h"
+#include "zem/modelwindows/ColorMixingTables.h"
 
 namespace colormix::brv600 {
 
@@ -49,7 +50,63 @@ inline constexpr TickEditSpec kCalibration[] = {
 inline constexpr ZemStr kModes[] = {ZemStr::MwMode1, ZemStr::MwMode2};
 inline constexpr ZemStr kSpeeds[] = {ZemStr::MwFast, ZemStr::MwSafe};
 
+// The settings rows; what a change re-reads differs between the two windows.
+constexpr SettingComboSpec DmxMode(Refresh refresh) {
+  return {SettingsGroup::DMX,
+          "lDMXMode",
+          "cbDMXMode",
+          ZemStr::MwDMXMode,
+          kModes,
+          ZemStr::MwDMXModeHint,
+          &TZemFixture::GetDmxProtocol,
+          &TZemFixture::SetDmxProtocol,
+          refresh};
+}
+constexpr SettingComboSpec EffectSpeed(Refresh refresh) {
+  return {SettingsGroup::Other,
+          "lEffectSpeed",
+          "cbEffectSpeed",
+          ZemStr::MwEffectSpeed,
+          kSpeeds,
+          ZemStr::MwEffectSpeedHint,
+          &TZemFixture::GetEffectSpeed,
+          &TZemFixture::SetEffectSpeed,
+          refresh};
+}
+constexpr SettingComboSpec EffectShortcut(Refresh refresh) {
+  return {SettingsGroup::Other,
+          "lEffectShortCuts",
+          "cbEffectShortcut",
+          ZemStr::MwEffectShortcuts,
+          kOnOffItems,
+          ZemStr::MwEffectShortcutsHint,
+          &TZemFixture::GetEffectShortcut,
+          &TZemFixture::SetEffectShortcut,
+          refresh};
+}
+constexpr SettingComboSpec EffectFeedback(Refresh refresh) {
+  return {SettingsGroup::Other,
+          "lEffectFeedback",
+          "cbEffectFeedback",
+          ZemStr::MwEffectFeedback,
+          kOnOffItems,
+          ZemStr::MwEffectFeedbackHint,
+          &TZemFixture::GetEffectFeedback,
+          &TZemFixture::SetEffectFeedback,
+          refresh};
+}
+
 // Switches the fixture's test sequence on or off.
 void TestSequence(TZemFixture& fixture, bool on);
+
+// The family's tables before each window adds its controls.
+constexpr WindowTables FamilyTables() {
+  WindowTables t;
+  t.autoProgramItems = kOnOffItems;
+  t.sensorTrigger = &kTrigger255;
+  t.monitor = MonitorRule::Remove;
+  t.testSequence = &TestSequence;
+  return t;
+}
 
 }  // namespace colormix::brv600

@@ -184,11 +184,16 @@ void TColorMixingForm::BuildAdjustRows() {
     auto* panel = ui::make<ui::Panel>(this, gbAdjustmentFunctions, row.name, 8, top, kAdjustGroupWidth - 16,
                                       rowHeight - 2);
     panel->setAlignment(ui::Alignment::Left);
-    const int n = static_cast<int>(row.buttons.size());
+    // Beside colour panels a captioned button takes two shares of the row, so that its caption fits.
+    const bool colored = std::any_of(row.buttons.begin(), row.buttons.end(),
+                                     [](const AdjustButtonSpec& b) { return b.color != kNoColor; });
+    auto shares = [colored](const AdjustButtonSpec& b) { return colored && b.color == kNoColor ? 2 : 1; };
+    int total = 0;
+    for (const AdjustButtonSpec& b : row.buttons) total += shares(b);
     const int area = panel->width() - kRowCaptionWidth - 2;
-    const int width = n == 0 ? 0 : area / n;
     int x = kRowCaptionWidth;
     for (const AdjustButtonSpec& b : row.buttons) {
+      const int width = area * shares(b) / total;
       if (b.color == kNoColor) {
         PanelButton pb = MakePanelButton(this, panel, PanelNameFor(b.name).c_str(), b.name, x, 2, width - 2,
                                          panel->height() - 4);
@@ -343,7 +348,14 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
     auto* label = Find<ui::Label>(spec.labelName);
     label->setCaption(ZemString(spec.caption));
     edits_[i]->setHint(ZemString(spec.hint));
-    if (spec.place == EditPlace::DMX) label->setHint(ZemString(spec.hint));
+    if (spec.place == EditPlace::DMX) {
+      // The unit after the value, both ending at the group's right edge.
+      label->setHint(ZemString(spec.hint));
+      if (ui::WinControl* group = label->parent()) {
+        label->setLeft(group->width() - 8 - label->width());
+        edits_[i]->setLeft(std::min(edits_[i]->left(), label->left() - 4 - edits_[i]->width()));
+      }
+    }
   }
 
   if (!tables_.autoProgramItems.empty() && cbAutoProgramOn)

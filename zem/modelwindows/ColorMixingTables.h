@@ -89,6 +89,17 @@ inline constexpr ZemStr kRandomColorItems[] = {
     ZemStr::MwCyanYellowFast,
 };
 
+// The random-colour choice: its scene byte shown through the model's bands, its item index sent.
+constexpr ChoiceSpec RandomColorChoice(int (*byteToIndex)(int), size_t sceneByte) {
+  return {"lRandomColor",
+          "cbRandomColor",
+          ZemStr::MwRandomColors,
+          ZemStr::MwRandomColorsHint,
+          kRandomColorItems,
+          byteToIndex,
+          {0x10, &TZemFixture::SetLiveRandomColor, sceneByte}};
+}
+
 // Lists whose index 0 is "On" (the fixture stores "on" as 0) and the usual "Off", "On".
 inline constexpr ZemStr kOnOffItems[] = {ZemStr::FfOn, ZemStr::FfOff};
 inline constexpr ZemStr kOffOnItems[] = {ZemStr::FfOff, ZemStr::FfOn};

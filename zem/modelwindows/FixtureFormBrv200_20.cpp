@@ -10,13 +10,7 @@ using M = TZemFixtureBrv200_20;
 
 constexpr FaderSpec kFaders[] = {IntensityFader(134), CyanFader(135), MagentaFader(136), YellowFader(137)};
 
-constexpr ChoiceSpec kRandomColor = {"lRandomColor",
-                                     "cbRandomColor",
-                                     ZemStr::MwRandomColors,
-                                     ZemStr::MwRandomColorsHint,
-                                     kRandomColorItems,
-                                     &M::Brv200ValueToIndex,
-                                     {0x10, &TZemFixture::SetLiveRandomColor, 138}};
+constexpr ChoiceSpec kRandomColor = RandomColorChoice(&M::Brv200ValueToIndex, 138);
 
 constexpr WindowTables kTables = [] {
   WindowTables t;

@@ -19,48 +19,23 @@ constexpr AdjustRowSpec kAdjustRows[] = {
 
 // Each setting the fixture takes re-reads both groups.
 constexpr SettingComboSpec kSettings[] = {
-    {SettingsGroup::DMX, "lDMXMode", "cbDMXMode", ZemStr::MwDMXMode, kModes, ZemStr::MwDMXModeHint,
-     &TZemFixture::GetDmxProtocol, &TZemFixture::SetDmxProtocol, Refresh::Both},
-    {SettingsGroup::Other, "lEffectSpeed", "cbEffectSpeed", ZemStr::MwEffectSpeed, kSpeeds,
-     ZemStr::MwEffectSpeedHint, &TZemFixture::GetEffectSpeed, &TZemFixture::SetEffectSpeed, Refresh::Both},
-    {SettingsGroup::Other, "lEffectShortCuts", "cbEffectShortcut", ZemStr::MwEffectShortcuts, kOnOffItems,
-     ZemStr::MwEffectShortcutsHint, &TZemFixture::GetEffectShortcut, &TZemFixture::SetEffectShortcut,
-     Refresh::Both},
-    {SettingsGroup::Other, "lEffectFeedback", "cbEffectFeedback", ZemStr::MwEffectFeedback, kOnOffItems,
-     ZemStr::MwEffectFeedbackHint, &TZemFixture::GetEffectFeedback, &TZemFixture::SetEffectFeedback,
-     Refresh::Both},
+    DmxMode(Refresh::Both),
+    EffectSpeed(Refresh::Both),
+    EffectShortcut(Refresh::Both),
+    EffectFeedback(Refresh::Both),
 };
 
 constexpr WindowTables kTables = [] {
-  WindowTables t;
+  WindowTables t = FamilyTables();
   t.formName = "Brv600C_20Form";
   t.picture = FixtureOutline::Compact;
   t.faders = kFaders;
   t.adjustRows = kAdjustRows;
   t.settings = kSettings;
   t.edits = std::span(kCalibration).first(3);  // no dimmer
-  t.autoProgramItems = kOnOffItems;
-  t.sensorTrigger = &kTrigger255;
-  t.monitor = MonitorRule::Remove;
-  t.testSequence = &TestSequence;
   return t;
 }();
 
 }  // namespace
 
-TBrv600C_20Form::TBrv600C_20Form(ui::Component* owner) : TColorMixingForm(owner, kTables) {
-  lDMXMode = Find<ui::Label>("lDMXMode");
-  cbDMXMode = Find<ui::ComboBox>("cbDMXMode");
-  lEffectSpeed = Find<ui::Label>("lEffectSpeed");
-  cbEffectSpeed = Find<ui::ComboBox>("cbEffectSpeed");
-  lEffectShortCuts = Find<ui::Label>("lEffectShortCuts");
-  cbEffectShortcut = Find<ui::ComboBox>("cbEffectShortcut");
-  lEffectFeedback = Find<ui::Label>("lEffectFeedback");
-  cbEffectFeedback = Find<ui::ComboBox>("cbEffectFeedback");
-  lCyan = Find<ui::Label>("lCyan");
-  lMagenta = Find<ui::Label>("lMagenta");
-  lYellow = Find<ui::Label>("lYellow");
-  seCyan = Find<ui::SpinEdit>("seCyan");
-  seMagenta = Find<ui::SpinEdit>("seMagenta");
-  seYellow = Find<ui::SpinEdit>("seYellow");
-}
+TBrv600C_20Form::TBrv600C_20Form(ui::Component* owner) : TBrv600FamilyForm(owner, kTables) {}

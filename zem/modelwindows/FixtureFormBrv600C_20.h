@@ -3,14 +3,9 @@
 // and shutter. A changed setting re-reads both settings groups. No Monitor page.
 #pragma once
 
-#include "zem/modelwindows/ColorMixingForm.h"
+#include "zem/modelwindows/Brv600FamilyForm.h"
 
-class TBrv600C_20Form : public TColorMixingForm {
+class TBrv600C_20Form : public TBrv600FamilyForm {
  public:
   explicit TBrv600C_20Form(ui::Component* owner);
-
-  ui::Ref<ui::Label> lDMXMode, lEffectSpeed, lEffectShortCuts, lEffectFeedback;
-  ui::Ref<ui::ComboBox> cbDMXMode, cbEffectSpeed, cbEffectShortcut, cbEffectFeedback;
-  ui::Ref<ui::Label> lCyan, lMagenta, lYellow;
-  ui::Ref<ui::SpinEdit> seCyan, seMagenta, seYellow;
 };

@@ -65,22 +65,16 @@ constexpr AdjustRowSpec kAdjustRows[] = {
 };
 
 constexpr SettingComboSpec kSettings[] = {
-    {SettingsGroup::DMX, "lDMXMode", "cbDMXMode", ZemStr::MwDMXMode, kModes, ZemStr::MwDMXModeHint,
-     &TZemFixture::GetDmxProtocol, &TZemFixture::SetDmxProtocol, Refresh::DMX},
+    DmxMode(Refresh::DMX),
     {SettingsGroup::Other, "lAutoShutter", "cbAutoShutter", ZemStr::MwAutoShutter, kOnOffItems,
      ZemStr::MwAutoShutterHint, &TZemFixture::GetAutoShutter, &TZemFixture::SetAutoShutter, Refresh::Other},
-    {SettingsGroup::Other, "lEffectSpeed", "cbEffectSpeed", ZemStr::MwEffectSpeed, kSpeeds,
-     ZemStr::MwEffectSpeedHint, &TZemFixture::GetEffectSpeed, &TZemFixture::SetEffectSpeed, Refresh::Other},
-    {SettingsGroup::Other, "lEffectShortCuts", "cbEffectShortcut", ZemStr::MwEffectShortcuts, kOnOffItems,
-     ZemStr::MwEffectShortcutsHint, &TZemFixture::GetEffectShortcut, &TZemFixture::SetEffectShortcut,
-     Refresh::Other},
-    {SettingsGroup::Other, "lEffectFeedback", "cbEffectFeedback", ZemStr::MwEffectFeedback, kOnOffItems,
-     ZemStr::MwEffectFeedbackHint, &TZemFixture::GetEffectFeedback, &TZemFixture::SetEffectFeedback,
-     Refresh::Other},
+    EffectSpeed(Refresh::Other),
+    EffectShortcut(Refresh::Other),
+    EffectFeedback(Refresh::Other),
 };
 
 constexpr WindowTables kTables = [] {
-  WindowTables t;
+  WindowTables t = FamilyTables();
   t.formName = "Brv600_20Form";
   t.picture = FixtureOutline::MovingHead;
   t.faders = kFaders;
@@ -89,37 +83,19 @@ constexpr WindowTables kTables = [] {
   t.adjustRows = kAdjustRows;
   t.settings = kSettings;
   t.edits = kCalibration;
-  t.autoProgramItems = kOnOffItems;
-  t.sensorTrigger = &kTrigger255;
-  t.monitor = MonitorRule::Remove;
-  t.testSequence = &TestSequence;
   return t;
 }();
 
 }  // namespace
 
-TBrv600_20Form::TBrv600_20Form(ui::Component* owner) : TColorMixingForm(owner, kTables) {
+TBrv600_20Form::TBrv600_20Form(ui::Component* owner) : TBrv600FamilyForm(owner, kTables) {
   pWhite = Find<ui::Panel>("pWhite");
   pCTC = Find<ui::Panel>("pCTC");
   pRed = Find<ui::Panel>("pRed");
   pGreen = Find<ui::Panel>("pGreen");
   pBlue = Find<ui::Panel>("pBlue");
-  lDMXMode = Find<ui::Label>("lDMXMode");
-  cbDMXMode = Find<ui::ComboBox>("cbDMXMode");
   lAutoShutter = Find<ui::Label>("lAutoShutter");
   cbAutoShutter = Find<ui::ComboBox>("cbAutoShutter");
-  lEffectSpeed = Find<ui::Label>("lEffectSpeed");
-  cbEffectSpeed = Find<ui::ComboBox>("cbEffectSpeed");
-  lEffectShortCuts = Find<ui::Label>("lEffectShortCuts");
-  cbEffectShortcut = Find<ui::ComboBox>("cbEffectShortcut");
-  lEffectFeedback = Find<ui::Label>("lEffectFeedback");
-  cbEffectFeedback = Find<ui::ComboBox>("cbEffectFeedback");
-  lCyan = Find<ui::Label>("lCyan");
-  lMagenta = Find<ui::Label>("lMagenta");
-  lYellow = Find<ui::Label>("lYellow");
   lDimmer = Find<ui::Label>("lDimmer");
-  seCyan = Find<ui::SpinEdit>("seCyan");
-  seMagenta = Find<ui::SpinEdit>("seMagenta");
-  seYellow = Find<ui::SpinEdit>("seYellow");
   seDimmer = Find<ui::SpinEdit>("seDimmer");
 }

@@ -15,13 +15,7 @@ constexpr size_t kBaseTemperature = fd::kTempValues + fdarea::temps::kBase;
 
 constexpr FaderSpec kFaders[] = {IntensityFader(134), CyanFader(135), MagentaFader(136), YellowFader(137)};
 
-constexpr ChoiceSpec kRandomColor = {"lRandomColor",
-                                     "cbRandomColor",
-                                     ZemStr::MwRandomColors,
-                                     ZemStr::MwRandomColorsHint,
-                                     kRandomColorItems,
-                                     &M::NimboValueToIndex,
-                                     {0x10, &TZemFixture::SetLiveRandomColor, 138}};
+constexpr ChoiceSpec kRandomColor = RandomColorChoice(&M::NimboValueToIndex, 138);
 
 // Shown by the DMX settings update and re-read through it after a change.
 constexpr SettingComboSpec kSettings[] = {
