@@ -1,6 +1,10 @@
 #include "platform/sys/clock.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -9,7 +13,38 @@ namespace sys {
 namespace {
 RealClock g_realClock;
 std::atomic<Clock*> g_clock{nullptr};
+
+// Polls one descriptor for input for at most timeoutMs of real time (0: just look). An error or a hang-up
+// counts as readable (the caller's next read tells which); an interrupted poll as not yet.
+bool pollReadable(int fd, int timeoutMs) {
+  pollfd p{fd, POLLIN, 0};
+  const int n = ::poll(&p, 1, timeoutMs);
+  return n > 0 || (n < 0 && errno != EINTR);
+}
 }  // namespace
+
+bool Clock::waitReadable(int fd, uint32_t ms) {
+  if (pollReadable(fd, 0)) return true;
+  sleep(ms);
+  return pollReadable(fd, 0);
+}
+
+bool RealClock::waitReadable(int fd, uint32_t ms) {
+  // An interrupted poll starts again with the time that is left.
+  const uint32_t start = tick();
+  for (;;) {
+    const uint32_t spent = elapsedMs(start, tick());
+    const uint32_t left = spent >= ms ? 0 : ms - spent;
+    if (pollReadable(fd, static_cast<int>(left))) return true;
+    if (elapsedMs(start, tick()) >= ms) return false;
+  }
+}
+
+bool VirtualClock::waitReadable(int fd, uint32_t ms) {
+  if (pollReadable(fd, static_cast<int>(std::min(ms, kRealSliceMs)))) return true;
+  sleep(ms);
+  return pollReadable(fd, 0);
+}
 
 uint32_t RealClock::tick() {
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -18,6 +18,9 @@ class Clock {
   // Called once per pass of every busy-wait loop: a pause no longer than the tick's resolution, so
   // that a loop waiting on a device neither spins a core nor overshoots its time-out.
   virtual void poll() {}
+  // Waits at most ms for an outside event, a file descriptor becoming readable (such as a process's
+  // end); true when it is readable. This default looks, sleeps ms on the clock and looks again.
+  virtual bool waitReadable(int fd, uint32_t ms);
 };
 
 // Steady system time in milliseconds, truncated to 32 bits.
@@ -27,6 +30,8 @@ class RealClock : public Clock {
   void sleep(uint32_t ms) override;
   // Sleeps until the tick changes (at most 1 ms).
   void poll() override;
+  // Blocks until the descriptor is readable or ms have passed.
+  bool waitReadable(int fd, uint32_t ms) override;
 };
 
 // Deterministic clock for tests: time moves only on sleep, on poll and on advance. Safe to share
@@ -40,6 +45,10 @@ class VirtualClock : public Clock {
     now_.fetch_add(pollStep_.load(std::memory_order_relaxed), std::memory_order_acq_rel);
   }
   void advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
+  // The outside world runs in real time: it gets at most kRealSliceMs of it to deliver the event; when
+  // none came, the clock moves on by ms.
+  bool waitReadable(int fd, uint32_t ms) override;
+  static constexpr uint32_t kRealSliceMs = 5;
   void set(uint32_t t) { now_.store(t, std::memory_order_release); }
   void setPollStep(uint32_t ms) { pollStep_.store(ms, std::memory_order_relaxed); }
 
@@ -61,6 +70,9 @@ inline void sleepMs(uint32_t ms) {
 }
 inline void busyWaitPoll() {
   clock().poll();
+}
+inline bool waitReadable(int fd, uint32_t ms) {
+  return clock().waitReadable(fd, ms);
 }
 
 // Milliseconds from start to now, correct across the counter's wrap.

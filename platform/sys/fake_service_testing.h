@@ -1,0 +1,65 @@
+// Test support: a fake system service. Its process is a real one with a name of its own (a sleeping
+// process started under that name), and the shell commands that stop and start it are the service's
+// commands. Whatever runs under the name is ended when the object goes.
+#pragma once
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "platform/sys/process.h"
+#include "platform/sys/service_control.h"
+
+namespace sys::testing {
+
+class FakeService {
+ public:
+  FakeService() : name_(uniqueName()), pidFile_("/tmp/" + name_ + ".pid") {}
+  ~FakeService() {
+    for (pid_t pid : findProcesses(name_)) ::kill(pid, SIGKILL);
+    std::remove(pidFile_.c_str());
+  }
+  FakeService(const FakeService&) = delete;
+  FakeService& operator=(const FakeService&) = delete;
+
+  const std::string& name() const { return name_; }
+  // Starts an instance in the background and notes its process id.
+  std::string startCommand() const {
+    return "bash -c 'exec -a " + name_ + " sleep 300' </dev/null >/dev/null 2>&1 & echo $! > " + pidFile_;
+  }
+  // Ends the instance the start command started.
+  std::string stopCommand() const { return "kill $(cat " + pidFile_ + ")"; }
+  // A start command that runs under the service's name and does not end by itself.
+  std::string hangingCommand() const { return "exec bash -c 'exec -a " + name_ + " sleep 300'"; }
+
+  ServiceSettings settings() const { return {name_, stopCommand(), startCommand()}; }
+
+  // Starts an instance as a test's set-up does, and waits (real time, bounded) until it runs.
+  bool launch() {
+    Result<Command> c = Command::start(startCommand());
+    return c.ok() && waitUntilRunning(true);
+  }
+  // Waits (real time, bounded) until the service's process runs, or until none does.
+  bool waitUntilRunning(bool running) const {
+    for (int i = 0; i < 5000; ++i) {
+      if (findProcesses(name_).empty() != running) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+
+ private:
+  static std::string uniqueName() {
+    static std::atomic<int> counter{0};
+    return "fakesvc-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  }
+  std::string name_;
+  std::string pidFile_;
+};
+
+}  // namespace sys::testing

@@ -1,0 +1,118 @@
+#include "platform/sys/process.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/fake_service_testing.h"
+
+namespace sys {
+namespace {
+
+// Runs a command to its end on the virtual clock (each look gives the child a moment of real time).
+std::optional<int> runToEnd(const std::string& line) {
+  Result<Command> c = Command::start(line);
+  if (!c) return std::nullopt;
+  for (int i = 0; i < 2000 && !c.value().waitForEnd(100); ++i) {
+  }
+  return c.value().exitCode();
+}
+
+TEST(ProcessTest, FindsARunningProcessByItsExactNameOnly) {
+  testing::FakeService service;
+  ASSERT_TRUE(service.launch());
+  const std::vector<pid_t> found = findProcesses(service.name());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_TRUE(findProcesses(service.name().substr(0, service.name().size() - 1)).empty());
+  EXPECT_TRUE(findProcesses(service.name() + "0").empty());
+  EXPECT_TRUE(findProcesses("FAKESVC" + service.name().substr(7)).empty()) << "names are case-sensitive";
+  EXPECT_TRUE(findProcesses("").empty());
+  // By the kernel's command name too.
+  EXPECT_FALSE(findProcesses("sleep").empty());
+}
+
+TEST(ProcessTest, WatchSeesTheEndOfAProcessThatIsNotOurs) {
+  testing::FakeService service;
+  ASSERT_TRUE(service.launch());
+  const pid_t pid = findProcesses(service.name()).at(0);
+  ProcessWatch watch(pid);
+  ASSERT_TRUE(watch.valid());
+  EXPECT_EQ(watch.running(), true);
+  ScopedVirtualClock clock(1000);
+  EXPECT_FALSE(watch.waitForEnd(100));
+  EXPECT_EQ(tickCount(), 1100u) << "no end: the clock moved on by the wait";
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  bool ended = false;
+  for (int i = 0; i < 1000 && !ended; ++i) ended = watch.waitForEnd(100);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(watch.running(), false);
+  EXPECT_TRUE(findProcesses(service.name()).empty()) << "an ended process does not count, collected or not";
+}
+
+TEST(ProcessTest, AProcessThatIsGoneCannotBeWatched) {
+  Result<Command> c = Command::start("exit 0");
+  ASSERT_TRUE(c.ok());
+  const pid_t pid = c.value().pid();
+  while (!c.value().waitForEnd(100)) {
+  }
+  ProcessWatch gone(pid);  // collected: the id names no process now
+  EXPECT_FALSE(gone.valid());
+  EXPECT_EQ(gone.running(), std::nullopt);
+  EXPECT_TRUE(gone.waitForEnd(100));
+  EXPECT_FALSE(ProcessWatch(0).valid());
+}
+
+TEST(ProcessTest, CommandsGiveTheirExitCodes) {
+  ScopedVirtualClock clock;
+  EXPECT_EQ(runToEnd("exit 3"), 3);
+  EXPECT_EQ(runToEnd("true"), 0);
+  EXPECT_EQ(runToEnd("kill -9 $$"), 128 + SIGKILL);
+  EXPECT_EQ(runToEnd("no-such-command-here 2>/dev/null"), 127);
+}
+
+TEST(ProcessTest, CommandWaitIsBoundedOnTheTickSource) {
+  ScopedVirtualClock clock;
+  Result<Command> c = Command::start("exec sleep 300");
+  ASSERT_TRUE(c.ok());
+  EXPECT_FALSE(c.value().waitForEnd(30000));
+  EXPECT_EQ(tickCount(), 30000u);
+  EXPECT_EQ(c.value().exitCode(), std::nullopt);
+  ASSERT_EQ(::kill(c.value().pid(), SIGTERM), 0);
+  for (int i = 0; i < 1000 && !c.value().waitForEnd(100); ++i) {
+  }
+  EXPECT_EQ(c.value().exitCode(), 128 + SIGTERM);
+}
+
+TEST(ProcessTest, WaitReadableOnBothClocks) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  {
+    ScopedVirtualClock clock(50);
+    EXPECT_FALSE(waitReadable(fds[0], 100));
+    EXPECT_EQ(tickCount(), 150u);
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    EXPECT_TRUE(waitReadable(fds[0], 100));
+    EXPECT_EQ(tickCount(), 150u) << "the event came at once: no time passed";
+  }
+  char c;
+  ASSERT_EQ(::read(fds[0], &c, 1), 1);
+  // The real clock blocks until the event, not until the limit.
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    (void)!::write(fds[1], "y", 1);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(waitReadable(fds[0], 10000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  writer.join();
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace sys

@@ -1,0 +1,66 @@
+#include "platform/sys/service_control.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/process.h"
+
+namespace sys {
+
+ServiceSettings systemServiceSettings(const std::string& processName, const std::string& serviceName) {
+  ServiceSettings s;
+  s.processName = processName;
+  s.stopCommand = "systemctl stop " + serviceName;
+  s.startCommand = "systemctl start " + serviceName;
+  return s;
+}
+
+bool ProcessServiceControl::running() {
+  return !findProcesses(settings_.processName).empty();
+}
+
+Result<void> ProcessServiceControl::stop() {
+  // Watched before the command runs: a process that ends at once is not missed.
+  std::vector<ProcessWatch> watches;
+  for (pid_t pid : findProcesses(settings_.processName)) watches.emplace_back(pid);
+  Result<Command> command = Command::start(settings_.stopCommand);
+  if (!command) return Error(command.error());
+  // A process that cannot be watched ends the wait at once.
+  if (std::any_of(watches.begin(), watches.end(), [](const ProcessWatch& w) { return !w.valid(); }))
+    return Error("the process \"" + settings_.processName + "\" cannot be watched");
+
+  auto firstRunning = [&watches]() -> const ProcessWatch* {
+    for (const ProcessWatch& w : watches) {
+      if (w.running().value_or(false)) return &w;
+    }
+    return nullptr;
+  };
+  const uint32_t start = tickCount();
+  for (uint32_t pass = 0; pass < settings_.maxPolls && !timeExceeded(start, settings_.limitMs, tickCount());
+       ++pass) {
+    const ProcessWatch* w = firstRunning();
+    if (!w) return {};
+    (void)w->waitForEnd(settings_.pollMs);
+  }
+  if (!firstRunning()) return {};
+  return Error("the process \"" + settings_.processName + "\" still runs after " +
+               std::to_string(settings_.limitMs / 1000) + " s");
+}
+
+Result<void> ProcessServiceControl::start() {
+  Result<Command> command = Command::start(settings_.startCommand);
+  if (!command) return Error(command.error());
+  const uint32_t start = tickCount();
+  while (!command.value().waitForEnd(settings_.pollMs)) {
+    if (timeExceeded(start, settings_.limitMs, tickCount()))
+      return Error("\"" + settings_.startCommand + "\" did not end within " +
+                   std::to_string(settings_.limitMs / 1000) + " s");
+  }
+  const int code = *command.value().exitCode();
+  if (code != 0)
+    return Error("\"" + settings_.startCommand + "\" ended with exit code " + std::to_string(code));
+  return {};
+}
+
+}  // namespace sys

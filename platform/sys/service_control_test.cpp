@@ -1,0 +1,83 @@
+#include "platform/sys/service_control.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/fake_service_testing.h"
+
+namespace sys {
+namespace {
+
+TEST(ServiceControlTest, SystemServiceManagerCommands) {
+  ServiceSettings s = systemServiceSettings("Velmont", "velmont");
+  EXPECT_EQ(s.processName, "Velmont");
+  EXPECT_EQ(s.stopCommand, "systemctl stop velmont");
+  EXPECT_EQ(s.startCommand, "systemctl start velmont");
+  EXPECT_EQ(s.limitMs, 30000u);
+  EXPECT_EQ(s.pollMs * s.maxPolls, 30000u);
+}
+
+class FakeServiceTest : public ::testing::Test {
+ protected:
+  testing::FakeService service;
+  ScopedVirtualClock clock{5000};
+};
+
+TEST_F(FakeServiceTest, NotRunningUntilLaunched) {
+  ProcessServiceControl control(service.settings());
+  EXPECT_FALSE(control.running());
+  ASSERT_TRUE(service.launch());
+  EXPECT_TRUE(control.running());
+}
+
+TEST_F(FakeServiceTest, StopWaitsForTheProcessToEnd) {
+  ASSERT_TRUE(service.launch());
+  ProcessServiceControl control(service.settings());
+  Result<void> r = control.stop();
+  EXPECT_TRUE(r.ok()) << r.error();
+  EXPECT_FALSE(control.running());
+  EXPECT_LT(elapsedMs(5000, tickCount()), 30000u);
+}
+
+TEST_F(FakeServiceTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
+  ASSERT_TRUE(service.launch());
+  ServiceSettings s = service.settings();
+  s.stopCommand = "true";
+  ProcessServiceControl control(s);
+  Result<void> r = control.stop();
+  EXPECT_EQ(r.error(), "the process \"" + service.name() + "\" still runs after 30 s");
+  EXPECT_GE(elapsedMs(5000, tickCount()), 30000u);
+  EXPECT_LE(elapsedMs(5000, tickCount()), 30000u + s.pollMs);
+  EXPECT_TRUE(control.running());
+}
+
+TEST_F(FakeServiceTest, StartWaitsForTheStartCommand) {
+  ProcessServiceControl control(service.settings());
+  Result<void> r = control.start();
+  EXPECT_TRUE(r.ok()) << r.error();
+  EXPECT_TRUE(service.waitUntilRunning(true));
+  // Stopped and started again, as the configurator does around its window.
+  EXPECT_TRUE(control.stop().ok());
+  EXPECT_TRUE(control.start().ok());
+  EXPECT_TRUE(service.waitUntilRunning(true));
+}
+
+// The start wait has a limit like the stop's: a start command that hangs does not hang the program.
+TEST_F(FakeServiceTest, AStartCommandThatNeverEndsIsGivenUpAfterTheLimit) {
+  ServiceSettings s = service.settings();
+  s.startCommand = service.hangingCommand();
+  ProcessServiceControl control(s);
+  Result<void> r = control.start();
+  EXPECT_EQ(r.error(), "\"" + s.startCommand + "\" did not end within 30 s");
+  EXPECT_GE(elapsedMs(5000, tickCount()), 30000u);
+  EXPECT_LE(elapsedMs(5000, tickCount()), 30000u + 2 * s.pollMs);
+}
+
+TEST_F(FakeServiceTest, AFailingStartCommandIsReported) {
+  ServiceSettings s = service.settings();
+  s.startCommand = "exit 5";
+  EXPECT_EQ(ProcessServiceControl(s).start().error(), "\"exit 5\" ended with exit code 5");
+}
+
+}  // namespace
+}  // namespace sys
