@@ -56,6 +56,13 @@ TEST_F(ControlsTest, SpinEditValueTextAndTyping) {
   EXPECT_EQ(changes, 1) << "same text, no change";
   se->setText("abc");
   EXPECT_EQ(se->value(), 1) << "not a number reads as the minimum";
+  EXPECT_EQ(se->typedNumber(), std::nullopt);
+  for (const char* notYet : {"", " ", "1.5", "+"}) {
+    se->setText(notYet);
+    EXPECT_EQ(se->typedNumber(), std::nullopt) << '"' << notYet << '"';
+  }
+  se->setText(" +999 ");
+  EXPECT_EQ(se->typedNumber(), 999) << "as typed, beyond the range";
 
   // A filter like the windows' own: digits only.
   se->onKeyPress = [](Component*, char& k) {

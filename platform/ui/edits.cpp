@@ -68,16 +68,20 @@ SpinEdit::SpinEdit(Component* owner) : Edit(owner) {
 }
 
 int SpinEdit::value() const {
+  return typedNumber().value_or(minValue_);
+}
+
+std::optional<int> SpinEdit::typedNumber() const {
   const std::string& t = caption();
   size_t b = t.find_first_not_of(' ');
   size_t e = t.find_last_not_of(' ');
-  if (b == std::string::npos) return minValue_;
+  if (b == std::string::npos) return std::nullopt;
   const char* first = t.data() + b;
   const char* last = t.data() + e + 1;
   if (*first == '+') ++first;
   int v = 0;
   auto [p, ec] = std::from_chars(first, last, v);
-  if (ec != std::errc() || p != last) return minValue_;
+  if (ec != std::errc() || p != last) return std::nullopt;
   return v;
 }
 

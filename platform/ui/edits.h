@@ -5,6 +5,7 @@
 // place of the whole text when it is selected (focusing an edit selects its text).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/ui/control.h"
@@ -65,6 +66,8 @@ class SpinEdit : public Edit {
   // The number in the text as typed (not limited to the range until the edit loses the focus);
   // minValue when the text is not a number.
   int value() const;
+  // The number in the text as typed, or nothing while the text is not a whole number (empty, "1.5").
+  std::optional<int> typedNumber() const;
   // Shows the value limited to minValue..maxValue (no limit when both are equal).
   void setValue(int v);
   int checkValue(int v) const;

@@ -141,4 +141,12 @@ void Screen::lower(Form* f) {
   stack_.erase(std::remove(stack_.begin(), stack_.end(), f), stack_.end());
 }
 
+ScopedCursor::ScopedCursor(Cursor c) : previous_(screen().cursor()) {
+  screen().setCursor(c);
+}
+
+ScopedCursor::~ScopedCursor() {
+  screen().setCursor(previous_);
+}
+
 }  // namespace ui

@@ -64,4 +64,17 @@ inline Screen& screen() {
   return Screen::instance();
 }
 
+// Shows a cursor on the whole screen for a scope (the hourglass of a long operation) and puts back the one
+// shown before, also when the scope ends by an exception. Scopes nest.
+class ScopedCursor {
+ public:
+  explicit ScopedCursor(Cursor c);
+  ~ScopedCursor();
+  ScopedCursor(const ScopedCursor&) = delete;
+  ScopedCursor& operator=(const ScopedCursor&) = delete;
+
+ private:
+  Cursor previous_;
+};
+
 }  // namespace ui

@@ -234,6 +234,8 @@ inline constexpr size_t kMode = 0;
 inline constexpr size_t kMasterSlave = 1;
 inline constexpr size_t kAutoProgram = 2;
 inline constexpr size_t kSequence = 3;
+inline constexpr size_t kDynamicWait = 4;  // LED strip: list index of a dynamic sequence's wait time
+inline constexpr size_t kDynamicFade = 5;  // LED strip: list index of its fade time
 }  // namespace sa
 
 namespace tmr {

@@ -16,8 +16,8 @@ inline constexpr size_t kResetAddress = 5;  // one-shot: reset every DMX address
 inline constexpr int kProtocolWithWhite = 3;
 
 // Stand-alone settings area.
-inline constexpr size_t kDynamicWait = 4;
-inline constexpr size_t kDynamicFade = 5;
+inline constexpr size_t kDynamicWait = fdarea::sa::kDynamicWait;
+inline constexpr size_t kDynamicFade = fdarea::sa::kDynamicFade;
 
 inline constexpr int kTotalSteps = 12;
 

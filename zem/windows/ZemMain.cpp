@@ -8,12 +8,14 @@
 #include "zem/link/ZemDevice.h"
 #include "zem/link/ZemUtils.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBralin.h"
 #include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/modelwindows/FixtureFormBrv600C_20.h"
 #include "zem/modelwindows/FixtureFormBrv600_20.h"
 #include "zem/modelwindows/FixtureFormGrobel200CI_01.h"
 #include "zem/modelwindows/FixtureFormGrobel200CMYI_01.h"
+#include "zem/modelwindows/FixtureFormKandrel.h"
 #include "zem/modelwindows/FixtureFormLunav150_20.h"
 #include "zem/modelwindows/FixtureFormNimboO2_21.h"
 #include "zem/modelwindows/FixtureFormQuintelCMYI_01.h"
@@ -74,8 +76,8 @@ ui::Form* OpenTemplate(ui::Component* owner, const TFixtureWindowRow&) {
 const std::array<TFixtureWindowRow, 17> kWindows = {{
     {"TBrv600_20Form", &Open<TBrv600_20Form>},
     {"TBrv200_20Form", &Open<TBrv200_20Form>},
-    {"TKandrelForm", &OpenTemplate},
-    {"TBralinForm", &OpenTemplate},
+    {"TKandrelForm", &Open<TKandrelForm>},
+    {"TBralinForm", &Open<TBralinForm>},
     {"TBV20LForm", &OpenTemplate},
     {"TBV40LForm", &OpenTemplate},
     {"TLunavCMY150_20Form", &Open<TLunavCMY150_20Form>},
