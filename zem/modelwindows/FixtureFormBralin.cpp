@@ -23,10 +23,29 @@ const TSubDeviceFormStyle& BralinStyle() {
       {ZemStr::LtModeRGBW, ZemStr::LtModeRGB, ZemStr::LtModeHSI, ZemStr::LtModeHSIC},
       true,
       false,
-      {{"pTestRed", ZemStr::LtTestRed, ui::rgb(128, 0, 0), ui::rgb(255, 0, 0), ui::clWhite, {255, 0, 0, 0, 0}},
-       {"pTestGreen", ZemStr::LtTestGreen, ui::rgb(0, 128, 0), ui::rgb(0, 255, 0), ui::clWhite, {0, 255, 0, 0, 0}},
-       {"pTestBlue", ZemStr::LtTestBlue, ui::rgb(0, 0, 128), ui::rgb(0, 0, 255), ui::clWhite, {0, 0, 255, 0, 0}},
-       {"pTestWhite", ZemStr::LtTestWhite, ui::rgb(128, 128, 128), ui::rgb(255, 255, 255), ui::clBlack,
+      {{"pTestRed",
+        ZemStr::LtTestRed,
+        ui::rgb(128, 0, 0),
+        ui::rgb(255, 0, 0),
+        ui::clWhite,
+        {255, 0, 0, 0, 0}},
+       {"pTestGreen",
+        ZemStr::LtTestGreen,
+        ui::rgb(0, 128, 0),
+        ui::rgb(0, 255, 0),
+        ui::clWhite,
+        {0, 255, 0, 0, 0}},
+       {"pTestBlue",
+        ZemStr::LtTestBlue,
+        ui::rgb(0, 0, 128),
+        ui::rgb(0, 0, 255),
+        ui::clWhite,
+        {0, 0, 255, 0, 0}},
+       {"pTestWhite",
+        ZemStr::LtTestWhite,
+        ui::rgb(128, 128, 128),
+        ui::rgb(255, 255, 255),
+        ui::clBlack,
         {0, 0, 0, 0, 255}}},
       ZemStr::LtTempLED,
       ZemStr::LtTempBoard,
@@ -56,10 +75,8 @@ void TBralinForm::FormCreate(ui::Component* sender) {
 }
 
 ui::Edit* TBralinForm::MakeAutoBox(const char* name, const ui::Control* over) {
-  auto* box = new ui::Edit(this);
-  box->setName(name);
-  box->setParent(over->parent());
-  box->setBounds(over->left(), over->top(), over->width(), over->height());
+  auto* box = ui::make<ui::Edit>(this, over->parent(), name, over->left(), over->top(), over->width(),
+                                 over->height());
   box->setCaption(ZemString(ZemStr::LtAuto));
   box->setColor(kAutoBoxColour);
   ui::Font f = box->font();
@@ -73,37 +90,26 @@ ui::Edit* TBralinForm::MakeAutoBox(const char* name, const ui::Control* over) {
 
 void TBralinForm::BuildAutoConfigGroup() {
   ui::TabSheet* page = tsFixtureSettings;
-  auto* group = new ui::GroupBox(this);
-  group->setName("gbSegmentAutoConfig");
-  group->setParent(page);
-  group->setBounds(8, 4, page->clientWidth() - 16, kGroupHeight);
+  auto* group =
+      ui::make<ui::GroupBox>(this, page, "gbSegmentAutoConfig", 8, 4, PageWidth() - 16, kGroupHeight);
   group->setCaption(" " + ZemString(ZemStr::LtSegmentAutoConfiguration) + " ");
   gbSegmentAutoConfig = group;
   gbDMXProtocolSettings->setTop(ControlBottom(group) + 4);
 
   auto label = [this, group](const char* name, int left, ZemStr caption) {
-    auto* l = new ui::Label(this);
-    l->setName(name);
-    l->setParent(group);
-    l->setBounds(left, 14, 0, 13);
+    auto* l = ui::make<ui::Label>(this, group, name, left, 14, 0, 13);
     l->setCaption(ZemString(caption));
     return l;
   };
   lSegmentAutoConfigure = label("lSegmentAutoConfigure", 8, ZemStr::LtSegmentAutoConfigure);
-  auto* combo = new ui::ComboBox(this);
-  combo->setName("cbSegmentAutoConfigure");
-  combo->setParent(group);
+  auto* combo = ui::make<ui::ComboBox>(this, group, "cbSegmentAutoConfigure", 8, 30, 150, 21);
   combo->setStyle(ui::ComboStyle::DropDownList);
-  combo->setBounds(8, 30, 150, 21);
   combo->items().assign({ZemString(ZemStr::FfDisabled), ZemString(ZemStr::FfEnabled)});
   combo->onChange = [this](ui::Component* s) { Guarded([&] { SegmentAutoConfigureChange(s); }); };
   cbSegmentAutoConfigure = combo;
 
   lSegmentsPerPixel = label("lSegmentsPerPixel", 200, ZemStr::LtSegmentsPixel);
-  auto* pixels = new ui::SpinEdit(this);
-  pixels->setName("seSegmentsPerPixel");
-  pixels->setParent(group);
-  pixels->setBounds(200, 30, 60, 22);
+  auto* pixels = ui::make<ui::SpinEdit>(this, group, "seSegmentsPerPixel", 200, 30, 60, 22);
   pixels->setMinValue(1);
   pixels->setMaxValue(255);
   pixels->setMaxLength(3);
@@ -113,10 +119,8 @@ void TBralinForm::BuildAutoConfigGroup() {
   seSegmentsPerPixel = pixels;
 
   const std::string now = ZemString(ZemStr::LtAutoConfigureNow);
-  auto* panel = new ui::Panel(this);
-  panel->setName("pAutoConfigureNow");
-  panel->setParent(group);
-  panel->setBounds(350, 28, canvas().textWidth(now) + 12, 24);
+  auto* panel =
+      ui::make<ui::Panel>(this, group, "pAutoConfigureNow", 350, 28, canvas().textWidth(now) + 12, 24);
   panel->setBevelOuter(ui::BevelCut::Raised);
   panel->setCaption(now);
   panel->setCursor(ui::crHandPoint);

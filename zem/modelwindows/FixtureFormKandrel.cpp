@@ -24,9 +24,24 @@ const TSubDeviceFormStyle& KandrelStyle() {
       {ZemStr::KdModeRGBRaw, ZemStr::KdModeRGBCalibrated, ZemStr::KdModeHSICalibrated, ZemStr::KdModeHSIC},
       false,
       true,
-      {{"pTestRed", ZemStr::LtTestRed, ui::rgb(128, 0, 0), ui::rgb(255, 0, 0), ui::clWhite, {255, 0, 0, 0, 0}},
-       {"pTestGreen", ZemStr::LtTestGreen, ui::rgb(0, 128, 0), ui::rgb(0, 255, 0), ui::clWhite, {0, 255, 0, 0, 0}},
-       {"pTestBlue", ZemStr::LtTestBlue, ui::rgb(0, 0, 128), ui::rgb(0, 0, 255), ui::clWhite, {0, 0, 255, 0, 0}}},
+      {{"pTestRed",
+        ZemStr::LtTestRed,
+        ui::rgb(128, 0, 0),
+        ui::rgb(255, 0, 0),
+        ui::clWhite,
+        {255, 0, 0, 0, 0}},
+       {"pTestGreen",
+        ZemStr::LtTestGreen,
+        ui::rgb(0, 128, 0),
+        ui::rgb(0, 255, 0),
+        ui::clWhite,
+        {0, 255, 0, 0, 0}},
+       {"pTestBlue",
+        ZemStr::LtTestBlue,
+        ui::rgb(0, 0, 128),
+        ui::rgb(0, 0, 255),
+        ui::clWhite,
+        {0, 0, 255, 0, 0}}},
       ZemStr::LtTempLED,
       ZemStr::LtTempBoard,
       ZemStr::KdVoltage48,
@@ -40,10 +55,7 @@ uint8_t& StandAloneByte(size_t field) {
 
 ui::Label* MakeBoldLabel(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top,
                          ZemStr caption) {
-  auto* l = new ui::Label(owner);
-  l->setName(name);
-  l->setParent(parent);
-  l->setBounds(left, top, 0, 13);
+  auto* l = ui::make<ui::Label>(owner, parent, name, left, top, 0, 13);
   l->setFontBold(true);
   l->setCaption(ZemString(caption));
   return l;
@@ -51,11 +63,8 @@ ui::Label* MakeBoldLabel(ui::Component* owner, ui::WinControl* parent, const cha
 
 ui::ComboBox* MakeList(ui::Component* owner, ui::WinControl* parent, const char* name, int left, int top,
                        int width, std::vector<std::string> items) {
-  auto* c = new ui::ComboBox(owner);
-  c->setName(name);
-  c->setParent(parent);
+  auto* c = ui::make<ui::ComboBox>(owner, parent, name, left, top, width, 21);
   c->setStyle(ui::ComboStyle::DropDownList);
-  c->setBounds(left, top, width, 21);
   c->setColor(kComboEnabled);
   c->items().assign(items);
   return c;
@@ -126,10 +135,7 @@ void TKandrelForm::FormCreate(ui::Component* sender) {
 
 ui::Panel* TKandrelForm::MakeActionPanel(ui::WinControl* parent, const char* name, ZemStr caption, int left,
                                          int top, int width) {
-  auto* p = new ui::Panel(this);
-  p->setName(name);
-  p->setParent(parent);
-  p->setBounds(left, top, width, 22);
+  auto* p = ui::make<ui::Panel>(this, parent, name, left, top, width, 22);
   RaisePanel(p);
   p->setCaption(ZemString(caption));
   p->setCursor(ui::crHandPoint);
@@ -146,11 +152,8 @@ ui::Panel* TKandrelForm::MakeActionPanel(ui::WinControl* parent, const char* nam
 
 void TKandrelForm::BuildSettingsPage() {
   ui::TabSheet* page = tsFixtureSettings;
-  const int width = page->clientWidth() - 16;
-  auto* all = new ui::GroupBox(this);
-  all->setName("gbSettingsAll");
-  all->setParent(page);
-  all->setBounds(8, 4, width, 86);
+  const int width = PageWidth() - 16;
+  auto* all = ui::make<ui::GroupBox>(this, page, "gbSettingsAll", 8, 4, width, 86);
   all->setCaption(" " + ZemString(ZemStr::KdSettingsAll) + " ");
   gbSettingsAll = all;
   pSetDMXModeAll = MakeActionPanel(all, "pSetDMXModeAll", ZemStr::KdSetDMXModeAll, 8, 26, 280);
@@ -163,26 +166,23 @@ void TKandrelForm::BuildSettingsPage() {
   seDMXAddress->setLeft(100);
   cbDMXMode->setBounds(100, cbDMXMode->top(), 140, cbDMXMode->height());
   lPixelMode = MakeBoldLabel(this, gbDMXProtocolSettings, "lPixelMode", 250, 16, ZemStr::KdPixelMode);
-  cbPixelMode = MakeList(this, gbDMXProtocolSettings, "cbPixelMode", 250, 32, 150,
-                         {ZemString(ZemStr::KdPixelMode1), ZemString(ZemStr::KdPixelMode2),
-                          ZemString(ZemStr::KdPixelMode4)});
+  cbPixelMode = MakeList(
+      this, gbDMXProtocolSettings, "cbPixelMode", 250, 32, 150,
+      {ZemString(ZemStr::KdPixelMode1), ZemString(ZemStr::KdPixelMode2), ZemString(ZemStr::KdPixelMode4)});
   cbPixelMode->onChange = [this](ui::Component* s) { Guarded([&] { PixelModeChange(s); }); };
 }
 
 void TKandrelForm::BuildStandAlonePage() {
   ui::TabSheet* page = tsStandAloneSettings;
-  const int width = page->clientWidth() - 16;
-  for (ui::Component* c : std::initializer_list<ui::Component*>{lAutoProgramOn, cbAutoProgramOn,
-                                                                gbStandAloneTimerSettings, gbStandAloneSensorSettings})
+  const int width = PageWidth() - 16;
+  for (ui::Component* c : std::initializer_list<ui::Component*>{
+           lAutoProgramOn, cbAutoProgramOn, gbStandAloneTimerSettings, gbStandAloneSensorSettings})
     if (c != nullptr) c->free();
 
-  auto* all = new ui::GroupBox(this);
-  all->setName("gbStandAloneAll");
-  all->setParent(page);
-  all->setBounds(8, 4, width, 128);
+  auto* all = ui::make<ui::GroupBox>(this, page, "gbStandAloneAll", 8, 4, width, 128);
   all->setCaption(" " + ZemString(ZemStr::KdStandAloneAll) + " ");
   gbStandAloneAll = all;
-  const int panelWidth = all->clientWidth() - 16;
+  const int panelWidth = width - 16;
   pAllSingle = MakeActionPanel(all, "pAllSingle", ZemStr::KdAllSingle, 8, 24, panelWidth);
   pAllSingleSynchronized =
       MakeActionPanel(all, "pAllSingleSynchronized", ZemStr::KdAllSingleSynchronized, 8, 48, panelWidth);
@@ -196,8 +196,8 @@ void TKandrelForm::BuildStandAlonePage() {
   cbStandAloneMode->setBounds(8, 32, 130, cbStandAloneMode->height());
   lMasterSlaveSetting->setBounds(430, 16, lMasterSlaveSetting->width(), lMasterSlaveSetting->height());
   cbMasterSlaveSetting->setBounds(430, 32, width - 438, cbMasterSlaveSetting->height());
-  cbMasterSlaveSetting->items().assign({ZemString(ZemStr::FfSingleFixture), ZemString(ZemStr::FfMaster),
-                                        ZemString(ZemStr::FfSynchronized)});
+  cbMasterSlaveSetting->items().assign(
+      {ZemString(ZemStr::FfSingleFixture), ZemString(ZemStr::FfMaster), ZemString(ZemStr::FfSynchronized)});
   lSequence = MakeBoldLabel(this, gbStandAloneSettings, "lSequence", 150, 16, ZemStr::KdSequence);
   std::vector<std::string> sequences;
   for (int i = 0; i < kSequences; ++i)
@@ -205,14 +205,15 @@ void TKandrelForm::BuildStandAlonePage() {
   cbSequence = MakeList(this, gbStandAloneSettings, "cbSequence", 150, 32, 270, sequences);
   cbSequence->onChange = [this](ui::Component* s) { Guarded([&] { SequenceChange(s); }); };
 
-  lDynamicWaitTime =
-      MakeBoldLabel(this, gbStandAloneSettings, "lDynamicWaitTime", lStandAloneMode->left(), 66, ZemStr::KdWaitTime);
+  lDynamicWaitTime = MakeBoldLabel(this, gbStandAloneSettings, "lDynamicWaitTime", lStandAloneMode->left(),
+                                   66, ZemStr::KdWaitTime);
   cbDynamicWaitTime = MakeList(this, gbStandAloneSettings, "cbDynamicWaitTime", lDynamicWaitTime->left(), 82,
                                lDynamicWaitTime->width(), DynamicWaitTimeTexts());
   cbDynamicWaitTime->setHint(ZemString(ZemStr::KdWaitTimeHint));
   cbDynamicWaitTime->onChange = [this](ui::Component* s) { Guarded([&] { WaitTimeChange(s); }); };
   const int fadeLeft = lDynamicWaitTime->left() + lDynamicWaitTime->width() + 20;
-  lDynamicFadeTime = MakeBoldLabel(this, gbStandAloneSettings, "lDynamicFadeTime", fadeLeft, 66, ZemStr::KdFadeTime);
+  lDynamicFadeTime =
+      MakeBoldLabel(this, gbStandAloneSettings, "lDynamicFadeTime", fadeLeft, 66, ZemStr::KdFadeTime);
   cbDynamicFadeTime = MakeList(this, gbStandAloneSettings, "cbDynamicFadeTime", fadeLeft, 82,
                                lDynamicFadeTime->width(), DynamicFadeTimeTexts());
   cbDynamicFadeTime->setHint(ZemString(ZemStr::KdFadeTimeHint));
@@ -248,7 +249,8 @@ void TKandrelForm::UpdateAll() {
   TFixtureFormTemplate::UpdateAll();
   if (!CurrentFixture) return;
   TZemFixture& fixture = *CurrentFixture;
-  if (lFixtureType) lFixtureType->setCaption(ZemFormat(ZemStr::FfFixtureType, fixture.GetFixtureSubTypeName().c_str()));
+  if (lFixtureType)
+    lFixtureType->setCaption(ZemFormat(ZemStr::FfFixtureType, fixture.GetFixtureSubTypeName().c_str()));
   UpdateSegmentLabel();
   const bool pixels = fixture.GetSubType() == kSubTypeQuodra1200;
   lPixelMode->setVisible(pixels);
@@ -264,7 +266,8 @@ void TKandrelForm::UpdateDMXSettings() {
   Updating = true;
   ShowEditValue(seDMXAddress, fixture.GetDmxAddress());
   cbDMXMode->setItemIndex(fixture.GetDmxProtocol());
-  if (TZemFixtureKandrel* strip = Kandrel()) cbPixelMode->setItemIndex(PixelModeToIndex(strip->GetModeSettings()));
+  if (TZemFixtureKandrel* strip = Kandrel())
+    cbPixelMode->setItemIndex(PixelModeToIndex(strip->GetModeSettings()));
   Updating = was;
 }
 
@@ -415,7 +418,8 @@ void TKandrelForm::SetPixelModeForAll() {
   const int mode = kPixelModes[static_cast<size_t>(index)];
   ForEachSubDevice([this, mode](int, int) {
     TZemFixtureKandrel* strip = Kandrel();
-    if (strip->ReadPersonality() && strip->GetSubType() == kSubTypeQuodra1200) (void)strip->SetModeSettings(mode);
+    if (strip->ReadPersonality() && strip->GetSubType() == kSubTypeQuodra1200)
+      (void)strip->SetModeSettings(mode);
   });
 }
 

@@ -59,15 +59,8 @@ TLedAutoTestForm::TLedAutoTestForm(ui::Component* owner, const TLedAutoTestStyle
   setClientSize(kClientWidth, kClientHeight);
   SetBoldDialogFont(*this);
 
-  auto label = [this](const char* name, int top) {
-    auto* l = new ui::Label(this);
-    l->setName(name);
-    l->setParent(this);
-    l->setBounds(8, top, 0, 13);
-    return l;
-  };
-  lSubDevice = label("lSubDevice", 10);
-  lColorIndex = label("lColorIndex", 30);
+  lSubDevice = ui::make<ui::Label>(this, this, "lSubDevice", 8, 10, 0, 13);
+  lColorIndex = ui::make<ui::Label>(this, this, "lColorIndex", 8, 30, 0, 13);
   PanelButton faster = MakePanelButton(this, this, "pFaster", "sbFaster", 8, 58, 76, 25);
   PanelButton slower = MakePanelButton(this, this, "pSlower", "sbSlower", 92, 58, 76, 25);
   PanelButton cancel = MakePanelButton(this, this, "pCancel", "sbCancel", 176, 58, 80, 25);
@@ -128,8 +121,8 @@ void TLedAutoTestForm::LightNextSegment() {
   (void)fixture.ReadPersonality();
   const TLedTestColour& colour = style_.colours[static_cast<size_t>(colour_)];
   if (lSubDevice)
-    lSubDevice->setCaption(ZemFormat(style_.subDeviceFormat,
-                                     style_.showsDmxAddress ? fixture.GetDmxAddress() : segment_ + 1));
+    lSubDevice->setCaption(
+        ZemFormat(style_.subDeviceFormat, style_.showsDmxAddress ? fixture.GetDmxAddress() : segment_ + 1));
   if (lColorIndex) lColorIndex->setCaption(ZemFormat(style_.colourFormat, ZemString(colour.name).c_str()));
   const auto& v = colour.values;
   (void)fixture.SendLedData(v[0], v[1], v[2], v[3], v[4]);
@@ -145,7 +138,8 @@ void TLedAutoTestForm::LightNextSegment() {
 void TLedAutoTestForm::sbSpeedClick(ui::Component* sender) {
   if (!Timer1) return;
   uint32_t interval = Timer1->interval();
-  if (sender == sbFaster.get() && interval > kFasterAboveMs && interval > kSpeedStepMs) interval -= kSpeedStepMs;
+  if (sender == sbFaster.get() && interval > kFasterAboveMs && interval > kSpeedStepMs)
+    interval -= kSpeedStepMs;
   if (sender == sbSlower.get() && interval < kSlowerBelowMs) interval += kSpeedStepMs;
   Timer1->setInterval(interval);
   sbFaster->setEnabled(interval > kFasterAboveMs);

@@ -45,17 +45,11 @@ TSubDeviceForm::TSubDeviceForm(ui::Component* owner, const TSubDeviceFormStyle& 
 
 void TSubDeviceForm::BuildSelector() {
   // In the bottom bar between Refresh and Close, so that it is at hand on every page.
-  auto* panel = new ui::Panel(this);
-  panel->setName("pSegment");
-  panel->setParent(Panel1);
-  panel->setBounds(216, 4, 272, 24);
+  auto* panel = ui::make<ui::Panel>(this, Panel1, "pSegment", 216, 4, 272, 24);
   panel->setBevelOuter(ui::BevelCut::None);
   pSegment = panel;
   auto button = [this, panel](const char* name, int left) {
-    auto* b = new ui::SpeedButton(this);
-    b->setName(name);
-    b->setParent(panel);
-    b->setBounds(left, 0, 24, 24);
+    auto* b = ui::make<ui::SpeedButton>(this, panel, name, left, 0, 24, 24);
     b->setEnabled(false);
     b->onMouseDown = [this](ui::Component* s, ui::MouseButton mb, ui::ShiftState sh, int x, int y) {
       Guarded([&] { sbSegmentMouseDown(s, mb, sh, x, y); });
@@ -69,9 +63,7 @@ void TSubDeviceForm::BuildSelector() {
   };
   sbSegmentPrev = button("sbSegmentPrev", 0);
   sbSegmentNext = button("sbSegmentNext", 248);
-  auto* label = new ui::Label(this);
-  label->setName("lSegment");
-  label->setParent(panel);
+  auto* label = ui::make<ui::Label>(this, panel, "lSegment");
   label->setAutoSize(false);
   label->setAlignment(ui::Alignment::Center);
   label->setBounds(28, 5, 216, 14);
@@ -83,13 +75,8 @@ void TSubDeviceForm::BuildSelector() {
   timer->onTimer = [this, timer] { Guarded([&] { RepeatTimerTimer(timer); }); };
   RepeatTimer = timer;
 
-  auto* modeLabel = new ui::Label(this);
-  modeLabel->setName("lDMXMode");
-  modeLabel->setParent(gbDMXProtocolSettings);
-  lDMXMode = modeLabel;
-  auto* mode = new ui::ComboBox(this);
-  mode->setName("cbDMXMode");
-  mode->setParent(gbDMXProtocolSettings);
+  lDMXMode = ui::make<ui::Label>(this, gbDMXProtocolSettings, "lDMXMode");
+  auto* mode = ui::make<ui::ComboBox>(this, gbDMXProtocolSettings, "cbDMXMode");
   mode->setStyle(ui::ComboStyle::DropDownList);
   mode->onChange = [this](ui::Component* s) { Guarded([&] { cbDMXModeChange(s); }); };
   cbDMXMode = mode;
@@ -127,15 +114,16 @@ void TSubDeviceForm::FormCreate(ui::Component* sender) {
   SAModifiedTimer->setInterval(kWriteBackIntervalMs);
   PC1->setActivePage(tsFixtureInfo);
   // The memory-file commands; the separators between them would stand alone.
-  for (ui::MenuItem* item : {mSaveMemToFile.get(), N1.get(), mUploadSAProgramFromFile.get(),
-                             mUploadFixturesettingsFromFile.get(), mUploadCompleteMemoryFromFile.get(), N2.get()})
+  for (ui::MenuItem* item :
+       {mSaveMemToFile.get(), N1.get(), mUploadSAProgramFromFile.get(), mUploadFixturesettingsFromFile.get(),
+        mUploadCompleteMemoryFromFile.get(), N2.get()})
     item->setVisible(false);
 }
 
 void TSubDeviceForm::RemoveLampClockAndLog() {
   for (ui::Component* c : std::initializer_list<ui::Component*>{
-           tsAdjustment, tsStandAloneProgram, lLampStatus, lSensorValue, lFixtureTime, seHour, seMinute, seDate,
-           seMonth, seYear, lLampStrikes, lRLampStrikes, pResetLampStrikes, lDMXReset, cbDMXReset,
+           tsAdjustment, tsStandAloneProgram, lLampStatus, lSensorValue, lFixtureTime, seHour, seMinute,
+           seDate, seMonth, seYear, lLampStrikes, lRLampStrikes, pResetLampStrikes, lDMXReset, cbDMXReset,
            gbOtherSettings, reSystemLog, pClearLog, pSaveLog})
     FreeControl(c);
   // The DMX mode takes the place of the DMX lamp-off setting.
@@ -156,27 +144,24 @@ void TSubDeviceForm::LayOutCounterRows() {
     ui::Label* resettable;
     ui::Panel* reset;
     int top;
-  } rows[] = {{lPowerOnHours, lRPowerOnHours, pResetPowerOn, 24}, {lLampOnHours, lRLampOnHours, pResetLampOn, 44}};
+  } rows[] = {{lPowerOnHours, lRPowerOnHours, pResetPowerOn, 24},
+              {lLampOnHours, lRLampOnHours, pResetLampOn, 44}};
   for (const auto& row : rows) {
     if (row.total) row.total->setTop(row.top);
-    if (row.resettable) row.resettable->setBounds(220, row.top, row.resettable->width(), row.resettable->height());
+    if (row.resettable)
+      row.resettable->setBounds(220, row.top, row.resettable->width(), row.resettable->height());
     if (row.reset) row.reset->setBounds(510, row.top - 4, row.reset->width(), row.reset->height());
   }
 }
 
 void TSubDeviceForm::BuildLedTestPage() {
-  auto* page = new ui::TabSheet(this);
-  page->setName("tsLedTest");
-  page->setPageControl(PC1);
+  auto* page = ui::make<ui::TabSheet>(this, PC1, "tsLedTest");
   page->setCaption(ZemString(ZemStr::LtLedTest));
   tsLedTest = page;
-  const int width = page->clientWidth() - 16;
+  const int width = PageWidth() - 16;
   const ui::BevelCut innerBevel = style_.bothBevels ? ui::BevelCut::Raised : ui::BevelCut::None;
   auto makePanel = [&](const char* name, int top, ZemStr caption) {
-    auto* p = new ui::Panel(this);
-    p->setName(name);
-    p->setParent(page);
-    p->setBounds(8, top, width, kTestPanelHeight);
+    auto* p = ui::make<ui::Panel>(this, page, name, 8, top, width, kTestPanelHeight);
     p->setBevelOuter(ui::BevelCut::Raised);
     p->setBevelInner(innerBevel);
     p->setCaption(ZemString(caption));
@@ -211,8 +196,8 @@ void TSubDeviceForm::BuildLedTestPage() {
 void TSubDeviceForm::sbSegmentMouseDown(ui::Component* sender, ui::MouseButton, ui::ShiftState, int, int) {
   if (!CurrentFixture) return;
   const bool prev = sender == sbSegmentPrev.get();
-  PendingSegment = std::clamp(CurrentFixture->GetCurrentSegment() + (prev ? -1 : 1), 0,
-                              CurrentFixture->GetSegmentCount());
+  PendingSegment =
+      std::clamp(CurrentFixture->GetCurrentSegment() + (prev ? -1 : 1), 0, CurrentFixture->GetSegmentCount());
   Held = prev ? HeldButton::Prev : HeldButton::Next;
   UpdateSegmentLabel();
   if (style_.repeat && RepeatTimer) {
@@ -231,8 +216,8 @@ void TSubDeviceForm::RepeatTimerTimer(ui::Component*) {
   } else if (interval > kRepeatFastestMs) {
     RepeatTimer->setInterval(kRepeatFastestMs);
   }
-  PendingSegment = std::clamp(PendingSegment + (Held == HeldButton::Prev ? -1 : 1), 0,
-                              CurrentFixture->GetSegmentCount());
+  PendingSegment =
+      std::clamp(PendingSegment + (Held == HeldButton::Prev ? -1 : 1), 0, CurrentFixture->GetSegmentCount());
   UpdateSegmentLabel();
 }
 
@@ -290,6 +275,11 @@ void TSubDeviceForm::UpdateSegmentLabel() {
 void TSubDeviceForm::cbDMXModeChange(ui::Component*) {
   if (Updating || !CurrentFixture || !cbDMXMode || cbDMXMode->itemIndex() < 0) return;
   if (CurrentFixture->SetDmxProtocol(cbDMXMode->itemIndex())) UpdateDMXSettings();
+}
+
+int TSubDeviceForm::PageWidth() const {
+  const ui::TabSheet* shown = PC1 ? PC1->activePage() : nullptr;
+  return shown != nullptr ? shown->clientWidth() : 0;
 }
 
 void TSubDeviceForm::PollIdle() {

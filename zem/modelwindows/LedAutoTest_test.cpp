@@ -1,0 +1,181 @@
+// The auto-test window over a scripted chain: the order of segments and colours, its timing and speed
+// buttons, and how it ends.
+#include "zem/modelwindows/LedAutoTest.h"
+
+#include <gtest/gtest.h>
+
+#include "zem/model/BralinModel.h"
+#include "zem/model/KandrelModel.h"
+#include "zem/modelwindows/subdevice_test_support.h"
+
+namespace {
+
+using Values = std::array<uint8_t, 5>;
+const Values kRed = {255, 0, 0, 0, 0};
+const Values kGreen = {0, 255, 0, 0, 0};
+const Values kBlue = {0, 0, 255, 0, 0};
+const Values kOff = {0, 0, 0, 0, 0};
+
+class LedAutoTestTest : public subdevtest::WindowTest {
+ protected:
+  // Runs the strip's test modally until `sends` LED sends have gone out, then presses Cancel.
+  template <class Test>
+  ui::ModalResult runUntil(size_t sends) {
+    if (!owner_) owner_.reset(ui::createForm<ui::Form>(nullptr));
+    owner_->show();
+    onAutoTest = [this, sends](TLedAutoTestForm& test) {
+      if (device_->ledSends.size() >= sends) ui::input::click(*test.sbCancel);
+    };
+    ui::Owned<Test> test(ui::createForm<Test>(owner_.get()));
+    return test->showModal();
+  }
+  // The lit sends (every other send switches the segment off again): unit and values.
+  std::vector<std::pair<int, Values>> lit() const {
+    std::vector<std::pair<int, Values>> out;
+    for (size_t i = 0; i < device_->ledSends.size(); i += 2)
+      out.emplace_back(device_->ledSends[i].unit, device_->ledSends[i].values);
+    return out;
+  }
+};
+
+TEST_F(LedAutoTestTest, StripLightsEverySegmentInRedThenGreenThenBlue) {
+  chain<TZemFixtureKandrel>(2, "KANDT", 1);
+  FixtureData[fd::kSubdeviceCount] = 2;
+  EXPECT_EQ(runUntil<TKandrelAutoTest>(20), ui::ModalResult::Cancel);
+  const std::vector<std::pair<int, Values>> expected = {{0, kRed},   {1, kRed},   {2, kRed},  {0, kGreen},
+                                                        {1, kGreen}, {2, kGreen}, {0, kBlue}, {1, kBlue},
+                                                        {2, kBlue},  {0, kRed}};
+  EXPECT_EQ(lit(), expected);
+  for (size_t i = 1; i < device_->ledSends.size(); i += 2) EXPECT_EQ(device_->ledSends[i].values, kOff);
+}
+
+TEST_F(LedAutoTestTest, SingleSegmentTubeShowsEveryColourInTurn) {
+  chain<TZemFixtureBralin>(0, "BRALB");
+  device_->setAll(fd::kPersonality + fdarea::pers::kDmxAddress, 9);
+  std::vector<std::string> labels;
+  ui::Owned<ui::Form> owner(ui::createForm<ui::Form>(nullptr));
+  owner->show();
+  ui::Owned<TBralinAutotestForm> test(ui::createForm<TBralinAutotestForm>(owner.get()));
+  EXPECT_EQ(test->caption(), "Auto test in progress...");
+  EXPECT_EQ(test->lSubDevice->caption(), "");
+  EXPECT_EQ(test->lColorIndex->caption(), "");
+  onAutoTest = [&](TLedAutoTestForm& t) {
+    const std::string shown = t.lSubDevice->caption() + " / " + t.lColorIndex->caption();
+    if (labels.empty() || labels.back() != shown) labels.push_back(shown);
+    if (labels.size() > 5) ui::input::click(*t.sbCancel);
+  };
+  test->showModal();
+  EXPECT_EQ(labels,
+            (std::vector<std::string>{" / ", "DMXAdr:  9 / ColorIndex: Red", "DMXAdr:  9 / ColorIndex: Green",
+                                      "DMXAdr:  9 / ColorIndex: Blue", "DMXAdr:  9 / ColorIndex: White",
+                                      "DMXAdr:  9 / ColorIndex: Red"}));
+  // Each colour goes out as extended frames to the tube's DMX address; white on function 104.
+  ASSERT_GE(device_->frames.size(), 16u);
+  const auto& whiteFrame = device_->frames[8 * 3 + 3];
+  EXPECT_EQ(whiteFrame[svc::kFunction], 104);
+  EXPECT_EQ(whiteFrame[svc::kValue + 1], 255);
+  EXPECT_EQ(whiteFrame[svc::kExtra + 1], 8);
+}
+
+TEST_F(LedAutoTestTest, StripLabelsReadQuodraAndLedUntilTheFirstTick) {
+  chain<TZemFixtureKandrel>(0, "KANDT", 1);
+  ui::Owned<ui::Form> owner(ui::createForm<ui::Form>(nullptr));
+  ui::Owned<TKandrelAutoTest> test(ui::createForm<TKandrelAutoTest>(owner.get()));
+  EXPECT_EQ(test->caption(), "Auto test");
+  EXPECT_EQ(test->lSubDevice->caption(), "Quodra");
+  EXPECT_EQ(test->lColorIndex->caption(), "LED");
+  EXPECT_EQ(test->Timer1->interval(), 500u);
+  EXPECT_TRUE(test->Timer1->enabled());
+}
+
+TEST_F(LedAutoTestTest, FasterAndSlowerStepBy200WithinTheirLimits) {
+  chain<TZemFixtureKandrel>(0, "KANDT", 1);
+  ui::Owned<ui::Form> owner(ui::createForm<ui::Form>(nullptr));
+  ui::Owned<TKandrelAutoTest> test(ui::createForm<TKandrelAutoTest>(owner.get()));
+  CurrentFixture = nullptr;  // no ticks meanwhile
+  test->show();
+  std::vector<uint32_t> intervals;
+  for (int i = 0; i < 3; ++i) {
+    ui::input::click(*test->sbFaster);
+    intervals.push_back(test->Timer1->interval());
+  }
+  EXPECT_EQ(intervals, (std::vector<uint32_t>{300, 100, 100}));
+  EXPECT_FALSE(test->sbFaster->enabled());
+  EXPECT_TRUE(test->sbSlower->enabled());
+  intervals.clear();
+  for (int i = 0; i < 6; ++i) {
+    ui::input::click(*test->sbSlower);
+    intervals.push_back(test->Timer1->interval());
+  }
+  EXPECT_EQ(intervals, (std::vector<uint32_t>{300, 500, 700, 900, 1100, 1100}));
+  EXPECT_FALSE(test->sbSlower->enabled());
+  EXPECT_TRUE(test->sbFaster->enabled());
+}
+
+TEST_F(LedAutoTestTest, EachSegmentIsLitFiftyMillisecondsShortOfTheInterval) {
+  chain<TZemFixtureKandrel>(1, "KANDT", 1);
+  FixtureData[fd::kSubdeviceCount] = 1;
+  owner_.reset(ui::createForm<ui::Form>(nullptr));
+  owner_->show();
+  ui::Owned<TKandrelAutoTest> test(ui::createForm<TKandrelAutoTest>(owner_.get()));
+  bool faster = false;
+  onAutoTest = [&](TLedAutoTestForm& t) {
+    if (!faster) {
+      ui::input::click(*t.sbFaster);
+      ui::input::click(*t.sbFaster);
+      faster = true;
+    }
+    if (device_->ledSends.size() >= 8) ui::input::click(*t.sbCancel);
+  };
+  test->showModal();
+  ASSERT_GE(device_->ledSends.size(), 8u);
+  for (size_t i = 0; i + 1 < 8; i += 2) {
+    EXPECT_EQ(device_->ledSends[i + 1].tick - device_->ledSends[i].tick, 50u) << i;
+    if (i >= 2) {
+      EXPECT_EQ(device_->ledSends[i].tick - device_->ledSends[i - 2].tick, 100u) << "one step per interval";
+    }
+  }
+}
+
+TEST_F(LedAutoTestTest, NoTickRunsInsideAnotherWhileALinkBoxIsOpen) {
+  chain<TZemFixtureKandrel>(1, "KANDT", 1);
+  FixtureData[fd::kSubdeviceCount] = 1;
+  bool inBox = false;
+  int nested = 0;
+  device_->onSendLed = [&] {
+    if (inBox) {
+      ++nested;
+      return;
+    }
+    if (device_->ledSends.size() != 1) return;
+    // The link reports a failure; while its box is up two more seconds pass in its message loop.
+    inBox = true;
+    clock_->advance(2000);
+    ui::showErrorBox("link failure");
+    inBox = false;
+  };
+  onErrorBox = [&] { clock_->advance(1000); };
+  EXPECT_EQ(runUntil<TKandrelAutoTest>(6), ui::ModalResult::Cancel);
+  EXPECT_EQ(nested, 0);
+  EXPECT_EQ(errors, (std::vector<std::string>{"link failure"}));
+  EXPECT_EQ(lit()[1].first, 1) << "the test went on with the next segment";
+}
+
+TEST_F(LedAutoTestTest, SendThatRaisesEndsTheTestWithOneMessage) {
+  chain<TZemFixtureBralin>(1, "BRALB");
+  device_->setAll(fd::kPersonality + fdarea::pers::kDmxAddress, 0);  // no DMX channel to name
+  owner_.reset(ui::createForm<ui::Form>(nullptr));
+  owner_->show();
+  ui::Owned<TBralinAutotestForm> test(ui::createForm<TBralinAutotestForm>(owner_.get()));
+  int passes = 0;
+  onAutoTest = [&](TLedAutoTestForm&) {
+    if (++passes > 5000) ADD_FAILURE() << "the test did not end";
+  };
+  EXPECT_EQ(test->showModal(), ui::ModalResult::Cancel);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("DMX address"), std::string::npos) << errors[0];
+  EXPECT_FALSE(test->Timer1->enabled());
+  EXPECT_TRUE(device_->frames.empty());
+}
+
+}  // namespace
