@@ -91,7 +91,7 @@ ui::Edit* TBralinForm::MakeAutoBox(const char* name, const ui::Control* over) {
 void TBralinForm::BuildAutoConfigGroup() {
   ui::TabSheet* page = tsFixtureSettings;
   auto* group =
-      ui::make<ui::GroupBox>(this, page, "gbSegmentAutoConfig", 8, 4, PageWidth() - 16, kGroupHeight);
+      ui::make<ui::GroupBox>(this, page, "gbSegmentAutoConfig", 8, 4, page->clientWidth() - 16, kGroupHeight);
   group->setCaption(" " + ZemString(ZemStr::LtSegmentAutoConfiguration) + " ");
   gbSegmentAutoConfig = group;
   gbDMXProtocolSettings->setTop(ControlBottom(group) + 4);

@@ -49,11 +49,6 @@ class BralinWindowTest : public subdevtest::WindowTest {
   TBralinForm* tube() { return dynamic_cast<TBralinForm*>(window_.get()); }
 };
 
-TEST_F(BralinWindowTest, ControlTree) {
-  TBralinForm* w = openTube(3, {1, 3});
-  subdevtest::ExpectDump(*w, "TBralinForm");
-}
-
 TEST_F(BralinWindowTest, OneSegmentLeavesBothSelectorButtonsDisabled) {
   TBralinForm* w = openTube(0);
   EXPECT_EQ(segmentLabel(), "Segment 1 (of 1 to 1)");

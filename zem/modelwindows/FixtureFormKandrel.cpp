@@ -152,7 +152,7 @@ ui::Panel* TKandrelForm::MakeActionPanel(ui::WinControl* parent, const char* nam
 
 void TKandrelForm::BuildSettingsPage() {
   ui::TabSheet* page = tsFixtureSettings;
-  const int width = PageWidth() - 16;
+  const int width = page->clientWidth() - 16;
   auto* all = ui::make<ui::GroupBox>(this, page, "gbSettingsAll", 8, 4, width, 86);
   all->setCaption(" " + ZemString(ZemStr::KdSettingsAll) + " ");
   gbSettingsAll = all;
@@ -174,7 +174,7 @@ void TKandrelForm::BuildSettingsPage() {
 
 void TKandrelForm::BuildStandAlonePage() {
   ui::TabSheet* page = tsStandAloneSettings;
-  const int width = PageWidth() - 16;
+  const int width = page->clientWidth() - 16;
   for (ui::Component* c : std::initializer_list<ui::Component*>{
            lAutoProgramOn, cbAutoProgramOn, gbStandAloneTimerSettings, gbStandAloneSensorSettings})
     if (c != nullptr) c->free();

@@ -36,11 +36,6 @@ class KandrelWindowTest : public subdevtest::WindowTest {
   std::vector<std::pair<int, SA>> written() const { return device_->standAloneWrites; }
 };
 
-TEST_F(KandrelWindowTest, ControlTree) {
-  TKandrelForm* w = openStrip(3);
-  subdevtest::ExpectDump(*w, "TKandrelForm");
-}
-
 TEST_F(KandrelWindowTest, GroupsForAllOnlyWithSubDevicesAndAddressActionsOnlyOnTheMainUnit) {
   TKandrelForm* w = openStrip(0);
   EXPECT_EQ(w->lSegment->caption(), "Quodra 1 (of 1 to 1)");

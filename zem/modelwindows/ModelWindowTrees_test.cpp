@@ -18,12 +18,14 @@
 #include "platform/ui/edits.h"
 #include "zem/link/ZEMData.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBralin.h"
 #include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/modelwindows/FixtureFormBrv600C_20.h"
 #include "zem/modelwindows/FixtureFormBrv600_20.h"
 #include "zem/modelwindows/FixtureFormGrobel200CI_01.h"
 #include "zem/modelwindows/FixtureFormGrobel200CMYI_01.h"
+#include "zem/modelwindows/FixtureFormKandrel.h"
 #include "zem/modelwindows/FixtureFormLunav150_20.h"
 #include "zem/modelwindows/FixtureFormNimboO2_21.h"
 #include "zem/modelwindows/FixtureFormQuintelCMYI_01.h"
@@ -152,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Case<TZemFixtureGrobel200CI, TZemFixtureGrobel200CI_01Form>("Grobel200CI_01Form"),
                       Case<TZemFixtureQuintelCMYI, TZemFixtureQuintelCMYI_01Form>("QuintelCMYI_01Form"),
                       Case<TZemFixtureNimboO2_21, TNimboO2_21Form>("NimboO2_21Form"),
-                      Case<TZemFixtureBrv1200CMYIZ, TZemFixtureBrv1200CMYIZ_01Form>("Brv1200CMYIZ_01Form")),
+                      Case<TZemFixtureBrv1200CMYIZ, TZemFixtureBrv1200CMYIZ_01Form>("Brv1200CMYIZ_01Form"),
+                      Case<TZemFixtureBralin, TBralinForm>("BralinForm"),
+                      Case<TZemFixtureKandrel, TKandrelForm>("KandrelForm")),
     [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -158,7 +158,7 @@ void TSubDeviceForm::BuildLedTestPage() {
   auto* page = ui::make<ui::TabSheet>(this, PC1, "tsLedTest");
   page->setCaption(ZemString(ZemStr::LtLedTest));
   tsLedTest = page;
-  const int width = PageWidth() - 16;
+  const int width = page->clientWidth() - 16;
   const ui::BevelCut innerBevel = style_.bothBevels ? ui::BevelCut::Raised : ui::BevelCut::None;
   auto makePanel = [&](const char* name, int top, ZemStr caption) {
     auto* p = ui::make<ui::Panel>(this, page, name, 8, top, width, kTestPanelHeight);
@@ -275,11 +275,6 @@ void TSubDeviceForm::UpdateSegmentLabel() {
 void TSubDeviceForm::cbDMXModeChange(ui::Component*) {
   if (Updating || !CurrentFixture || !cbDMXMode || cbDMXMode->itemIndex() < 0) return;
   if (CurrentFixture->SetDmxProtocol(cbDMXMode->itemIndex())) UpdateDMXSettings();
-}
-
-int TSubDeviceForm::PageWidth() const {
-  const ui::TabSheet* shown = PC1 ? PC1->activePage() : nullptr;
-  return shown != nullptr ? shown->clientWidth() : 0;
 }
 
 void TSubDeviceForm::PollIdle() {

@@ -92,8 +92,6 @@ class TSubDeviceForm : public TFixtureFormTemplate {
  protected:
   // The fixture's idle poll, with whether the Monitor page is showing.
   void PollIdle();
-  // Client width of the pages (a page that is not shown may not have its size yet).
-  int PageWidth() const;
   // The auto-test window of this fixture.
   virtual TLedAutoTestForm* CreateAutoTestForm() = 0;
   // Re-lays the counters left on the information page as two rows (power-on, lamp-on) in a 74-high

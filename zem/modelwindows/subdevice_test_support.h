@@ -6,19 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/sys/clock.h"
 #include "platform/ui/application.h"
-#include "platform/ui/dump.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_box.h"
@@ -188,24 +184,5 @@ class WindowTest : public ::testing::Test {
   std::function<void()> onErrorBox;
   std::function<void(TLedAutoTestForm&)> onAutoTest;
 };
-
-// Compares a window's control tree with the dump kept in testdata/NAME.dump; a mismatch writes the new
-// dump to NAME.dump.new in the working folder and shows the first differing line.
-inline void ExpectDump(const ui::Control& window, const std::string& name) {
-  const std::string actual = ui::dumpControls(window);
-  const std::filesystem::path expectedPath =
-      std::filesystem::path(ZEM_MODELWINDOWS_TESTDATA) / (name + ".dump");
-  std::ifstream in(expectedPath);
-  std::stringstream expected;
-  expected << in.rdbuf();
-  if (expected.str() == actual) return;
-  std::ofstream(name + ".dump.new") << actual;
-  std::istringstream a(actual), e(expected.str());
-  std::string la, le;
-  int line = 1;
-  while (std::getline(e, le) && std::getline(a, la) && la == le) ++line;
-  ADD_FAILURE() << name << ".dump differs at line " << line << "\n  expected: " << le
-                << "\n  actual:   " << la << "\n(new dump written to " << name << ".dump.new)";
-}
 
 }  // namespace subdevtest
