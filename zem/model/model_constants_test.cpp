@@ -127,6 +127,16 @@ const std::vector<ConstantsRow> kConstants = {
 
 class ConstantsTest : public ModelFixture, public ::testing::WithParamInterface<ConstantsRow> {};
 
+TEST_P(ConstantsTest, FieldsHoldTheModelsConstants) {
+  const ConstantsRow& r = GetParam();
+  auto f = makeModel(model(r.model));
+  EXPECT_EQ(f->RequiredFirmwareVersion(), (r.minimum.major << 16) | (r.minimum.minor << 8) | r.minimum.build);
+  EXPECT_EQ(f->LongLog(), r.longLog);
+  EXPECT_EQ(f->HasDisplay(), r.display);
+  EXPECT_EQ(f->StandAloneRequestCode(), r.standAloneCode);
+  EXPECT_EQ(f->PersonalityWritePause(), r.personalityPause);
+}
+
 TEST_P(ConstantsTest, RequiredFirmwareText) {
   EXPECT_EQ(makeModel(model(GetParam().model))->GetRequiredFirmwareVersionText(),
             GetParam().requiredFirmware);
@@ -358,6 +368,8 @@ TEST_P(IdleTest, ReadsAndSendsWhatTheModelDoes) {
   auto f = makeModel(model(r.model), r.fw);
   EXPECT_TRUE(f->IdlePoll(r.monitorPage));
   EXPECT_EQ(dev.calls, r.calls);
+  const bool monitor = dev.count("GetHardwareMonitorValues") > 0;
+  EXPECT_EQ(f->MonitorPage(), monitor ? 1 : 0);
   for (bool raised : dev.frameMP2Idle) EXPECT_EQ(raised, r.idleFlag);
   EXPECT_FALSE(MP2Idle);
 }

@@ -627,6 +627,12 @@ TEST_F(BralinColourTest, PwmValuesGoStraightToTheDevice) {
 // ---------------------------------------------------------------------------
 // Shared helpers
 
+TEST(LedErrorLinesTest, BytesBeyondTheGivenOnesCountAsClear) {
+  const uint8_t status[] = {1, 0x04};
+  EXPECT_EQ(modelsupport::ledErrorLines(status),
+            (TStringList{"Fixture reports 1 error", "(1) Memory Error (on-board EEPROM)"}));
+}
+
 TEST(ReadStepRunnerTest, ReportsEachStepAndStopsAtTheFirstFailure) {
   ProgressLog progress;
   int ran = 0;

@@ -8,6 +8,7 @@
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
 #include "zem/link/link_test_support.h"
+#include "zem/model/model_test_support.h"
 #include "zem/model/uZemFixture.h"
 
 namespace {
@@ -27,7 +28,7 @@ class FixtureSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sim = linktest::simControl();
-    ASSERT_NE(sim, nullptr) << "ZEM_D2XX_LIBRARY must name the simulator library";
+    ASSERT_NE(sim, nullptr) << "the simulator library is missing";
     InitZemData();
     ui::clearShownMessageBoxes();
     sim->reset();

@@ -707,6 +707,14 @@ TEST_F(ErrorListFormTest, NoKnownFlagCountsZero) {
   EXPECT_EQ(model.fillErrorList(kTable), TStringList{"Fixture reports 0 errors"});
 }
 
+TEST_F(ErrorListFormTest, RowsOutsideTheErrorFlagsAreIgnored) {
+  static constexpr TestModel::ErrorFlag kOutside[] = {
+      {0, 0, "(%d) byte 0"}, {15, 0, "(%d) byte 15"}, {1, -1, "(%d) bit -1"}, {1, 8, "(%d) bit 8"}};
+  FixtureData[fd::kErrorStatus] = 1;
+  FixtureData[fd::kErrorStatus + 15] = 0xFF;  // the record after the error flags
+  EXPECT_EQ(model.fillErrorList(kOutside), TStringList{"Fixture reports 0 errors"});
+}
+
 // ---- system log ----
 
 // A long log reply: count 3, time stamp 12, 24, 18, 5, the type and the text.
