@@ -12,7 +12,9 @@
 //               loop, the reset box's OK delay)
 // The CPU time is the link's, the window's and the simulator's own work.
 #include <benchmark/benchmark.h>
+
 #include <unistd.h>
+#include <stdexcept>
 
 #include <filesystem>
 #include <string>
@@ -78,10 +80,10 @@ struct Session {
     fs::create_directories(folder);
     ProgramFolder = folder.string() + "/";
     file = folder / "image.ZEF";
-    CreateDevice(Device);
+    (void)CreateDevice(Device);  // the simulator is the device; Open raises if it is not there
     Device->Open();
-    Device->GetSerialNumber();
-    Device->GetFixtureInfo();
+    if (!Device->GetSerialNumber() || !Device->GetFixtureInfo())
+      throw std::runtime_error("the simulated fixture does not answer");
     fixture = new WholeImageFixture();
     CurrentFixture = fixture;
     ui::setModalResponder([](ui::Form& f) {

@@ -7,6 +7,8 @@
 // "virtual_ms" counters give the time the same work takes on the wire.
 #include <benchmark/benchmark.h>
 
+#include <stdexcept>
+
 #include "bench/bench_support.h"
 #include "platform/sys/clock.h"
 #include "sim/fixture/sim_fixture.h"
@@ -36,9 +38,9 @@ struct Session {
     g_sim->reset();
     g_sim->setTickSource(&virtualTick, nullptr);
     InitZemData();
-    CreateDevice(Device);
+    (void)CreateDevice(Device);  // the simulator is the device; Open below raises if it is not there
     Device->Open();
-    Device->GetSerialNumber();
+    if (!Device->GetSerialNumber()) throw std::runtime_error("the simulated fixture does not answer");
   }
   ~Session() {
     FreeDevice();

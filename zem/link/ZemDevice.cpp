@@ -233,7 +233,8 @@ void ReconnectDevice() {
   retire(oldBox);
 
   TZemDeviceClass* created = nullptr;
-  CreateDevice(created);
+  // Real or demonstration device alike: the remaining attempts find out which.
+  (void)CreateDevice(created);
   Device = created;
   try {
     created->Open();
@@ -726,7 +727,8 @@ bool TZemDeviceUSBYOLB::SetSubdevice(int index, bool reread) {
     if (plainTransfer(request)) {
       DebugLogLine(kLogBlack, FormatText("Set Subdevice %d :ok", index));
       FixtureData[fd::kSubdevice] = static_cast<uint8_t>(index);
-      if (reread) RereadSerialNumber();
+      // The selection stands whether or not the serial could be read again.
+      if (reread) (void)RereadSerialNumber();
       return true;
     }
     DebugLogLine(kLogRed, FormatText("Set Subdevice %d : Fail", index));

@@ -26,44 +26,44 @@ class TZemDeviceClass {
   virtual void Open() = 0;   // raises EZEMDeviceError
   virtual void Close() = 0;  // raises EZEMDeviceError
   virtual std::string GetInterfaceName() = 0;
-  virtual bool IsDemo() { return false; }
-  virtual bool GetSerialNumber() = 0;
-  virtual bool RereadSerialNumber() = 0;
-  virtual bool GetFixtureInfo() = 0;
-  virtual bool GetFixtureZemVersion() = 0;
-  virtual bool GetDuplexErrorStatus() = 0;
-  virtual bool GetDuplexTempValues() = 0;
-  virtual bool GetLampStatus() = 0;
-  virtual bool SetLampStatus() = 0;
-  virtual bool GetSystemCalibration() = 0;
-  virtual bool SetSystemCalibration() = 0;
-  virtual bool GetEffectCalibration(int effect) = 0;
-  virtual bool SetEffectCalibration(int effect) = 0;
-  virtual bool GetPersonalities() = 0;
-  virtual bool SetPersonalities(int pauseMs) = 0;
-  virtual bool GetStandAloneSettings() = 0;
-  virtual bool SetStandAloneSettings() = 0;
-  virtual bool GetTimerSettings() = 0;
-  virtual bool SetTimerSettings() = 0;
-  virtual bool GetSensorTriggerSettings() = 0;
-  virtual bool SetSensorTriggerSettings(int trigger) = 0;
-  virtual bool GetSystemLogEntry(int entry) = 0;
-  virtual bool GetSystemLogEntryLong(int entry) = 0;
-  virtual bool ClearSystemLog() = 0;
-  virtual bool GetStandAlone(int sizeCode) = 0;
-  virtual bool GetHardwareMonitorValues(int page) = 0;
+  [[nodiscard]] virtual bool IsDemo() { return false; }
+  [[nodiscard]] virtual bool GetSerialNumber() = 0;
+  [[nodiscard]] virtual bool RereadSerialNumber() = 0;
+  [[nodiscard]] virtual bool GetFixtureInfo() = 0;
+  [[nodiscard]] virtual bool GetFixtureZemVersion() = 0;
+  [[nodiscard]] virtual bool GetDuplexErrorStatus() = 0;
+  [[nodiscard]] virtual bool GetDuplexTempValues() = 0;
+  [[nodiscard]] virtual bool GetLampStatus() = 0;
+  [[nodiscard]] virtual bool SetLampStatus() = 0;
+  [[nodiscard]] virtual bool GetSystemCalibration() = 0;
+  [[nodiscard]] virtual bool SetSystemCalibration() = 0;
+  [[nodiscard]] virtual bool GetEffectCalibration(int effect) = 0;
+  [[nodiscard]] virtual bool SetEffectCalibration(int effect) = 0;
+  [[nodiscard]] virtual bool GetPersonalities() = 0;
+  [[nodiscard]] virtual bool SetPersonalities(int pauseMs) = 0;
+  [[nodiscard]] virtual bool GetStandAloneSettings() = 0;
+  [[nodiscard]] virtual bool SetStandAloneSettings() = 0;
+  [[nodiscard]] virtual bool GetTimerSettings() = 0;
+  [[nodiscard]] virtual bool SetTimerSettings() = 0;
+  [[nodiscard]] virtual bool GetSensorTriggerSettings() = 0;
+  [[nodiscard]] virtual bool SetSensorTriggerSettings(int trigger) = 0;
+  [[nodiscard]] virtual bool GetSystemLogEntry(int entry) = 0;
+  [[nodiscard]] virtual bool GetSystemLogEntryLong(int entry) = 0;
+  [[nodiscard]] virtual bool ClearSystemLog() = 0;
+  [[nodiscard]] virtual bool GetStandAlone(int sizeCode) = 0;
+  [[nodiscard]] virtual bool GetHardwareMonitorValues(int page) = 0;
   // frame: a complete 37-byte service frame (shorter spans fail without sending).
-  virtual bool SendMP2Command(std::span<const uint8_t> frame) = 0;
-  virtual bool ReadEEProm(int address, int count) = 0;
-  virtual bool WriteEEPromWord(int address, int value) = 0;
-  virtual bool WriteEEPromWords(int address, int count, int pauseMs) = 0;
-  virtual bool SetSubdevice(int index, bool reread) = 0;
-  virtual bool SetPwmData(int a, int b, int c) = 0;
-  virtual bool LatchPwmData(int a, int b) = 0;
-  virtual bool SendLedData() = 0;
-  virtual bool GetPCBSerialNumber() = 0;
-  virtual bool GetLEDDescription(int led) = 0;
-  virtual bool GetLEDDescriptionData(int led) = 0;
+  [[nodiscard]] virtual bool SendMP2Command(std::span<const uint8_t> frame) = 0;
+  [[nodiscard]] virtual bool ReadEEProm(int address, int count) = 0;
+  [[nodiscard]] virtual bool WriteEEPromWord(int address, int value) = 0;
+  [[nodiscard]] virtual bool WriteEEPromWords(int address, int count, int pauseMs) = 0;
+  [[nodiscard]] virtual bool SetSubdevice(int index, bool reread) = 0;
+  [[nodiscard]] virtual bool SetPwmData(int a, int b, int c) = 0;
+  [[nodiscard]] virtual bool LatchPwmData(int a, int b) = 0;
+  [[nodiscard]] virtual bool SendLedData() = 0;
+  [[nodiscard]] virtual bool GetPCBSerialNumber() = 0;
+  [[nodiscard]] virtual bool GetLEDDescription(int led) = 0;
+  [[nodiscard]] virtual bool GetLEDDescriptionData(int led) = 0;
 };
 
 // Reply buffer of one exchange (layout in ZemLayout.h).
@@ -78,42 +78,42 @@ class TZemDeviceUSBYOLB : public TZemDeviceClass {
   void Open() override;
   void Close() override;
   std::string GetInterfaceName() override;
-  bool GetSerialNumber() override;
-  bool RereadSerialNumber() override;
-  bool GetFixtureInfo() override;
-  bool GetFixtureZemVersion() override;
-  bool GetDuplexErrorStatus() override;
-  bool GetDuplexTempValues() override;
-  bool GetLampStatus() override;
-  bool SetLampStatus() override;
-  bool GetSystemCalibration() override;
-  bool SetSystemCalibration() override;
-  bool GetEffectCalibration(int effect) override;
-  bool SetEffectCalibration(int effect) override;
-  bool GetPersonalities() override;
-  bool SetPersonalities(int pauseMs) override;
-  bool GetStandAloneSettings() override;
-  bool SetStandAloneSettings() override;
-  bool GetTimerSettings() override;
-  bool SetTimerSettings() override;
-  bool GetSensorTriggerSettings() override;
-  bool SetSensorTriggerSettings(int trigger) override;
-  bool GetSystemLogEntry(int entry) override;
-  bool GetSystemLogEntryLong(int entry) override;
-  bool ClearSystemLog() override;
-  bool GetStandAlone(int sizeCode) override;
-  bool GetHardwareMonitorValues(int page) override;
-  bool SendMP2Command(std::span<const uint8_t> frame) override;
-  bool ReadEEProm(int address, int count) override;
-  bool WriteEEPromWord(int address, int value) override;
-  bool WriteEEPromWords(int address, int count, int pauseMs) override;
-  bool SetSubdevice(int index, bool reread) override;
-  bool SetPwmData(int a, int b, int c) override;
-  bool LatchPwmData(int a, int b) override;
-  bool SendLedData() override;
-  bool GetPCBSerialNumber() override;
-  bool GetLEDDescription(int led) override;
-  bool GetLEDDescriptionData(int led) override;
+  [[nodiscard]] bool GetSerialNumber() override;
+  [[nodiscard]] bool RereadSerialNumber() override;
+  [[nodiscard]] bool GetFixtureInfo() override;
+  [[nodiscard]] bool GetFixtureZemVersion() override;
+  [[nodiscard]] bool GetDuplexErrorStatus() override;
+  [[nodiscard]] bool GetDuplexTempValues() override;
+  [[nodiscard]] bool GetLampStatus() override;
+  [[nodiscard]] bool SetLampStatus() override;
+  [[nodiscard]] bool GetSystemCalibration() override;
+  [[nodiscard]] bool SetSystemCalibration() override;
+  [[nodiscard]] bool GetEffectCalibration(int effect) override;
+  [[nodiscard]] bool SetEffectCalibration(int effect) override;
+  [[nodiscard]] bool GetPersonalities() override;
+  [[nodiscard]] bool SetPersonalities(int pauseMs) override;
+  [[nodiscard]] bool GetStandAloneSettings() override;
+  [[nodiscard]] bool SetStandAloneSettings() override;
+  [[nodiscard]] bool GetTimerSettings() override;
+  [[nodiscard]] bool SetTimerSettings() override;
+  [[nodiscard]] bool GetSensorTriggerSettings() override;
+  [[nodiscard]] bool SetSensorTriggerSettings(int trigger) override;
+  [[nodiscard]] bool GetSystemLogEntry(int entry) override;
+  [[nodiscard]] bool GetSystemLogEntryLong(int entry) override;
+  [[nodiscard]] bool ClearSystemLog() override;
+  [[nodiscard]] bool GetStandAlone(int sizeCode) override;
+  [[nodiscard]] bool GetHardwareMonitorValues(int page) override;
+  [[nodiscard]] bool SendMP2Command(std::span<const uint8_t> frame) override;
+  [[nodiscard]] bool ReadEEProm(int address, int count) override;
+  [[nodiscard]] bool WriteEEPromWord(int address, int value) override;
+  [[nodiscard]] bool WriteEEPromWords(int address, int count, int pauseMs) override;
+  [[nodiscard]] bool SetSubdevice(int index, bool reread) override;
+  [[nodiscard]] bool SetPwmData(int a, int b, int c) override;
+  [[nodiscard]] bool LatchPwmData(int a, int b) override;
+  [[nodiscard]] bool SendLedData() override;
+  [[nodiscard]] bool GetPCBSerialNumber() override;
+  [[nodiscard]] bool GetLEDDescription(int led) override;
+  [[nodiscard]] bool GetLEDDescriptionData(int led) override;
 
   // Forgets that the interface is open, so that this object never touches a box again
   // (used when the object is replaced while one of its operations still runs).
@@ -130,53 +130,54 @@ class TZEMDeviceNone : public TZemDeviceClass {
   void Open() override {}
   void Close() override {}
   std::string GetInterfaceName() override { return "No hardware"; }
-  bool IsDemo() override { return true; }
-  bool GetSerialNumber() override { return false; }
-  bool RereadSerialNumber() override { return false; }
-  bool GetFixtureInfo() override { return false; }
-  bool GetFixtureZemVersion() override { return false; }
-  bool GetDuplexErrorStatus() override { return true; }
-  bool GetDuplexTempValues() override { return true; }
-  bool GetLampStatus() override { return true; }
-  bool SetLampStatus() override { return true; }
-  bool GetSystemCalibration() override { return true; }
-  bool SetSystemCalibration() override { return true; }
-  bool GetEffectCalibration(int) override { return true; }
-  bool SetEffectCalibration(int) override { return true; }
-  bool GetPersonalities() override { return true; }
-  bool SetPersonalities(int) override { return true; }
-  bool GetStandAloneSettings() override { return true; }
-  bool SetStandAloneSettings() override { return true; }
-  bool GetTimerSettings() override { return true; }
-  bool SetTimerSettings() override { return true; }
-  bool GetSensorTriggerSettings() override { return true; }
-  bool SetSensorTriggerSettings(int) override { return true; }
-  bool GetSystemLogEntry(int) override { return true; }
-  bool GetSystemLogEntryLong(int) override { return true; }
-  bool ClearSystemLog() override { return true; }
-  bool GetStandAlone(int) override { return true; }
-  bool GetHardwareMonitorValues(int) override { return true; }
-  bool SendMP2Command(std::span<const uint8_t>) override { return true; }
-  bool ReadEEProm(int, int) override { return true; }
-  bool WriteEEPromWord(int, int) override { return true; }
-  bool WriteEEPromWords(int, int, int) override { return true; }
-  bool SetSubdevice(int index, bool) override { return index == 0; }
-  bool SetPwmData(int, int, int) override { return false; }
-  bool LatchPwmData(int, int) override { return false; }
-  bool SendLedData() override { return false; }
-  bool GetPCBSerialNumber() override { return false; }
-  bool GetLEDDescription(int) override { return false; }
-  bool GetLEDDescriptionData(int) override { return false; }
+  [[nodiscard]] bool IsDemo() override { return true; }
+  [[nodiscard]] bool GetSerialNumber() override { return false; }
+  [[nodiscard]] bool RereadSerialNumber() override { return false; }
+  [[nodiscard]] bool GetFixtureInfo() override { return false; }
+  [[nodiscard]] bool GetFixtureZemVersion() override { return false; }
+  [[nodiscard]] bool GetDuplexErrorStatus() override { return true; }
+  [[nodiscard]] bool GetDuplexTempValues() override { return true; }
+  [[nodiscard]] bool GetLampStatus() override { return true; }
+  [[nodiscard]] bool SetLampStatus() override { return true; }
+  [[nodiscard]] bool GetSystemCalibration() override { return true; }
+  [[nodiscard]] bool SetSystemCalibration() override { return true; }
+  [[nodiscard]] bool GetEffectCalibration(int) override { return true; }
+  [[nodiscard]] bool SetEffectCalibration(int) override { return true; }
+  [[nodiscard]] bool GetPersonalities() override { return true; }
+  [[nodiscard]] bool SetPersonalities(int) override { return true; }
+  [[nodiscard]] bool GetStandAloneSettings() override { return true; }
+  [[nodiscard]] bool SetStandAloneSettings() override { return true; }
+  [[nodiscard]] bool GetTimerSettings() override { return true; }
+  [[nodiscard]] bool SetTimerSettings() override { return true; }
+  [[nodiscard]] bool GetSensorTriggerSettings() override { return true; }
+  [[nodiscard]] bool SetSensorTriggerSettings(int) override { return true; }
+  [[nodiscard]] bool GetSystemLogEntry(int) override { return true; }
+  [[nodiscard]] bool GetSystemLogEntryLong(int) override { return true; }
+  [[nodiscard]] bool ClearSystemLog() override { return true; }
+  [[nodiscard]] bool GetStandAlone(int) override { return true; }
+  [[nodiscard]] bool GetHardwareMonitorValues(int) override { return true; }
+  [[nodiscard]] bool SendMP2Command(std::span<const uint8_t>) override { return true; }
+  [[nodiscard]] bool ReadEEProm(int, int) override { return true; }
+  [[nodiscard]] bool WriteEEPromWord(int, int) override { return true; }
+  [[nodiscard]] bool WriteEEPromWords(int, int, int) override { return true; }
+  [[nodiscard]] bool SetSubdevice(int index, bool) override { return index == 0; }
+  [[nodiscard]] bool SetPwmData(int, int, int) override { return false; }
+  [[nodiscard]] bool LatchPwmData(int, int) override { return false; }
+  [[nodiscard]] bool SendLedData() override { return false; }
+  [[nodiscard]] bool GetPCBSerialNumber() override { return false; }
+  [[nodiscard]] bool GetLEDDescription(int) override { return false; }
+  [[nodiscard]] bool GetLEDDescriptionData(int) override { return false; }
 };
 
 // Makes the real device (and a new InterfaceBox) when the driver reports a device, else the
 // demonstration device. Opens nothing. True when the new device is not the demonstration device.
-bool CreateDevice(TZemDeviceClass*& device);
+[[nodiscard]] bool CreateDevice(TZemDeviceClass*& device);
 
 // Reply checks (length byte, start byte, tag, serial when the request names one, command echo).
 // A failed check reconnects and answers false.
-bool CheckReply(std::span<const uint8_t> request, std::span<const uint8_t> reply);
-bool CheckReplySize(std::span<const uint8_t> request, std::span<const uint8_t> reply, int expectedLength);
+[[nodiscard]] bool CheckReply(std::span<const uint8_t> request, std::span<const uint8_t> reply);
+[[nodiscard]] bool CheckReplySize(std::span<const uint8_t> request, std::span<const uint8_t> reply,
+                                  int expectedLength);
 
 // Replaces Device and InterfaceBox by freshly created and opened ones; shows an error box when the new
 // device cannot be opened and never raises. The replaced objects stay alive until no device operation is

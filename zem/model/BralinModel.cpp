@@ -51,7 +51,7 @@ std::string TZemFixtureBralin::GetFixtureName() {
 bool TZemFixtureBralin::ReadAllFixtureData(const TProgressCallback& progress) {
   const std::vector<ReadStep> steps = {
       [this] {
-        SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
+        (void)SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
         return true;
       },
       [this] { return ReadZemVersion(); },
@@ -91,7 +91,8 @@ int TZemFixtureBralin::GetServiceCommandPage() {
 }
 
 bool TZemFixtureBralin::IdlePoll(bool monitorPageShowing) {
-  if (monitorPageShowing) ReadNextMonitorPage();
+  // A failed read keeps the values shown until the next tick reads again.
+  if (monitorPageShowing) (void)ReadNextMonitorPage();
   return true;
 }
 

@@ -15,17 +15,17 @@ class TZemFixtureBralin : public TZemFixture {
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
   // Work buffer afterwards: byte 0 is 1, byte i the auto-configure setting of segment i.
-  bool ReadAllFixtureData(const TProgressCallback& progress) override;
+  [[nodiscard]] bool ReadAllFixtureData(const TProgressCallback& progress) override;
   // The records the window shows after it selected another segment; the scan results stay.
-  bool ReadBasicFixtureData() override;
+  [[nodiscard]] bool ReadBasicFixtureData() override;
   int GetServiceCommandPage() override;
-  bool IdlePoll(bool monitorPageShowing) override;
+  [[nodiscard]] bool IdlePoll(bool monitorPageShowing) override;
   int ReadEepromChunk(int address) override;
   int GetMaxMemoryAddress() override;
   // PWM values passed straight to the device.
-  bool LedOperation116(int a, int b, int c) override;
+  [[nodiscard]] bool LedOperation116(int a, int b, int c) override;
   // Red, green, blue and white as extended frames addressed to the fixture's DMX address; amber is not
   // sent. Every value (and the DMX address) is checked before the first frame.
-  bool SendLedData(int red, int green, int blue, int amber, int white) override;
-  bool LedOperation118(int a, int b) override;
+  [[nodiscard]] bool SendLedData(int red, int green, int blue, int amber, int white) override;
+  [[nodiscard]] bool LedOperation118(int a, int b) override;
 };

@@ -165,8 +165,9 @@ bool TZemFixtureBrv1200CIGZF::SetLiveFocus(int value) {
 bool TZemFixtureBrv1200CIGZF::SetControlValue78(int gobo, int value) {
   checkWord(gobo, "gobo");
   checkWord(value, "gobo position");
-  SendServiceCommand(kGoboSelect, gobo, svc::kArgumentDone);
-  SendServiceCommand(kGoboValue, value, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kGoboSelect, gobo, svc::kArgumentDone);
+  (void)SendServiceCommand(kGoboValue, value, svc::kArgumentDone);
   return true;
 }
 
@@ -174,15 +175,17 @@ bool TZemFixtureBrv1200CIGZF::SetControlValue79(int gobo, int value) {
   checkWord(gobo, "gobo");
   const int selection = checkWord(gobo + kGoboRotateOffset, "gobo in rotate mode");
   checkWord(value, "gobo speed");
-  SendServiceCommand(kGoboSelect, selection, svc::kArgumentDone);
-  SendServiceCommand(kGoboValue, value, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kGoboSelect, selection, svc::kArgumentDone);
+  (void)SendServiceCommand(kGoboValue, value, svc::kArgumentDone);
   return true;
 }
 
 bool TZemFixtureBrv1200CIGZF::SetControlValue80(int code, int value) {
   checkWord(code, "animation code");
-  SendServiceCommand(kAnimationCode, code, svc::kArgumentDone);
-  SendServiceCommand(kAnimationValue, value & 0xFF, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kAnimationCode, code, svc::kArgumentDone);
+  (void)SendServiceCommand(kAnimationValue, value & 0xFF, svc::kArgumentDone);
   return true;
 }
 

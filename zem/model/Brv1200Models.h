@@ -14,8 +14,8 @@ class TZemFixtureBrv1200CMYIZ : public TZemFixtureGrobel200CMYI {
   const TStringList& GetErrorList() override;
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
-  bool SetLiveZoom(int value) override;
-  bool SetLiveColor(int position) override;
+  [[nodiscard]] bool SetLiveZoom(int value) override;
+  [[nodiscard]] bool SetLiveColor(int position) override;
   void AdjustZoomNear() override;
   void AdjustZoomFar() override;
   void AdjustZoomSensor() override;
@@ -35,13 +35,13 @@ class TZemFixtureBrv1200CIGZF : public TZemFixtureBrv1200CMYIZ {
   const TStringList& GetErrorList() override;
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
-  bool SetLiveFocus(int value) override;
+  [[nodiscard]] bool SetLiveFocus(int value) override;
   // Gobo wheel in index mode: the gobo, then its 16-bit position.
-  bool SetControlValue78(int gobo, int value) override;
+  [[nodiscard]] bool SetControlValue78(int gobo, int value) override;
   // Gobo wheel in rotate mode: the gobo (sent as gobo + 4), then its 16-bit speed.
-  bool SetControlValue79(int gobo, int value) override;
+  [[nodiscard]] bool SetControlValue79(int gobo, int value) override;
   // Animation wheel: the window's animation code, then the low byte of the value.
-  bool SetControlValue80(int code, int value) override;
+  [[nodiscard]] bool SetControlValue80(int code, int value) override;
   void AdjustFocusNear() override;
   void AdjustFocusFar() override;
   void AdjustFocusSensor() override;

@@ -120,8 +120,9 @@ bool TZemFixtureBrv200_20::InsertScene() {
 bool TZemFixtureBrv200_20::SetServiceSwitch(bool on) {
   const int value = on ? 1 : 0;
   const int argument = on ? 0 : svc::kArgumentDone;
-  SendServiceCommand(kServiceSwitch, value, argument);
-  SendServiceCommand(kServiceSwitch, value, argument);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kServiceSwitch, value, argument);
+  (void)SendServiceCommand(kServiceSwitch, value, argument);
   return true;
 }
 

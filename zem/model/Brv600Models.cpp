@@ -345,8 +345,9 @@ bool TZemFixtureBrv600_20::InsertScene() {
 
 bool TZemFixtureBrv600_20::SetServiceSwitch(bool on) {
   const int argument = on ? 0 : svc::kArgumentDone;
-  SendServiceCommand(kServiceSwitch, 0, argument);
-  SendServiceCommand(kServiceSwitch, 0, argument);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kServiceSwitch, 0, argument);
+  (void)SendServiceCommand(kServiceSwitch, 0, argument);
   return true;
 }
 
@@ -398,7 +399,8 @@ void TZemFixtureBrv600_20::GetMemoryAddressList(TAddressList& list) {
 }
 
 void TZemFixtureBrv600_20::ServiceAction94(int value) {
-  SendServiceCommand(kServiceAction, value, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kServiceAction, value, svc::kArgumentDone);
 }
 
 void TZemFixtureBrv600_20::ResetFixture() {

@@ -132,13 +132,15 @@ bool TZemFixtureGrobel200CMYI::InsertScene() {
 bool TZemFixtureGrobel200CMYI::SetServiceSwitch(bool on) {
   const int value = on ? 1 : 0;
   const int argument = on ? 0 : svc::kArgumentDone;
-  SendServiceCommand(kServiceSwitch, value, argument);
-  SendServiceCommand(kServiceSwitch, value, argument);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kServiceSwitch, value, argument);
+  (void)SendServiceCommand(kServiceSwitch, value, argument);
   return true;
 }
 
 bool TZemFixtureGrobel200CMYI::IdlePoll(bool monitorPageShowing) {
-  if (monitorPageShowing && GetFirmwareVersion() >= kMonitorFirmware) ReadNextMonitorPage();
+  // A failed read keeps the values shown until the next tick reads again.
+  if (monitorPageShowing && GetFirmwareVersion() >= kMonitorFirmware) (void)ReadNextMonitorPage();
   return sendIdle(kIdle);
 }
 

@@ -14,23 +14,23 @@ class TZemFixtureGrobel200CMYI : public TZemFixture {
   const TStringList& GetErrorList() override;
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
-  bool ReadAllFixtureData(const TProgressCallback& progress) override;
+  [[nodiscard]] bool ReadAllFixtureData(const TProgressCallback& progress) override;
   int GetServiceCommandPage() override;
-  bool PreviousScene() override;
-  bool NextScene() override;
-  bool StoreScene() override;
-  bool DeleteAllScenes() override;
-  bool AddScene() override;
-  bool DeleteScene() override;
-  bool InsertScene() override;
-  bool SetServiceSwitch(bool on) override;
-  bool IdlePoll(bool monitorPageShowing) override;
-  bool SetLiveIntensity(int value) override;
-  bool SetLiveCyan(int value) override;
-  bool SetLiveMagenta(int value) override;
-  bool SetLiveYellow(int value) override;
-  bool SetWaitTimeSeconds(int seconds) override;
-  bool SetFadeTimeSeconds(int seconds) override;
+  [[nodiscard]] bool PreviousScene() override;
+  [[nodiscard]] bool NextScene() override;
+  [[nodiscard]] bool StoreScene() override;
+  [[nodiscard]] bool DeleteAllScenes() override;
+  [[nodiscard]] bool AddScene() override;
+  [[nodiscard]] bool DeleteScene() override;
+  [[nodiscard]] bool InsertScene() override;
+  [[nodiscard]] bool SetServiceSwitch(bool on) override;
+  [[nodiscard]] bool IdlePoll(bool monitorPageShowing) override;
+  [[nodiscard]] bool SetLiveIntensity(int value) override;
+  [[nodiscard]] bool SetLiveCyan(int value) override;
+  [[nodiscard]] bool SetLiveMagenta(int value) override;
+  [[nodiscard]] bool SetLiveYellow(int value) override;
+  [[nodiscard]] bool SetWaitTimeSeconds(int seconds) override;
+  [[nodiscard]] bool SetFadeTimeSeconds(int seconds) override;
   int ReadEepromChunk(int address) override;
   int GetMaxMemoryAddress() override;
   void GetStandAloneAddressList(TAddressList& list) override;
@@ -76,7 +76,7 @@ class TZemFixtureGrobel200CI : public TZemFixtureGrobel200CMYI {
 
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
-  bool SetLiveColor(int position) override;
+  [[nodiscard]] bool SetLiveColor(int position) override;
 };
 
 class TZemFixtureQuintelCMYI : public TZemFixtureGrobel200CMYI {

@@ -95,7 +95,7 @@ bool TZemFixtureKandrel::ReadPersonality() {
 bool TZemFixtureKandrel::ReadAllFixtureData(const TProgressCallback& progress) {
   const std::vector<ReadStep> steps = {
       [this] {
-        SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
+        (void)SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
         return true;
       },
       [this] { return ReadZemVersion(); },
@@ -123,7 +123,8 @@ bool TZemFixtureKandrel::ReadBasicFixtureData() {
 }
 
 bool TZemFixtureKandrel::IdlePoll(bool monitorPageShowing) {
-  if (monitorPageShowing) ReadNextMonitorPage();
+  // A failed read keeps the values shown until the next tick reads again.
+  if (monitorPageShowing) (void)ReadNextMonitorPage();
   return true;
 }
 

@@ -17,24 +17,24 @@ class TZemFixtureKandrel : public TZemFixture {
   std::string GetFixtureName() override;
   std::string GetFixtureSubTypeName() override;
   // The base read, then the one-shot command bytes cleared in the record.
-  bool ReadPersonality() override;
-  bool WritePersonality() override;
-  bool ReadAllFixtureData(const TProgressCallback& progress) override;
-  bool ReadBasicFixtureData() override;
-  bool IdlePoll(bool monitorPageShowing) override;
+  [[nodiscard]] bool ReadPersonality() override;
+  [[nodiscard]] bool WritePersonality() override;
+  [[nodiscard]] bool ReadAllFixtureData(const TProgressCallback& progress) override;
+  [[nodiscard]] bool ReadBasicFixtureData() override;
+  [[nodiscard]] bool IdlePoll(bool monitorPageShowing) override;
   // Stores the five bytes in the LED data area (also without a device), then sends them.
-  bool SendLedData(int red, int green, int blue, int amber, int white) override;
+  [[nodiscard]] bool SendLedData(int red, int green, int blue, int amber, int white) override;
 
   // Personality byte 3: on the Quodra 1200 the number of pixel groups (1, 2 or 4).
   int GetModeSettings();
-  bool SetModeSettings(int mode);
-  bool ResetDMXAddressTo1();
-  bool AutoAddressSequentially();
+  [[nodiscard]] bool SetModeSettings(int mode);
+  [[nodiscard]] bool ResetDMXAddressTo1();
+  [[nodiscard]] bool AutoAddressSequentially();
   // Stand-alone settings bytes 4 and 5: list indexes of the dynamic sequence's wait and fade times.
   int GetDynamicWaitTimeIndex();
   int GetDynamicFadeTimeIndex();
-  bool SetDynamicWaitTimeIndex(int index);
-  bool SetDynamicFadeTimeIndex(int index);
+  [[nodiscard]] bool SetDynamicWaitTimeIndex(int index);
+  [[nodiscard]] bool SetDynamicFadeTimeIndex(int index);
 
  private:
   // Writes the personality as it stands in the record, then clears the one-shot bytes again.

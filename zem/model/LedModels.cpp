@@ -86,7 +86,8 @@ int TZemFixtureBV20L::GetServiceCommandPage() {
 }
 
 bool TZemFixtureBV20L::sendLedScene(int function) {
-  SendServiceCommand(function, 0, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(function, 0, svc::kArgumentDone);
   return ReadStandAloneProgram();
 }
 
@@ -114,26 +115,30 @@ bool TZemFixtureBV20L::InsertScene() {
 
 bool TZemFixtureBV20L::SetServiceSwitch(bool on) {
   if (on) {
-    SendServiceCommand(kServiceSwitch, 1, 0);
+    // Sent whatever the answer: a failed send has shown its own error box.
+    (void)SendServiceCommand(kServiceSwitch, 1, 0);
   } else {
-    SendServiceCommand(kServiceSwitch, 0, svc::kArgumentDone);
+    (void)SendServiceCommand(kServiceSwitch, 0, svc::kArgumentDone);
   }
   return true;
 }
 
 bool TZemFixtureBV20L::IdlePoll(bool monitorPageShowing) {
   if (monitorPageShowing) {
-    ReadNextMonitorPage();
+    // A failed read keeps the values shown until the next tick reads again.
+    (void)ReadNextMonitorPage();
     return true;
   }
   if (++idleTicks >= kIdleTicksPerFrame) idleTicks = 0;
-  if (idleTicks == 0) SendServiceCommandOnce(kIdle, 0, 0);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  if (idleTicks == 0) (void)SendServiceCommandOnce(kIdle, 0, 0);
   return true;
 }
 
 bool TZemFixtureBV20L::sendLedTime(int function, int seconds) {
   checkWord(seconds, "time in seconds");
-  SendServiceCommand(kTimePrefix, 0, 0);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kTimePrefix, 0, 0);
   sendPair(function, seconds);
   return true;
 }
@@ -147,8 +152,9 @@ bool TZemFixtureBV20L::SetFadeTimeSeconds(int seconds) {
 
 bool TZemFixtureBV20L::sendLedLevel(int function, int level) {
   checkWord(level, "LED level");
-  SendServiceCommand(kLivePrefix, 0, 0);
-  SendServiceCommand(function, level, 0);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(kLivePrefix, 0, 0);
+  (void)SendServiceCommand(function, level, 0);
   return true;
 }
 

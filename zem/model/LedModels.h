@@ -15,26 +15,26 @@ class TZemFixtureBV20L : public TZemFixture {
   const TStringList& GetErrorList() override;
   int GetDmxChannelCount() override;
   std::string GetFixtureName() override;
-  bool ReadAllFixtureData(const TProgressCallback& progress) override;
+  [[nodiscard]] bool ReadAllFixtureData(const TProgressCallback& progress) override;
   int GetServiceCommandPage() override;
-  bool PreviousScene() override;
-  bool NextScene() override;
-  bool StoreScene() override;
-  bool DeleteAllScenes() override;
-  bool AddScene() override;
-  bool DeleteScene() override;
-  bool InsertScene() override;
-  bool SetServiceSwitch(bool on) override;
+  [[nodiscard]] bool PreviousScene() override;
+  [[nodiscard]] bool NextScene() override;
+  [[nodiscard]] bool StoreScene() override;
+  [[nodiscard]] bool DeleteAllScenes() override;
+  [[nodiscard]] bool AddScene() override;
+  [[nodiscard]] bool DeleteScene() override;
+  [[nodiscard]] bool InsertScene() override;
+  [[nodiscard]] bool SetServiceSwitch(bool on) override;
   // Off the monitor page every fourth tick (counted across all objects of the family) sends function 48;
   // on it, the next monitor page is read and nothing is sent.
-  bool IdlePoll(bool monitorPageShowing) override;
-  bool SetWaitTimeSeconds(int seconds) override;
-  bool SetFadeTimeSeconds(int seconds) override;
-  bool SetLiveRed(int value) override;
-  bool SetLiveGreen(int value) override;
-  bool SetLiveBlue(int value) override;
-  bool SetLiveAmber(int value) override;
-  bool SetLiveWhite(int value) override;
+  [[nodiscard]] bool IdlePoll(bool monitorPageShowing) override;
+  [[nodiscard]] bool SetWaitTimeSeconds(int seconds) override;
+  [[nodiscard]] bool SetFadeTimeSeconds(int seconds) override;
+  [[nodiscard]] bool SetLiveRed(int value) override;
+  [[nodiscard]] bool SetLiveGreen(int value) override;
+  [[nodiscard]] bool SetLiveBlue(int value) override;
+  [[nodiscard]] bool SetLiveAmber(int value) override;
+  [[nodiscard]] bool SetLiveWhite(int value) override;
   int ReadEepromChunk(int address) override;
   int GetMaxMemoryAddress() override;
   void GetStandAloneAddressList(TAddressList& list) override;
@@ -63,5 +63,5 @@ class TZemFixtureBV40L : public TZemFixtureBV20L {
   // made safe for use in a folder name.
   std::string GetFixtureName() override;
   // The 200 LED's reads, then the board serial and all five LED descriptions; false when any of them fails.
-  bool ReadAllFixtureData(const TProgressCallback& progress) override;
+  [[nodiscard]] bool ReadAllFixtureData(const TProgressCallback& progress) override;
 };

@@ -149,13 +149,15 @@ bool TZemFixtureNimboO2_21::InsertScene() {
 bool TZemFixtureNimboO2_21::SetServiceSwitch(bool on) {
   const int value = on ? 1 : 0;
   const int argument = on ? 0 : svc::kArgumentDone;
-  SendServiceCommand(nimbo::kServiceSwitch, value, argument);
-  SendServiceCommand(nimbo::kServiceSwitch, value, argument);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(nimbo::kServiceSwitch, value, argument);
+  (void)SendServiceCommand(nimbo::kServiceSwitch, value, argument);
   return true;
 }
 
 bool TZemFixtureNimboO2_21::IdlePoll(bool monitorPageShowing) {
-  if (monitorPageShowing) ReadTemperatures();
+  // A failed read keeps the values shown until the next tick reads again.
+  if (monitorPageShowing) (void)ReadTemperatures();
   return sendIdle(kIdle);
 }
 
@@ -319,13 +321,15 @@ bool TZemFixtureRastel_21::InsertScene() {
 bool TZemFixtureRastel_21::SetServiceSwitch(bool on) {
   const int value = on ? 1 : 0;
   const int argument = on ? 0 : svc::kArgumentDone;
-  SendServiceCommand(rastel::kServiceSwitch, value, argument);
-  SendServiceCommand(rastel::kServiceSwitch, value, argument);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(rastel::kServiceSwitch, value, argument);
+  (void)SendServiceCommand(rastel::kServiceSwitch, value, argument);
   return true;
 }
 
 bool TZemFixtureRastel_21::IdlePoll(bool monitorPageShowing) {
-  if (monitorPageShowing) ReadTemperatures();
+  // A failed read keeps the values shown until the next tick reads again.
+  if (monitorPageShowing) (void)ReadTemperatures();
   return sendIdle(kIdle);
 }
 
@@ -345,24 +349,27 @@ bool TZemFixtureRastel_21::SetLiveFocus(int value) {
 bool TZemFixtureRastel_21::SetControlValue78(int gobo, int value) {
   checkWord(gobo, "gobo");
   checkWord(value, "gobo position");
-  SendServiceCommand(rastel::kGoboSelect, gobo, svc::kArgumentDone);
-  SendServiceCommand(rastel::kGoboPosition, value, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(rastel::kGoboSelect, gobo, svc::kArgumentDone);
+  (void)SendServiceCommand(rastel::kGoboPosition, value, svc::kArgumentDone);
   return true;
 }
 
 bool TZemFixtureRastel_21::SetControlValue79(int gobo, int value) {
   checkWord(gobo, "gobo");
   const int selection = checkWord(gobo + rastel::kGoboRotateOffset, "gobo in rotate mode");
-  SendServiceCommand(rastel::kGoboSelect, selection, svc::kArgumentDone);
-  SendServiceCommand(rastel::kGoboSpeed, value & 0xFF, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(rastel::kGoboSelect, selection, svc::kArgumentDone);
+  (void)SendServiceCommand(rastel::kGoboSpeed, value & 0xFF, svc::kArgumentDone);
   return true;
 }
 
 bool TZemFixtureRastel_21::SetLivePanTilt(int pan, int tilt) {
   checkByte(pan, "pan");
   checkByte(tilt, "tilt");
-  SendServiceCommand(rastel::kPan, pan, svc::kArgumentDone);
-  SendServiceCommand(rastel::kTilt, tilt, svc::kArgumentDone);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)SendServiceCommand(rastel::kPan, pan, svc::kArgumentDone);
+  (void)SendServiceCommand(rastel::kTilt, tilt, svc::kArgumentDone);
   return true;
 }
 

@@ -246,8 +246,8 @@ TEST_F(Brv600ReadTest, SetterWithoutDeviceStillWaitsAndReportsFailure) {
 }
 
 TEST_F(Brv600ReadTest, SettersRefuseValuesTheirWordCannotHold) {
-  EXPECT_THROW(brv->SetTimerMode(256), ERangeError);
-  EXPECT_THROW(brv->SetSensorTriggerWord(65536), ERangeError);
+  EXPECT_THROW((void)brv->SetTimerMode(256), ERangeError);
+  EXPECT_THROW((void)brv->SetSensorTriggerWord(65536), ERangeError);
   EXPECT_TRUE(dev.calls.empty());
 }
 
@@ -293,7 +293,7 @@ using QuodraTest = ModelFixture;
 
 TEST_F(QuodraTest, ColourOutOfRangeIsNeitherStoredNorSent) {
   auto quodra = makeModel(model("Kandrel"));
-  EXPECT_THROW(quodra->SendLedData(1, 2, 3, 256, 5), ERangeError);
+  EXPECT_THROW((void)quodra->SendLedData(1, 2, 3, 256, 5), ERangeError);
   EXPECT_EQ(FixtureData[fd::kLedData], 0);  // nothing stored either
   EXPECT_EQ(dev.count("SendLedData"), 0);
 }

@@ -55,25 +55,25 @@ class TZemFixture {
   virtual std::string GetSerialNumberText();
   virtual std::string GetTypeCode();
   virtual int GetSubType();
-  virtual bool ReadPersonality();
-  virtual bool SetDMXReset(int flag);
-  virtual bool SetDmxProtocol(int value);
-  virtual bool SetColorGamut(int value);
-  virtual bool SetQZLLampOff(int flag);
-  virtual bool SetStandAloneMode(int value);
-  virtual bool SetAutoProgramOn(int value);
-  virtual bool SetMasterSlaveSetting(int value);
-  virtual bool SetTimerMode(int value);
-  virtual bool SetTimer1StartHour(int value);
-  virtual bool SetTimer1StartMinute(int value);
-  virtual bool SetTimer1StopHour(int value);
-  virtual bool SetTimer1StopMinute(int value);
-  virtual bool SetTimer2StartHour(int value);
-  virtual bool SetTimer2StartMinute(int value);
-  virtual bool SetTimer2StopHour(int value);
-  virtual bool SetTimer2StopMinute(int value);
-  virtual bool SetSensorTriggerLevel(int value);
-  virtual bool SetSensorTriggerWord(int value);
+  [[nodiscard]] virtual bool ReadPersonality();
+  [[nodiscard]] virtual bool SetDMXReset(int flag);
+  [[nodiscard]] virtual bool SetDmxProtocol(int value);
+  [[nodiscard]] virtual bool SetColorGamut(int value);
+  [[nodiscard]] virtual bool SetQZLLampOff(int flag);
+  [[nodiscard]] virtual bool SetStandAloneMode(int value);
+  [[nodiscard]] virtual bool SetAutoProgramOn(int value);
+  [[nodiscard]] virtual bool SetMasterSlaveSetting(int value);
+  [[nodiscard]] virtual bool SetTimerMode(int value);
+  [[nodiscard]] virtual bool SetTimer1StartHour(int value);
+  [[nodiscard]] virtual bool SetTimer1StartMinute(int value);
+  [[nodiscard]] virtual bool SetTimer1StopHour(int value);
+  [[nodiscard]] virtual bool SetTimer1StopMinute(int value);
+  [[nodiscard]] virtual bool SetTimer2StartHour(int value);
+  [[nodiscard]] virtual bool SetTimer2StartMinute(int value);
+  [[nodiscard]] virtual bool SetTimer2StopHour(int value);
+  [[nodiscard]] virtual bool SetTimer2StopMinute(int value);
+  [[nodiscard]] virtual bool SetSensorTriggerLevel(int value);
+  [[nodiscard]] virtual bool SetSensorTriggerWord(int value);
   virtual int GetDMXReset();
   virtual int GetDmxProtocol();
   virtual int GetColorGamut();
@@ -94,49 +94,49 @@ class TZemFixture {
   virtual int GetTimer2StopMinute();
   virtual int GetSensorTriggerLevel();
   virtual int GetSensorTriggerWord();
-  virtual bool RearmSensorTrigger();
+  [[nodiscard]] virtual bool RearmSensorTrigger();
   virtual std::string GetLampStateText();
-  virtual bool IsFirmwareSupported();
+  [[nodiscard]] virtual bool IsFirmwareSupported();
   // The generic model cannot be opened: it reads nothing and answers false.
-  virtual bool ReadAllFixtureData(const TProgressCallback& progress);
-  virtual bool ReadBasicFixtureData();
+  [[nodiscard]] virtual bool ReadAllFixtureData(const TProgressCallback& progress);
+  [[nodiscard]] virtual bool ReadBasicFixtureData();
   virtual int GetServiceCommandPage();
-  virtual bool PreviousScene();
-  virtual bool NextScene();
-  virtual bool StoreScene();
-  virtual bool DeleteAllScenes();
-  virtual bool AddScene();
-  virtual bool DeleteScene();
-  virtual bool InsertScene();
-  virtual bool SetServiceSwitch(bool on);
-  virtual bool IdlePoll(bool monitorPageShowing);
+  [[nodiscard]] virtual bool PreviousScene();
+  [[nodiscard]] virtual bool NextScene();
+  [[nodiscard]] virtual bool StoreScene();
+  [[nodiscard]] virtual bool DeleteAllScenes();
+  [[nodiscard]] virtual bool AddScene();
+  [[nodiscard]] virtual bool DeleteScene();
+  [[nodiscard]] virtual bool InsertScene();
+  [[nodiscard]] virtual bool SetServiceSwitch(bool on);
+  [[nodiscard]] virtual bool IdlePoll(bool monitorPageShowing);
   virtual int StepValueToIndex(int value);
   virtual int SecondsToIndex(int seconds);
-  virtual bool SetLiveIntensity(int value);
-  virtual bool SetLiveCyan(int value);
-  virtual bool SetLiveMagenta(int value);
-  virtual bool SetLiveYellow(int value);
-  virtual bool SetWaitTimeIndex(int index);
-  virtual bool SetFadeTimeIndex(int index);
-  virtual bool SetWaitTimeSeconds(int seconds);
-  virtual bool SetFadeTimeSeconds(int seconds);
-  virtual bool SetLiveRandomColor(int value);
-  virtual bool SetLiveZoom(int value);
-  virtual bool SetLiveColor(int position);
-  virtual bool SetLiveFrost(int value);
-  virtual bool SetLiveFocus(int value);
-  virtual bool SetControlValue78(int gobo, int value);
-  virtual bool SetControlValue79(int gobo, int value);
-  virtual bool SetControlValue80(int code, int value);
-  virtual bool SetLivePanTilt(int pan, int tilt);
-  virtual bool SetLiveRed(int value);
-  virtual bool SetLiveGreen(int value);
-  virtual bool SetLiveBlue(int value);
-  virtual bool SetLiveAmber(int value);
-  virtual bool SetLiveWhite(int value);
+  [[nodiscard]] virtual bool SetLiveIntensity(int value);
+  [[nodiscard]] virtual bool SetLiveCyan(int value);
+  [[nodiscard]] virtual bool SetLiveMagenta(int value);
+  [[nodiscard]] virtual bool SetLiveYellow(int value);
+  [[nodiscard]] virtual bool SetWaitTimeIndex(int index);
+  [[nodiscard]] virtual bool SetFadeTimeIndex(int index);
+  [[nodiscard]] virtual bool SetWaitTimeSeconds(int seconds);
+  [[nodiscard]] virtual bool SetFadeTimeSeconds(int seconds);
+  [[nodiscard]] virtual bool SetLiveRandomColor(int value);
+  [[nodiscard]] virtual bool SetLiveZoom(int value);
+  [[nodiscard]] virtual bool SetLiveColor(int position);
+  [[nodiscard]] virtual bool SetLiveFrost(int value);
+  [[nodiscard]] virtual bool SetLiveFocus(int value);
+  [[nodiscard]] virtual bool SetControlValue78(int gobo, int value);
+  [[nodiscard]] virtual bool SetControlValue79(int gobo, int value);
+  [[nodiscard]] virtual bool SetControlValue80(int code, int value);
+  [[nodiscard]] virtual bool SetLivePanTilt(int pan, int tilt);
+  [[nodiscard]] virtual bool SetLiveRed(int value);
+  [[nodiscard]] virtual bool SetLiveGreen(int value);
+  [[nodiscard]] virtual bool SetLiveBlue(int value);
+  [[nodiscard]] virtual bool SetLiveAmber(int value);
+  [[nodiscard]] virtual bool SetLiveWhite(int value);
   // Words read into the EEPROM-words area, 0 on failure.
   virtual int ReadEepromChunk(int address);
-  virtual bool WriteEeprom(int address, int value);
+  [[nodiscard]] virtual bool WriteEeprom(int address, int value);
   // Words written from the EEPROM-words area (at most the write chunk), 0 on failure.
   virtual int WriteEepromBlock(int address, int count, int pauseMs);
   virtual int GetMaxMemoryAddress();
@@ -163,56 +163,56 @@ class TZemFixture {
   virtual int GetFadeTimeSeconds();
   virtual int GetResetOKDelay();
   virtual int GetEepromSettleTime();
-  virtual bool SetSubDevice(int index, bool reread);
+  [[nodiscard]] virtual bool SetSubDevice(int index, bool reread);
   virtual int GetCurrentSegment();
   virtual int GetSegmentCount();
-  virtual bool LedOperation116(int a, int b, int c);
-  virtual bool SendLedData(int red, int green, int blue, int amber, int white);
-  virtual bool LedOperation118(int a, int b);
+  [[nodiscard]] virtual bool LedOperation116(int a, int b, int c);
+  [[nodiscard]] virtual bool SendLedData(int red, int green, int blue, int amber, int white);
+  [[nodiscard]] virtual bool LedOperation118(int a, int b);
 
   // ---- Reads and writes of whole records (false without a device) ----
-  bool ReadSerialNumber();
-  bool ReadFixtureInfo();
-  bool ReadZemVersion();
-  bool ReadErrorStatus();
-  bool ReadTemperatures();
-  bool ReadLampStatus();
-  bool WriteLampStatus();
-  bool ReadClock();
-  bool WriteClock();
+  [[nodiscard]] bool ReadSerialNumber();
+  [[nodiscard]] bool ReadFixtureInfo();
+  [[nodiscard]] bool ReadZemVersion();
+  [[nodiscard]] bool ReadErrorStatus();
+  [[nodiscard]] bool ReadTemperatures();
+  [[nodiscard]] bool ReadLampStatus();
+  [[nodiscard]] bool WriteLampStatus();
+  [[nodiscard]] bool ReadClock();
+  [[nodiscard]] bool WriteClock();
   // Virtual so a model can keep one-shot command bytes from going out twice.
-  virtual bool WritePersonality();
-  bool ReadEffectCalibration();
-  bool WriteEffectCalibration();
-  bool ReadStandAloneSettings();
-  bool WriteStandAloneSettings();
-  bool ReadTimerSettings();
-  bool WriteTimerSettings();
-  bool ReadSensorTrigger();
-  bool WriteSensorTrigger(int trigger);
-  bool ReadStandAloneProgram();
+  [[nodiscard]] virtual bool WritePersonality();
+  [[nodiscard]] bool ReadEffectCalibration();
+  [[nodiscard]] bool WriteEffectCalibration();
+  [[nodiscard]] bool ReadStandAloneSettings();
+  [[nodiscard]] bool WriteStandAloneSettings();
+  [[nodiscard]] bool ReadTimerSettings();
+  [[nodiscard]] bool WriteTimerSettings();
+  [[nodiscard]] bool ReadSensorTrigger();
+  [[nodiscard]] bool WriteSensorTrigger(int trigger);
+  [[nodiscard]] bool ReadStandAloneProgram();
   // Steps the monitor page (1, 2, 3, 0, ...) even without a device, then reads it.
-  bool ReadNextMonitorPage();
-  bool ReadPcbSerialNumber();
-  bool ReadLedDescription(int led);
-  bool ReadLedDescription2(int led);
+  [[nodiscard]] bool ReadNextMonitorPage();
+  [[nodiscard]] bool ReadPcbSerialNumber();
+  [[nodiscard]] bool ReadLedDescription(int led);
+  [[nodiscard]] bool ReadLedDescription2(int led);
 
   // ---- System log ----
-  bool ReadLogEntry(int index);
-  bool ReadLogEntryLong(int index);
+  [[nodiscard]] bool ReadLogEntry(int index);
+  [[nodiscard]] bool ReadLogEntryLong(int index);
   // Leaves the number of entries in bytes 2-3 of the log-entry area.
-  bool ReadLogCount();
-  bool ClearSystemLog();
+  [[nodiscard]] bool ReadLogCount();
+  [[nodiscard]] bool ClearSystemLog();
   // True when the entry was read and is valid. A failed read leaves text unchanged;
   // an invalid entry still forms the text.
-  bool FormatLogEntry(int index, std::string& text);
+  [[nodiscard]] bool FormatLogEntry(int index, std::string& text);
 
   // ---- Service frames ----
   // Two frames (argument 0, then the argument) when the first send succeeds; the first send's result.
-  bool SendServiceCommand(int function, int value, int argument);
-  bool SendServiceCommandOnce(int function, int value, int argument);
-  bool SendServiceCommand237(int function, int value, int argument, int extra);
-  bool SendServiceCommand5();
+  [[nodiscard]] bool SendServiceCommand(int function, int value, int argument);
+  [[nodiscard]] bool SendServiceCommandOnce(int function, int value, int argument);
+  [[nodiscard]] bool SendServiceCommand237(int function, int value, int argument, int extra);
+  [[nodiscard]] bool SendServiceCommand5();
 
   // ---- Versions ----
   uint32_t GetFirmwareVersion();
@@ -220,48 +220,48 @@ class TZemFixture {
   std::string GetRequiredFirmwareVersionText();
   uint32_t GetRequiredZemVersion();
   std::string GetZemVersionText();
-  bool IsZemVersionSupported();
+  [[nodiscard]] bool IsZemVersionSupported();
 
   // ---- Settings accessors ----
   // Personality flags (0 or 1).
   int GetEffectSpeed();
-  bool SetEffectSpeed(int flag);
+  [[nodiscard]] bool SetEffectSpeed(int flag);
   int GetEffectShortcut();
-  bool SetEffectShortcut(int flag);
+  [[nodiscard]] bool SetEffectShortcut(int flag);
   int GetAutoShutter();
-  bool SetAutoShutter(int flag);
+  [[nodiscard]] bool SetAutoShutter(int flag);
   int GetDisplayErrors();
-  bool SetDisplayErrors(int flag);
-  bool SetInvertDisplay(int flag);
-  bool SetDisplayEnable(int flag);
+  [[nodiscard]] bool SetDisplayErrors(int flag);
+  [[nodiscard]] bool SetInvertDisplay(int flag);
+  [[nodiscard]] bool SetDisplayEnable(int flag);
   int GetEffectFeedback();
-  bool SetEffectFeedback(int flag);
+  [[nodiscard]] bool SetEffectFeedback(int flag);
   int GetDMXLampOff();
-  bool SetDMXLampOff(int flag);
+  [[nodiscard]] bool SetDMXLampOff(int flag);
   int GetAutoLampOn();
-  bool SetAutoLampOn(int flag);
+  [[nodiscard]] bool SetAutoLampOn(int flag);
   int GetPanTiltSwap();
-  bool SetPanTiltSwap(int flag);
+  [[nodiscard]] bool SetPanTiltSwap(int flag);
   int GetPanInvert();
-  bool SetPanInvert(int flag);
+  [[nodiscard]] bool SetPanInvert(int flag);
   int GetTiltInvert();
-  bool SetTiltInvert(int flag);
+  [[nodiscard]] bool SetTiltInvert(int flag);
   int GetLampFanReg();
-  bool SetLampFanReg(int flag);
+  [[nodiscard]] bool SetLampFanReg(int flag);
   int GetGoboFanReg();
-  bool SetGoboFanReg(int flag);
+  [[nodiscard]] bool SetGoboFanReg(int flag);
   int GetLampErrorTest();
-  bool SetLampErrorTest(int flag);
+  [[nodiscard]] bool SetLampErrorTest(int flag);
   int GetSegmentAutoConfigure();
-  bool EnableSegmentAutoConfigure();
-  bool DisableSegmentAutoConfigure();
+  [[nodiscard]] bool EnableSegmentAutoConfigure();
+  [[nodiscard]] bool DisableSegmentAutoConfigure();
   int GetLampWarningOn();
-  bool SetLampWarningOn(int flag);
+  [[nodiscard]] bool SetLampWarningOn(int flag);
   // Personality values.
   int GetDmxAddress();
-  bool SetDmxAddress(int value);
+  [[nodiscard]] bool SetDmxAddress(int value);
   int GetWarningLevel();
-  bool SetWarningLevel(int value);
+  [[nodiscard]] bool SetWarningLevel(int value);
   void SetDmxPixels(int value);
   // Fixture clock.
   int GetClockYear();
@@ -269,23 +269,23 @@ class TZemFixture {
   int GetClockDate();
   int GetClockHour();
   int GetClockMinute();
-  bool SetClockYear(int value);
-  bool SetClockMonth(int value);
-  bool SetClockDate(int value);
-  bool SetClockHour(int value);
-  bool SetClockMinute(int value);
+  [[nodiscard]] bool SetClockYear(int value);
+  [[nodiscard]] bool SetClockMonth(int value);
+  [[nodiscard]] bool SetClockDate(int value);
+  [[nodiscard]] bool SetClockHour(int value);
+  [[nodiscard]] bool SetClockMinute(int value);
   // Effect calibration.
   int GetCyanCalibration();
   int GetYellowCalibration();
   int GetMagentaCalibration();
   int GetDimmerCalibration();
-  bool SetCyanCalibration(int value);
-  bool SetYellowCalibration(int value);
-  bool SetMagentaCalibration(int value);
-  bool SetDimmerCalibration(int value);
+  [[nodiscard]] bool SetCyanCalibration(int value);
+  [[nodiscard]] bool SetYellowCalibration(int value);
+  [[nodiscard]] bool SetMagentaCalibration(int value);
+  [[nodiscard]] bool SetDimmerCalibration(int value);
   // Stand-alone sequence.
   int GetStandAloneSequence();
-  bool SetStandAloneSequence(int value);
+  [[nodiscard]] bool SetStandAloneSequence(int value);
   // Lamp counters.
   int GetTotalPowerOnHours();
   int GetTotalLampOnHours();
@@ -294,9 +294,9 @@ class TZemFixture {
   int GetResettableLampOnHours();
   int GetResettableLampStrikes();
   int GetLightSensorValue();
-  bool ResetResettablePowerOnHours();
-  bool ResetResettableLampOnHours();
-  bool ResetResettableLampStrikes();
+  [[nodiscard]] bool ResetResettablePowerOnHours();
+  [[nodiscard]] bool ResetResettableLampOnHours();
+  [[nodiscard]] bool ResetResettableLampStrikes();
   // Hardware monitor, channel 1..7 (others raise ERangeError).
   int GetMonitorWordA(int channel);
   double GetMonitorValueB(int channel);
@@ -315,8 +315,8 @@ class TZemFixture {
   int MonitorPage() const { return monitorPage_; }
   int32_t RequiredFirmwareVersion() const { return requiredFirmwareVersion_; }
   int EepromWriteChunk() const { return eepromWriteChunk_; }
-  bool LongLog() const { return longLog_; }
-  bool HasDisplay() const { return hasDisplay_; }
+  [[nodiscard]] bool LongLog() const { return longLog_; }
+  [[nodiscard]] bool HasDisplay() const { return hasDisplay_; }
   int StandAloneRequestCode() const { return standAloneRequestCode_; }
   int PersonalityWritePause() const { return personalityWritePause_; }
 

@@ -121,10 +121,10 @@ TEST_F(FixtureSimTest, UnacknowledgedFirstFrameSuppressesTheClosingFrame) {
 }
 
 TEST_F(FixtureSimTest, RefusedValuesReachNothing) {
-  EXPECT_THROW(model.sendLive(111, 100, 65536), ERangeError);
-  EXPECT_THROW(model.SendServiceCommand(256, 0, 44), ERangeError);
-  EXPECT_THROW(model.SetDmxProtocol(256), ERangeError);
-  EXPECT_THROW(model.SetSensorTriggerWord(65536), ERangeError);
+  EXPECT_THROW((void)model.sendLive(111, 100, 65536), ERangeError);
+  EXPECT_THROW((void)model.SendServiceCommand(256, 0, 44), ERangeError);
+  EXPECT_THROW((void)model.SetDmxProtocol(256), ERangeError);
+  EXPECT_THROW((void)model.SetSensorTriggerWord(65536), ERangeError);
   EXPECT_TRUE(sim->serviceFrames().empty());
   EXPECT_TRUE(sim->receivedFrames().empty());
 }

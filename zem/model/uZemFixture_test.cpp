@@ -250,17 +250,17 @@ TEST_F(FixtureTest, WithoutDeviceSettersAnswerFalseAndLeaveTheRecord) {
 }
 
 TEST_F(FixtureTest, OutOfRangeValuesRaiseBeforeAnythingIsSent) {
-  EXPECT_THROW(model.SetDmxProtocol(256), ERangeError);
-  EXPECT_THROW(model.SetDmxAddress(65536), ERangeError);
-  EXPECT_THROW(model.SetSensorTriggerWord(-1), ERangeError);
-  EXPECT_THROW(model.SetPanInvert(2), ERangeError);  // would spill into the next bit
-  EXPECT_THROW(model.SetClockMinute(300), ERangeError);
-  EXPECT_THROW(model.SendServiceCommand(256, 0, 0), ERangeError);
-  EXPECT_THROW(model.SendServiceCommandOnce(1, 65536, 0), ERangeError);
-  EXPECT_THROW(model.SendServiceCommand237(1, 0, 44, -1), ERangeError);
-  EXPECT_THROW(model.WriteEeprom(0, 70000), ERangeError);
-  EXPECT_THROW(model.GetMonitorWordA(0), ERangeError);
-  EXPECT_THROW(model.GetMonitorValueC(8), ERangeError);
+  EXPECT_THROW((void)model.SetDmxProtocol(256), ERangeError);
+  EXPECT_THROW((void)model.SetDmxAddress(65536), ERangeError);
+  EXPECT_THROW((void)model.SetSensorTriggerWord(-1), ERangeError);
+  EXPECT_THROW((void)model.SetPanInvert(2), ERangeError);  // would spill into the next bit
+  EXPECT_THROW((void)model.SetClockMinute(300), ERangeError);
+  EXPECT_THROW((void)model.SendServiceCommand(256, 0, 0), ERangeError);
+  EXPECT_THROW((void)model.SendServiceCommandOnce(1, 65536, 0), ERangeError);
+  EXPECT_THROW((void)model.SendServiceCommand237(1, 0, 44, -1), ERangeError);
+  EXPECT_THROW((void)model.WriteEeprom(0, 70000), ERangeError);
+  EXPECT_THROW((void)model.GetMonitorWordA(0), ERangeError);
+  EXPECT_THROW((void)model.GetMonitorValueC(8), ERangeError);
   EXPECT_TRUE(dev.calls.empty());
 }
 
@@ -608,7 +608,7 @@ TEST_F(FixtureTest, BlockWriteIsLimitedByTheChunk) {
 TEST_F(FixtureTest, FailedBlockWriteWritesNone) {
   dev.failing.insert("WriteEEPromWords");
   EXPECT_EQ(model.WriteEepromBlock(100, 10, 150), 0);
-  EXPECT_THROW(model.WriteEepromBlock(100, 0, 150), ERangeError);
+  EXPECT_THROW((void)model.WriteEepromBlock(100, 0, 150), ERangeError);
   Device = nullptr;
   EXPECT_EQ(model.WriteEepromBlock(100, 10, 150), 0);
   EXPECT_EQ(model.ReadEepromChunk(0), 0);
@@ -856,9 +856,9 @@ TEST_F(FixtureTest, WithoutDeviceNoFrame) {
 }
 
 TEST_F(FixtureTest, LiveValueOutOfRangeSendsNoEnterPrefix) {
-  EXPECT_THROW(model.sendLive(111, 100, 65536), ERangeError);
-  EXPECT_THROW(model.sendLive(256, 100, 1), ERangeError);
-  EXPECT_THROW(model.sendScene(111, 300, 0), ERangeError);
+  EXPECT_THROW((void)model.sendLive(111, 100, 65536), ERangeError);
+  EXPECT_THROW((void)model.sendLive(256, 100, 1), ERangeError);
+  EXPECT_THROW((void)model.sendScene(111, 300, 0), ERangeError);
   EXPECT_TRUE(dev.calls.empty());
 }
 

@@ -416,7 +416,8 @@ void TFixtureFormTemplate::ReadFixture() {
     ui::Owned<TFormGetInfoProgress> progress(new TFormGetInfoProgress(this));
     infoProgress_ = progress.get();
     progress->show();
-    CurrentFixture->ReadAllFixtureData(
+    // The pages show whatever the record then holds.
+    (void)CurrentFixture->ReadAllFixtureData(
         [this](int position, int maximum) { GetInfoProgressCallback(position, maximum); });
     infoProgress_ = nullptr;
   }
@@ -484,7 +485,8 @@ void TFixtureFormTemplate::sbAdjustResetLampClick(ui::Component* sender) {
       CurrentFixture->LampOn();
     }
     DelayNoMessages(kLampSettleMs);
-    CurrentFixture->ReadLampStatus();
+    // The label shows the status read, or the last one when the fixture did not answer.
+    (void)CurrentFixture->ReadLampStatus();
     UpdateLampStatus();
   }
 }

@@ -188,14 +188,14 @@ class TFixtureFormTemplate : public ui::Form {
   void GetInfoProgressCallback(int position, int maximum);
   // True when the file may be uploaded into the connected fixture; false (after an error box) when it was
   // made for another fixture type. Raises EZEMFileError for an unreadable or damaged file.
-  bool CheckMemoryFile(const std::string& fileName);
+  [[nodiscard]] bool CheckMemoryFile(const std::string& fileName);
   // Saves the lines of the system log to a text file the user chooses.
   void SaveLog();
 
   // ProgramFolder followed by the fixture's name made safe as a folder name.
   std::string MemoryFolder() const;
   // True while the Monitor page exists and is the active page.
-  bool MonitorPageShowing() const;
+  [[nodiscard]] bool MonitorPageShowing() const;
   // The help topic of a page of this window ("" for a page a model window added).
   std::string HelpTopicFor(const ui::TabSheet* page) const;
 
@@ -247,7 +247,7 @@ class TFixtureFormTemplate : public ui::Form {
   void ShowEditValue(ui::SpinEdit* edit, int value);
   // The number the user left in a spin edit: false when the text is not a whole number or lies outside
   // the edit's range (nothing is written then).
-  static bool EditNumber(const ui::SpinEdit* edit, int& value);
+  [[nodiscard]] static bool EditNumber(const ui::SpinEdit* edit, int& value);
   // One write-back step: when the edit is marked and its number differs from the fixture's, clear the
   // mark, call the setter and on success the refresh.
   void WriteBackEdit(ui::SpinEdit* edit, const std::function<int()>& get, const std::function<bool(int)>& set,
@@ -264,7 +264,7 @@ class TFixtureFormTemplate : public ui::Form {
   enum class UploadKind { StandAloneProgram, Settings, CompleteMemory };
   void UploadFromFile(UploadKind kind);
   // The file check on a loaded file (the upload checks the very bytes it then sends).
-  bool CheckMemoryData(const TMemoryFileView& file);
+  [[nodiscard]] bool CheckMemoryData(const TMemoryFileView& file);
   // Points a file dialog at the memory folder (created first) with the memory-file filter.
   void PrepareMemoryFileDialog(ui::FileDialog& dialog);
   // Points a file dialog at the memory folder (created first) with the filter and default extension.

@@ -216,13 +216,14 @@ void TFixtureFormTemplate::sbSAProgramClick(ui::Component* sender) {
 
 void TFixtureFormTemplate::RunStandAloneProgram() {
   TimerPause pause(*this);
-  CurrentFixture->SetServiceSwitch(true);
+  // Sent whatever the answer: a failed send has shown its own error box.
+  (void)CurrentFixture->SetServiceSwitch(true);
   {
     // The program is switched off again once the box is gone, however it went.
     struct SwitchOff {
       ~SwitchOff() {
         try {
-          if (CurrentFixture) CurrentFixture->SetServiceSwitch(false);
+          if (CurrentFixture) (void)CurrentFixture->SetServiceSwitch(false);
         } catch (...) {
         }
       }
@@ -232,17 +233,20 @@ void TFixtureFormTemplate::RunStandAloneProgram() {
     box->showModal();
   }
   DelayNoMessages(kSwitchOffPauseMs);
-  if (CurrentFixture) CurrentFixture->ReadStandAloneProgram();
+  // The pages then show whatever the record holds.
+  if (CurrentFixture) (void)CurrentFixture->ReadStandAloneProgram();
   pause.restore();
   UpdateAll();
 }
 
 void TFixtureFormTemplate::cbWaitTimeChange(ui::Component*) {
   if (Updating || !CurrentFixture || !cbWaitTime) return;
-  CurrentFixture->SetWaitTimeIndex(cbWaitTime->itemIndex());
+  // Nothing to refresh: the list already shows the choice.
+  (void)CurrentFixture->SetWaitTimeIndex(cbWaitTime->itemIndex());
 }
 
 void TFixtureFormTemplate::cbFadeTimeChange(ui::Component*) {
   if (Updating || !CurrentFixture || !cbFadeTime) return;
-  CurrentFixture->SetFadeTimeIndex(cbFadeTime->itemIndex());
+  // Nothing to refresh: the list already shows the choice.
+  (void)CurrentFixture->SetFadeTimeIndex(cbFadeTime->itemIndex());
 }

@@ -230,7 +230,8 @@ void TZEMMainForm::FormActivate(ui::Component*) {
   ui::Ref<TZEMMainForm> self(this);
   ui::app().processMessages();
   if (!self) return;
-  CreateDevice(Device);
+  // The device tells itself whether it is the demonstration device (IsDemo below).
+  (void)CreateDevice(Device);
   if (Device) {
     try {
       Device->Open();
@@ -412,7 +413,8 @@ int TZEMMainForm::SearchFixture() {
 
   using Serial = std::array<uint8_t, frame::kSerialSize>;
   std::array<Serial, kSerialReads> serials{};
-  if (CurrentFixture) CurrentFixture->SetSubDevice(0, false);
+  // Back to the main unit of a chain; a fixture without one simply does not answer.
+  if (CurrentFixture) (void)CurrentFixture->SetSubDevice(0, false);
   int good = 0;
   for (int k = 0; k < kSerialReads && !TerminateFlag; ++k) {
     ui::app().processMessages();
