@@ -265,7 +265,7 @@ TEST_F(FixtureTest, OutOfRangeValuesRaiseBeforeAnythingIsSent) {
 }
 
 TEST_F(FixtureTest, RangeErrorNamesTheValue) {
-  EXPECT_THAT([&] { model.SetDmxProtocol(256); },
+  EXPECT_THAT([&] { (void)model.SetDmxProtocol(256); },
               ::testing::ThrowsMessage<ERangeError>(::testing::HasSubstr("256")));
 }
 
