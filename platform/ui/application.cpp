@@ -4,6 +4,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/backend.h"
+#include "platform/ui/post_message.h"
 #include "platform/ui/screen.h"
 
 namespace ui {
@@ -185,3 +186,10 @@ void Timer::fireIfDue(uint32_t now) {
 }
 
 }  // namespace ui
+
+// The queue's door for shared libraries the program loads (platform/ui/post_message.h); the link
+// exports it from every program built on this layer.
+extern "C" __attribute__((visibility("default"))) bool ZemPostMessage(uint32_t window, uint32_t message,
+                                                                      uintptr_t wParam, intptr_t lParam) {
+  return ui::app().postMessage(window, message, wParam, lParam);
+}

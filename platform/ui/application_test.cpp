@@ -6,6 +6,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/post_message.h"
 
 namespace ui {
 namespace {
@@ -30,6 +31,19 @@ TEST_F(ApplicationTest, PostedMessagesReachTheirWindowInOrderAndFromOtherThreads
   EXPECT_FALSE(app().postMessage(h + 100, 3));
   app().processMessages();
   EXPECT_EQ(seen, (std::vector<uint32_t>{1, 2}));
+}
+
+TEST_F(ApplicationTest, CodeOutsideTheLayerPostsThroughTheExportedDoor) {
+  std::vector<Message> seen;
+  Handle h = app().registerWindow([&](const Message& m) { seen.push_back(m); });
+  std::thread t([&] { EXPECT_TRUE(postMessageToProcess(h, 0x401, 1, 5)); });
+  t.join();
+  EXPECT_FALSE(postMessageToProcess(h + 100, 0x401, 0, 0));
+  app().processMessages();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].msg, 0x401u);
+  EXPECT_EQ(seen[0].wParam, 1u);
+  EXPECT_EQ(seen[0].lParam, 5);
 }
 
 TEST_F(ApplicationTest, MessageForAWindowGoneBeforeDeliveryIsDropped) {

@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kSetInterfaceTimeoutMs = 1000;
 constexpr uint8_t kRequestSetInterface = 0x0B;
+constexpr int kNoRequest = -2;  // a bulk transfer: no fault that names a request hits it
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -172,8 +173,8 @@ wdu::Status Bus::exchange(Slot& slot, const Deadline& deadline, Attempt&& attemp
   }
 }
 
-bool Bus::beforeDevice(Slot& slot, uint8_t pipe, bool in, const Deadline& deadline, wdu::Status& status,
-                       uint32_t& shortCap) {
+bool Bus::beforeDevice(Slot& slot, uint8_t pipe, int request, bool in, const Deadline& deadline,
+                       wdu::Status& status, uint32_t& shortCap) {
   uint32_t latency = 0;
   {
     std::lock_guard<std::mutex> lock(m_);
@@ -187,7 +188,8 @@ bool Bus::beforeDevice(Slot& slot, uint8_t pipe, bool in, const Deadline& deadli
   {
     std::lock_guard<std::mutex> lock(m_);
     auto it = std::find_if(slot.faults.begin(), slot.faults.end(), [&](const FaultSpec& f) {
-      return (f.pipe == kAnyPipe || f.pipe == pipe) && (f.kind != FaultKind::ShortRead || in);
+      return (f.pipe == kAnyPipe || f.pipe == pipe) && (f.request == kAnyRequest || f.request == request) &&
+             (f.kind != FaultKind::ShortRead || in);
     });
     if (it == slot.faults.end()) return false;
     fault = *it;
@@ -264,7 +266,7 @@ wdu::Status Bus::setInterface(wdu::BackendDeviceId id, uint8_t interfaceNumber, 
   const Deadline deadline(rec.tick, kSetInterfaceTimeoutMs);
   wdu::Status st = wdu::kSuccess;
   uint32_t unusedCap = 0;
-  if (!beforeDevice(*slot, 0, false, deadline, st, unusedCap)) {
+  if (!beforeDevice(*slot, 0, kRequestSetInterface, false, deadline, st, unusedCap)) {
     std::lock_guard<std::mutex> device(slot->deviceMutex);
     const wdu::DeviceInfo info = slot->device->info();
     const auto exists = std::any_of(info.interfaces.begin(), info.interfaces.end(), [&](const auto& iface) {
@@ -299,7 +301,7 @@ wdu::Status Bus::control(wdu::BackendDeviceId id, const uint8_t setup[8], uint8_
 
   wdu::Status st = wdu::kSuccess;
   uint32_t cap = UINT32_MAX;
-  if (!beforeDevice(*slot, 0, su.in(), deadline, st, cap)) {
+  if (!beforeDevice(*slot, 0, su.request, su.in(), deadline, st, cap)) {
     Setup asked = su;
     if (su.in() && cap < su.length) asked.length = static_cast<uint16_t>(cap);
     Reply reply;
@@ -342,7 +344,7 @@ wdu::Status Bus::bulk(wdu::BackendDeviceId id, uint8_t endpoint, uint8_t* data, 
   uint32_t cap = UINT32_MAX;
   if (maxPacket == 0) {
     st = wdu::kInvalidParameter;  // no such endpoint in the active settings
-  } else if (!beforeDevice(*slot, endpoint, in, deadline, st, cap)) {
+  } else if (!beforeDevice(*slot, endpoint, kNoRequest, in, deadline, st, cap)) {
     Reply reply;
     if (!in) {
       st = exchange(

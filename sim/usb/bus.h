@@ -79,8 +79,8 @@ class Bus final : public wdu::Backend, public Control {
   void wakeSlot(Slot& slot);
   // Latency and injected faults before the device sees the transfer. Answers true when the
   // transfer is over (status set); shortCap gets the cap of a short-read fault.
-  bool beforeDevice(Slot& slot, uint8_t pipe, bool in, const Deadline& deadline, wdu::Status& status,
-                    uint32_t& shortCap);
+  bool beforeDevice(Slot& slot, uint8_t pipe, int request, bool in, const Deadline& deadline,
+                    wdu::Status& status, uint32_t& shortCap);
   void log(TransferRecord record);
 
   mutable std::mutex m_;

@@ -188,6 +188,28 @@ TEST_F(DmxBoxTest, NameAndConfigurationBlockReadBackAsWritten) {
   EXPECT_EQ(back, block);
 }
 
+TEST_F(DmxBoxTest, AFaultThatNamesARequestHitsOnlyThatRequest) {
+  const DeviceHandle h = attach({.name = "Stage left"});
+  simusb::FaultSpec fault{simusb::FaultKind::Stall, simusb::kAnyPipe};
+  fault.request = 0x00;
+  bus->injectFault(address, fault);
+  EXPECT_EQ(wdu::SetInterface(h, 0, 3), wdu::kSuccess);
+  EXPECT_EQ(endpoint(0x11, 0), 0x81);
+  std::vector<uint8_t> in1(1);
+  EXPECT_EQ(readBulk(0x81, in1, 10), wdu::kTimeout);  // no frame waiting; the fault does not hit it
+  std::vector<uint8_t> name(16);
+  EXPECT_EQ(in(0x00, 0, 0, name), wdu::kStall);
+  name.resize(16);
+  EXPECT_EQ(in(0x00, 0, 0, name), wdu::kSuccess);  // it hit once
+
+  simusb::FaultSpec setInterface{simusb::FaultKind::Status, simusb::kControlPipe, 1, wdu::kDeviceError};
+  setInterface.request = 0x0B;
+  bus->injectFault(address, setInterface);
+  EXPECT_EQ(endpoint(0x12, 1), 0x02);
+  EXPECT_EQ(wdu::SetInterface(h, 0, 0), wdu::kDeviceError);
+  EXPECT_EQ(box->alternateSetting(), 3);
+}
+
 TEST_F(DmxBoxTest, IdentifyPortModeAndStoredRequests) {
   attach();
   ASSERT_EQ(out(0x02, 0, 0xFF01), wdu::kSuccess);

@@ -70,6 +70,7 @@ enum class FaultKind {
 
 inline constexpr int kAnyPipe = -1;
 inline constexpr int kControlPipe = 0;
+inline constexpr int kAnyRequest = -1;
 
 struct FaultSpec {
   FaultKind kind = FaultKind::Status;
@@ -77,6 +78,9 @@ struct FaultSpec {
   int count = 1;        // transfers it hits; -1 = until cleared
   uint32_t status = wdu::kDeviceError;
   uint32_t shortBytes = 0;
+  // Only control transfers with this bRequest (SET_INTERFACE counts as 0x0B), or kAnyRequest. A fault
+  // that names a request never hits a bulk transfer.
+  int request = kAnyRequest;
 };
 
 // One transfer the bus carried (also those that failed).
