@@ -29,6 +29,8 @@
 // The layer runs over a backend chosen at run time: the library named by the environment variable
 // ZEM_USB_LIBRARY (the simulated bus, libsim_usb.so, in tests and demos), else the libusb backend
 // (planned; until it exists Init answers kNoBackend). The WDU-style names are in wdu_names.h.
+// The layer is a shared library that stays loaded once loaded: one layer per process, whichever
+// programs and libraries use it.
 #pragma once
 
 #include <cstdint>
