@@ -119,13 +119,9 @@ uint32_t Connection_watch::Initialise(uint8_t maximum, int32_t value, void* data
   std::lock_guard<wdu::OsMutex> api(apiMutex_);
   if (driver_ != 0) {
     // A second initialise: the first registration's devices and threads go first.
-    {
-      std::lock_guard<std::mutex> lock(callbacksMutex_);
-      gateClosed_ = true;
-    }
+    handlers_.close();
     ReleaseDriver();
-    std::lock_guard<std::mutex> lock(callbacksMutex_);
-    gateClosed_ = false;
+    handlers_.open();
   }
   std::lock_guard<wdu::OsMutex> lock(devicesMutex_);
   vendorId_ = static_cast<uint16_t>(value);
@@ -156,15 +152,12 @@ uint32_t Connection_watch::Shutdown() {
 }
 
 void Connection_watch::SetExiting() {
-  std::lock_guard<std::mutex> lock(callbacksMutex_);
   exiting_ = true;
+  handlers_.close();
 }
 
 void Connection_watch::ReleaseDriver() {
-  {
-    std::unique_lock<std::mutex> lock(callbacksMutex_);
-    handlersDone_.wait(lock, [&] { return handlersInProgress_ == 0; });
-  }
+  handlers_.waitIdle();  // handlers that came later found the gate closed
   {
     std::lock_guard<wdu::OsMutex> lock(devicesMutex_);
     for (auto& dev : devices_) {
@@ -248,25 +241,10 @@ uint32_t Connection_watch::ListFree(uint8_t* out) {
 
 // ---- Attach and detach (the USB layer's thread) ----
 
-bool Connection_watch::EnterHandler() {
-  std::lock_guard<std::mutex> lock(callbacksMutex_);
-  if (exiting_ || gateClosed_) return false;
-  ++handlersInProgress_;
-  return true;
-}
-
-void Connection_watch::LeaveHandler() {
-  {
-    std::lock_guard<std::mutex> lock(callbacksMutex_);
-    if (handlersInProgress_ > 0) --handlersInProgress_;
-  }
-  handlersDone_.notify_all();
-}
-
 bool Connection_watch::DeviceAttach(wdu::DeviceHandle handle, const wdu::DeviceInfo& info) {
-  if (!EnterHandler()) return false;
+  if (!handlers_.enter()) return false;
   const bool taken = TakeBox(handle, info);
-  LeaveHandler();
+  handlers_.leave();
   return taken;
 }
 
@@ -334,7 +312,7 @@ bool Connection_watch::TakeBox(wdu::DeviceHandle handle, const wdu::DeviceInfo& 
 }
 
 void Connection_watch::DeviceDetach(wdu::DeviceHandle handle) {
-  if (!EnterHandler()) return;
+  if (!handlers_.enter()) return;
   {
     std::lock_guard<wdu::OsMutex> lock(devicesMutex_);
     for (uint32_t id = 1; id <= kMaxId; ++id) {
@@ -348,7 +326,7 @@ void Connection_watch::DeviceDetach(wdu::DeviceHandle handle) {
       break;
     }
   }
-  LeaveHandler();
+  handlers_.leave();
 }
 
 }  // namespace quillon

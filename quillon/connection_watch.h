@@ -3,16 +3,15 @@
 // the library commands and hands every other command to the open device.
 //
 // Locks: the api mutex (initialise, shutdown, filter) before the devices mutex (the table, the count,
-// the free list, the open flags); the callbacks mutex (exiting and handlers in progress) is never held
-// with another. Attach and detach run on the USB layer's thread; host threads call Dispatch at any time.
+// the free list, the open flags); the handlers' gate (attach and detach handlers in progress, closed
+// once the library exits) keeps its lock to itself. Attach and detach run on the USB layer's thread; host
+// threads call Dispatch at any time.
 #pragma once
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "quillon/dmx_device.h"
 #include "quillon/free_list.h"
 #include "quillon/low_texts.h"
+#include "quillon/user_gate.h"
 
 namespace quillon {
 
@@ -63,8 +63,6 @@ class Connection_watch {
   bool TakeBox(wdu::DeviceHandle handle, const wdu::DeviceInfo& info);
   // The id a box of this name gets now (under the devices mutex); 0 when none.
   uint8_t ChooseId(std::span<const uint8_t, kFilterNameSize> name) const;
-  bool EnterHandler();
-  void LeaveHandler();
 
   uint16_t vendorId_ = kDefaultVendorId;
   uint16_t wantedProductId_ = kDefaultProductId;
@@ -74,14 +72,13 @@ class Connection_watch {
 
   wdu::OsMutex apiMutex_;
   mutable wdu::OsMutex devicesMutex_;
-  std::mutex callbacksMutex_;
-  std::condition_variable handlersDone_;
 
   std::array<std::shared_ptr<DmxDevice>, kTableSize> devices_;
   FreeList freeList_;
-  std::vector<FilterName> filter_;   // at most 255 names
-  uint32_t handlersInProgress_ = 0;  // under callbacksMutex_
-  bool gateClosed_ = false;          // under callbacksMutex_: handlers refuse while the driver is released
+  std::vector<FilterName> filter_;  // at most 255 names
+  // Attach and detach handlers in progress; closed while the registration is released, for good once
+  // the library exits.
+  UserGate handlers_;
   std::atomic<bool> exiting_{false};
   wdu::DriverHandle driver_ = 0;
 

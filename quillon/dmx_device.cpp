@@ -89,57 +89,24 @@ wdu::Status DmxDevice::SetPortMode(uint32_t port, uint16_t value, uint8_t mode) 
   sendOnChange_[port] = mode == kPortModeSendOnChange;
   const auto index = static_cast<uint16_t>(port | (static_cast<uint16_t>(mode) << 8));
   const wdu::Status st = BoxControlOut(handle_, kReqPortMode, value, index, nullptr, 0);
-  ClearStop();
+  stop_.open();
   return st;
 }
 
 // ---- Stop flag, users and port threads ----
-
-void DmxDevice::SetStop() {
-  {
-    std::lock_guard<std::mutex> lock(stopMutex_);
-    stop_ = true;
-  }
-  stopChanged_.notify_all();
-}
-
-void DmxDevice::ClearStop() {
-  std::lock_guard<std::mutex> lock(stopMutex_);
-  stop_ = false;
-}
-
-bool DmxDevice::WaitForStop(uint32_t ms) {
-  std::unique_lock<std::mutex> lock(stopMutex_);
-  return stopChanged_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stop_.load(); });
-}
-
-bool DmxDevice::AddUser() {
-  std::lock_guard<std::mutex> lock(stopMutex_);
-  if (stop_) return false;
-  ++users_;
-  return true;
-}
-
-void DmxDevice::ReleaseUser() {
-  {
-    std::lock_guard<std::mutex> lock(stopMutex_);
-    if (users_ > 0) --users_;
-  }
-  stopChanged_.notify_all();
-}
 
 void DmxDevice::ThreadEnd(uint32_t port, wdu::Status status) {
   {
     std::lock_guard<std::mutex> lock(threadMutex_);
     running_[port] = false;
   }
-  ReleaseUser();
+  stop_.leave();
   (void)status;  // nobody collects a port thread's result: the host learns through polls and notifications
 }
 
 uint32_t DmxDevice::StartPortThread(uint32_t port) {
   std::lock_guard<std::mutex> lock(threadMutex_);
-  if (stop_ || destroyed_) return DMX_ST_FORCED_EXIT;
+  if (stop_.closed() || destroyed_) return DMX_ST_FORCED_EXIT;
   const uint8_t ep = endpoint_[port];
   if (running_[port] || ep == 0) return 0;
   if (threads_[port].joinable()) threads_[port].join();  // it has ended: its running flag is clear
@@ -160,7 +127,7 @@ uint32_t DmxDevice::StartPortThread(uint32_t port) {
 }
 
 void DmxDevice::StopAndWaitLocked() {
-  SetStop();
+  stop_.close();
   std::thread ending[2];
   {
     std::lock_guard<std::mutex> lock(threadMutex_);
@@ -169,11 +136,7 @@ void DmxDevice::StopAndWaitLocked() {
   for (auto& t : ending) {
     if (t.joinable()) t.join();
   }
-  {
-    // Frame copies in progress finish; no new one starts while the flag is set.
-    std::unique_lock<std::mutex> lock(stopMutex_);
-    stopChanged_.wait(lock, [&] { return users_ == 0; });
-  }
+  stop_.waitIdle();  // frame copies in progress finish; no new one starts while the flag is set
   for (uint32_t p = 0; p < 2; ++p) {
     received_[p] = consumed_[p].load();
     written_[p] = sent_[p].load();
@@ -200,7 +163,7 @@ void DmxDevice::StoreInputFrame(uint32_t port, std::span<const uint8_t, kInputFr
 }
 
 void DmxDevice::Reader(uint32_t port, uint8_t endpoint) {
-  if (!AddUser()) {
+  if (!stop_.enter()) {
     std::lock_guard<std::mutex> lock(threadMutex_);
     running_[port] = false;  // refused: no user was taken, none is released
     return;
@@ -215,12 +178,12 @@ void DmxDevice::Reader(uint32_t port, uint8_t endpoint) {
   wdu::Status st = ReadPortStatus(port, last);
   if (st != wdu::kSuccess && st != wdu::kTimeout) return ThreadEnd(port, st);
 
-  while (!stop_) {
+  while (!stop_.closed()) {
     uint16_t counter = last;
     st = ReadPortStatus(port, counter);
     if (st != wdu::kSuccess && st != wdu::kTimeout) return ThreadEnd(port, st);
     if (counter == last && readSize == kInputFrameSize) {
-      if (WaitForStop(kIdlePollMs)) break;
+      if (stop_.waitClosed(kIdlePollMs)) break;
       continue;
     }
     last = counter;
@@ -245,13 +208,13 @@ void DmxDevice::Reader(uint32_t port, uint8_t endpoint) {
         readSize = kPacketSize;  // resync packet by packet up to a frame's last packet
         break;
     }
-    if (WaitForStop(kIdlePollMs)) break;
+    if (stop_.waitClosed(kIdlePollMs)) break;
   }
   ThreadEnd(port, DMX_ST_FORCED_EXIT);
 }
 
 void DmxDevice::Writer(uint32_t port, uint8_t endpoint) {
-  if (!AddUser()) {
+  if (!stop_.enter()) {
     std::lock_guard<std::mutex> lock(threadMutex_);
     running_[port] = false;
     return;
@@ -262,7 +225,7 @@ void DmxDevice::Writer(uint32_t port, uint8_t endpoint) {
     PackOutputFrame(std::span<const uint8_t, kDmxSlots>(portBuffer_[port].data(), kDmxSlots), frame);
   };
   pack();
-  while (!stop_) {
+  while (!stop_.closed()) {
     const uint32_t w = written_[port];
     if (w != sent_[port]) {
       pack();
@@ -270,15 +233,14 @@ void DmxDevice::Writer(uint32_t port, uint8_t endpoint) {
       Notify(port, kNotifyOutputTaken);
     } else if (sendOnChange_[port]) {
       // Nothing new to send: sleep until the host writes a frame or the port stops.
-      std::unique_lock<std::mutex> lock(stopMutex_);
-      stopChanged_.wait(lock, [&] { return stop_ || written_[port] != sent_[port]; });
+      stop_.waitClosedOr([&] { return written_[port] != sent_[port]; });
       continue;
     }
     const wdu::Status st = WDU_TransferBulk(handle_, endpoint, false, 0, frame.data(),
                                             static_cast<uint32_t>(frame.size()), nullptr, kBulkTimeoutMs);
     if (st != wdu::kSuccess) {
       DebugPrint("Writer error st=%lX u=%u pipe=%X", static_cast<unsigned long>(st), port, endpoint);
-      SetStop();  // the other port's thread ends too; stopped before the host hears of it
+      stop_.close();  // the other port's thread ends too; stopped before the host hears of it
       Notify(st, kNotifyWriterFailed);
       return ThreadEnd(port, st);
     }
@@ -295,7 +257,7 @@ void DmxDevice::Notify(uintptr_t wParam, intptr_t lParam) {
 // ---- Frame commands ----
 
 uint32_t DmxDevice::Poll(uint32_t port) {
-  if (stop_) return DMX_ST_FORCED_EXIT;
+  if (stop_.closed()) return DMX_ST_FORCED_EXIT;
   bool running = false;
   {
     std::lock_guard<std::mutex> lock(threadMutex_);
@@ -308,23 +270,19 @@ uint32_t DmxDevice::Poll(uint32_t port) {
 
 uint32_t DmxDevice::WriteFrame(uint32_t port, const uint8_t* slots) {
   if (const uint32_t st = StartPortThread(port); st != 0) return st;
-  if (!AddUser()) return DMX_ST_FORCED_EXIT;
+  if (!stop_.enter()) return DMX_ST_FORCED_EXIT;
   {
     std::lock_guard<std::mutex> lock(bufferMutex_[port]);
     std::memcpy(portBuffer_[port].data(), slots, kDmxSlots);
   }
-  {
-    std::lock_guard<std::mutex> lock(stopMutex_);  // a waiting writer checks under it: no lost wake-up
-    written_[port].fetch_add(1);
-  }
-  stopChanged_.notify_all();
-  ReleaseUser();
+  stop_.update([&] { written_[port].fetch_add(1); });  // wakes a writer that waits for it
+  stop_.leave();
   return 0;
 }
 
 uint32_t DmxDevice::ReadFrame(uint32_t port, uint8_t* slots) {
   if (const uint32_t st = StartPortThread(port); st != 0) return st;
-  if (!AddUser()) return DMX_ST_FORCED_EXIT;
+  if (!stop_.enter()) return DMX_ST_FORCED_EXIT;
   {
     std::lock_guard<std::mutex> lock(bufferMutex_[port]);
     (void)UnpackInputFrame(
@@ -332,7 +290,7 @@ uint32_t DmxDevice::ReadFrame(uint32_t port, uint8_t* slots) {
         std::span<uint8_t, kDmxSlots>(slots, kDmxSlots));  // the buffer holds a whole frame
     consumed_[port] = received_[port].load();
   }
-  ReleaseUser();
+  stop_.leave();
   return 0;
 }
 
@@ -348,7 +306,7 @@ wdu::Status DmxDevice::SetDirections(uint32_t value) {
   std::lock_guard<std::mutex> command(commandMutex_);
   StopAndWaitLocked();
   if (value > 3) {  // only restarts input and output after a stop
-    ClearStop();
+    stop_.open();
     return wdu::kSuccess;
   }
   // The box counts port 0 in bit 1 of the setting, port 1 in bit 0.
@@ -363,7 +321,7 @@ wdu::Status DmxDevice::SetDirections(uint32_t value) {
     if (st != wdu::kSuccess) return st;  // the ports stay stopped
     endpoint_[port] = ep[port];
   }
-  ClearStop();
+  stop_.open();
   return wdu::kSuccess;
 }
 

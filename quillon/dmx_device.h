@@ -7,13 +7,12 @@
 //
 // Locks, outermost first: the command mutex (commands that stop the ports or change endpoints, the
 // port mode, the name; stop-and-wait runs under it), the thread mutex (start and end of port threads),
-// the stop mutex (stop flag, active users, and the wake-up of waiting port threads), the buffer mutex of
-// a port (its port buffer and its received count).
+// the stop gate's lock (stop flag, active users, and the wake-up of waiting port threads), the buffer
+// mutex of a port (its port buffer and its received count).
 #pragma once
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -21,6 +20,7 @@
 
 #include "platform/wdu/wdu.h"
 #include "quillon/dmx_frames.h"
+#include "quillon/user_gate.h"
 
 namespace quillon {
 
@@ -71,13 +71,7 @@ class DmxDevice {
   // ---- ports and threads ----
   uint32_t StartPortThread(uint32_t port);
   void StopAndWaitLocked();  // under commandMutex_
-  bool AddUser();
-  void ReleaseUser();
   void ThreadEnd(uint32_t port, wdu::Status status);
-  void SetStop();
-  void ClearStop();
-  // Waits up to ms for the stop flag; true when it is set.
-  bool WaitForStop(uint32_t ms);
   void Reader(uint32_t port, uint8_t endpoint);
   void Writer(uint32_t port, uint8_t endpoint);
   wdu::Status ReadPortStatus(uint32_t port, uint16_t& counter);
@@ -124,10 +118,9 @@ class DmxDevice {
   bool running_[2] = {false, false};
   bool destroyed_ = false;
 
-  std::mutex stopMutex_;
-  std::condition_variable stopChanged_;  // stop flag set, users gone, a frame written
-  std::atomic<bool> stop_{false};
-  int32_t users_ = 0;
+  // The stop flag (closed) with the active users: port threads running and frame copies in progress.
+  // Port threads also wait on it for a new frame to send.
+  UserGate stop_;
 
   std::mutex bufferMutex_[2];
   std::array<uint8_t, kPortBufferSize> portBuffer_[2] = {};

@@ -35,7 +35,7 @@ class PortModes : public Device, public ::testing::WithParamInterface<PortModeCa
 TEST_P(PortModes, SendTheModeAndItsValue) {
   const auto& c = GetParam();
   bus->clearTransfers();
-  ASSERT_EQ(Q(c.command, 1, c.value, ptr(c.data)), 0u);
+  ASSERT_EQ(Q(c.command, 1, c.value, asData(c.data)), 0u);
   const auto sent = requests(0x17);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(wIndex(sent[0]), (c.mode << 8) | (c.value & 1));
@@ -228,7 +228,7 @@ TEST_F(Device, TheConfigurationBlockPassesThroughUnchanged) {
 }
 
 TEST_F(Device, StoredValuesAndUnknownCommands) {
-  EXPECT_EQ(Q(DMX_CMD_SET_PORT_PARAM, 1, 1, ptr(0x3FF)), 0u);
+  EXPECT_EQ(Q(DMX_CMD_SET_PORT_PARAM, 1, 1, asData(0x3FF)), 0u);
   EXPECT_EQ(Q(DMX_CMD_SET_AUX_FLAG, 1, 5), 0u);
   uint32_t handle = 0;
   EXPECT_EQ(Q(DMX_CMD_GET_NOTIFY, 1, 0, &handle), 0u);

@@ -171,7 +171,7 @@ TEST_F(Frames, StopEndsTheThreadsUntilAPortModeClearsIt) {
   auto slots = pattern(1);
   EXPECT_EQ(Q(DMX_CMD_WRITE_FRAME, 1, 0, slots.data()), DMX_ST_FORCED_EXIT);
   EXPECT_EQ(Q(DMX_CMD_READ_FRAME, 1, 0, slots.data()), DMX_ST_FORCED_EXIT);
-  ASSERT_EQ(Q(DMX_CMD_SET_MODE0_VALUE, 1, 1, ptr(7)), 0u);
+  ASSERT_EQ(Q(DMX_CMD_SET_MODE0_VALUE, 1, 1, asData(7)), 0u);
   bus->clearTransfers();
   EXPECT_EQ(Q(DMX_CMD_POLL, 1, 0), 0u) << "starts the reader again";
   EXPECT_TRUE(waitUntil([&] { return !requests(0x18).empty(); }));

@@ -100,7 +100,7 @@ TEST_F(Lib, ShutdownAsTheFirstCallAnswersNoDeviceToEverythingAfter) {
   uint32_t version = 0;
   EXPECT_EQ(Q(DMX_CMD_GET_VERSION, 0, 0, &version), DMX_ST_NO_DEVICE);
   EXPECT_EQ(Q(DMX_CMD_SET_SERIAL_FILTER, 0), DMX_ST_NO_DEVICE);
-  EXPECT_EQ(Q(DMX_CMD_INIT, 255, 0x11BE, ptr(0xF0A9)), DMX_ST_NO_DEVICE);
+  EXPECT_EQ(Q(DMX_CMD_INIT, 255, 0x11BE, asData(0xF0A9)), DMX_ST_NO_DEVICE);
   EXPECT_EQ(Q(DMX_CMD_STATUS_TEXT, 0, 0), DMX_ST_NO_DEVICE);
 }
 
@@ -273,7 +273,7 @@ TEST_F(Lib, TheBoxWithId255IsFoundAndRemovedOnDetach) {
   ASSERT_TRUE(waitAttached(255));
   openBox(1, {.name = "N1"});
   ASSERT_EQ(Q(DMX_CMD_OPEN, 255), 0u);
-  ASSERT_EQ(Q(DMX_CMD_SET_NOTIFY, 255, static_cast<int>(kMessage), ptr(window)), 0u);
+  ASSERT_EQ(Q(DMX_CMD_SET_NOTIFY, 255, static_cast<int>(kMessage), asData(window)), 0u);
   bus->unplug(address);
   EXPECT_TRUE(waitGone(255));
   EXPECT_TRUE(waitForNotification(kNotifyRemoved, 0));

@@ -6,47 +6,18 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "platform/sys/priority.h"
-#include "platform/ui/application.h"
-#include "platform/ui/backend.h"
 #include "platform/wdu/sim_testing.h"
-#include "quillon/quillon.h"
+#include "quillon/quillon_host.h"
 #include "sim/usb/sim_dmx_box.h"
 
 namespace quillon::testing {
 
-// A message loop that sleeps until something is posted (or maxMs pass).
-class WakeableBackend : public ui::Backend {
- public:
-  void waitForEvents(uint32_t maxMs) override {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait_for(lock, std::chrono::milliseconds(maxMs), [&] { return woken_; });
-    woken_ = false;
-  }
-  void wake() override {
-    {
-      std::lock_guard<std::mutex> lock(m_);
-      woken_ = true;
-    }
-    cv_.notify_all();
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool woken_ = false;
-};
-
-inline void* ptr(uintptr_t number) {
-  return reinterpret_cast<void*>(number);
-}
+using host::asData;
 
 class QuillonHost : public ::testing::Test {
  public:
@@ -73,27 +44,22 @@ class QuillonHost : public ::testing::Test {
   }
 
   void load() {
-    lib_ = dlopen(QUILLON_LIB, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib_, nullptr) << dlerror();
-    entry_ = reinterpret_cast<EntryFn>(dlsym(lib_, kEntrySymbol));
-    ASSERT_NE(entry_, nullptr);
+    std::string error;
+    ASSERT_TRUE(lib_.load(QUILLON_LIB, &error)) << error;
   }
   // Unloads the library (its destructor shuts down what is left) and checks that it is gone.
   void unload() {
-    if (lib_ == nullptr) return;
-    EXPECT_EQ(dlclose(lib_), 0);
-    lib_ = nullptr;
-    entry_ = nullptr;
+    EXPECT_EQ(lib_.unload(), 0);
     EXPECT_EQ(dlopen(QUILLON_LIB, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
   }
 
   unsigned Q(unsigned command, unsigned char device = 0, int value = 0, void* data = nullptr) {
-    return entry_(command, device, value, data);
+    return lib_(command, device, value, data);
   }
 
   // Initialises the library for vendor 0x11BE and the given product.
   void init(unsigned char maximum = 255, uint16_t product = 0xF0A9) {
-    ASSERT_EQ(Q(DMX_CMD_INIT, maximum, 0x11BE, ptr(product)), 0u);
+    ASSERT_EQ(Q(DMX_CMD_INIT, maximum, 0x11BE, asData(product)), 0u);
   }
 
   uint32_t plug(const simusb::DmxBoxConfig& config = {}) {
@@ -104,13 +70,7 @@ class QuillonHost : public ::testing::Test {
 
   // Polls cond (pumping the host's messages) until it holds or kWaitMs pass.
   bool waitUntil(const std::function<bool()>& cond, uint32_t ms = kWaitMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-      ui::app().processMessages();
-      if (cond()) return true;
-      if (std::chrono::steady_clock::now() >= end) return false;
-      backend_.waitForEvents(1);
-    }
+    return host::pumpUntil(backend_, cond, ms);
   }
   bool waitAttached(unsigned char id) {
     return waitUntil([&] { return Q(DMX_CMD_DEVICE_EXISTS, id) == 0; });
@@ -133,7 +93,7 @@ class QuillonHost : public ::testing::Test {
     plug(config);
     ASSERT_TRUE(waitAttached(id));
     ASSERT_EQ(Q(DMX_CMD_OPEN, id), 0u);
-    ASSERT_EQ(Q(DMX_CMD_SET_NOTIFY, id, static_cast<int>(kMessage), ptr(window)), 0u);
+    ASSERT_EQ(Q(DMX_CMD_SET_NOTIFY, id, static_cast<int>(kMessage), asData(window)), 0u);
   }
 
   // The vendor control requests with this bRequest the bus carried, oldest first.
@@ -160,9 +120,8 @@ class QuillonHost : public ::testing::Test {
   std::vector<ui::Message> messages;  // notifications, in the order the host received them
 
  private:
-  WakeableBackend backend_;
-  void* lib_ = nullptr;
-  EntryFn entry_ = nullptr;
+  host::WakeableBackend backend_;
+  host::Library lib_;
 };
 
 // 512 slot values following a pattern.
