@@ -1,13 +1,22 @@
-# zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"] [LABELS ...])
+# zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"] [LABELS ...]
+#              [SIM_FIXTURE])
 # One GoogleTest executable per module, registered with CTest test by test.
 # ENVIRONMENT: one VAR=value entry set for every test of the executable (generator expressions allowed).
 # LABELS: CTest labels of its tests (tsan: run in the ThreadSanitizer build).
+# SIM_FIXTURE: the tests run against the simulated interface box and fixture of this build, under ctest
+# (ZEM_D2XX_LIBRARY) and when the program is started by hand (ZEM_TEST_SIM_FIXTURE, see
+# zem/link/link_test_support.h).
 function(zem_add_test)
-  cmake_parse_arguments(T "" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   if(T_DEFINES)
     target_compile_definitions(${T_NAME} PRIVATE ${T_DEFINES})
+  endif()
+  if(T_SIM_FIXTURE)
+    target_compile_definitions(${T_NAME} PRIVATE ZEM_TEST_SIM_FIXTURE="$<TARGET_FILE:sim_fixture>")
+    add_dependencies(${T_NAME} sim_fixture)
+    set(T_ENVIRONMENT "ZEM_D2XX_LIBRARY=$<TARGET_FILE:sim_fixture>")
   endif()
   set(_props TIMEOUT 120)
   if(T_ENVIRONMENT)

@@ -21,6 +21,21 @@
 
 namespace linktest {
 
+// A test program started by hand, without the environment ctest gives it, uses the simulated box and
+// fixture of its own build (the build names it in ZEM_TEST_SIM_FIXTURE).
+class SimulatorByDefault : public ::testing::Environment {
+ public:
+  void SetUp() override {
+#ifdef ZEM_TEST_SIM_FIXTURE
+    if (std::getenv(d2xx::kLibraryEnvVar) != nullptr) return;
+    setenv(d2xx::kLibraryEnvVar, ZEM_TEST_SIM_FIXTURE, 1);
+    (void)ReloadD2xx();  // the binding looked for the default library at start-up
+#endif
+  }
+};
+inline ::testing::Environment* const kSimulatorByDefault =
+    ::testing::AddGlobalTestEnvironment(new SimulatorByDefault);
+
 // The simulator's control object: the library the link loaded at start-up (same path, same instance).
 inline simfix::Control* simControl() {
   static std::unique_ptr<sys::DynamicLibrary> library = [] {

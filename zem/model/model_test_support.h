@@ -22,25 +22,11 @@
 #include "platform/ui/message_box.h"
 #include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
+#include "zem/link/link_test_support.h"
 #include "zem/model/fake_device.h"
 #include "zem/model/uZemModels.h"
 
 namespace modeltest {
-
-// A test program started by hand, without the environment ctest gives it, uses the simulated box and
-// fixture of its own build.
-class SimulatorByDefault : public ::testing::Environment {
- public:
-  void SetUp() override {
-#ifdef ZEM_TEST_SIM_FIXTURE
-    if (std::getenv(d2xx::kLibraryEnvVar) != nullptr) return;
-    setenv(d2xx::kLibraryEnvVar, ZEM_TEST_SIM_FIXTURE, 1);
-    LoadD2xx();
-#endif
-  }
-};
-inline ::testing::Environment* const kSimulatorByDefault =
-    ::testing::AddGlobalTestEnvironment(new SimulatorByDefault);
 
 // A model as the fixture announces it, and the page byte of its service frames.
 struct ModelSpec {
