@@ -19,8 +19,8 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/backend.h"
-#include "platform/ui/dump.h"
 #include "platform/ui/form.h"
+#include "platform/ui/headless_run.h"
 #include "platform/ui/message_box.h"
 #include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
@@ -33,7 +33,6 @@
 namespace {
 
 constexpr int kExitStartupFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr int kExitNothingServiced = 3;
 
 constexpr const char* kUsage =
@@ -61,62 +60,6 @@ constexpr const char* kUsage =
     "\n"
     "Exit codes: 0 done; 1 start-up failed (no display, a driver library without its entry points);\n"
     "2 bad command line; 3 a headless run found nothing to service.\n";
-
-// The command line: --help prints the usage; anything but --headless is refused. Returns the exit code
-// when the program must end now.
-std::optional<int> checkCommandLine(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return EXIT_SUCCESS;
-    }
-  }
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--headless") == 0) continue;
-    std::fprintf(stderr, "zem: unknown option '%s'\n\n%s", argv[i], kUsage);
-    return kExitUsage;
-  }
-  return std::nullopt;
-}
-
-// CR line breaks (the windows' own) as the terminal's.
-std::string forTerminal(std::string text) {
-  std::replace(text.begin(), text.end(), '\r', '\n');
-  return text;
-}
-
-void printWindow(const char* when, ui::Form& form) {
-  std::printf("== %s: %s ==\n%s", when, form.caption().c_str(), ui::dumpControls(form).c_str());
-  std::fflush(stdout);
-}
-
-const char* messageKindName(ui::MessageKind kind) {
-  switch (kind) {
-    case ui::MessageKind::Error:
-      return "Error";
-    case ui::MessageKind::Warning:
-      return "Warning";
-    case ui::MessageKind::Information:
-      return "Information";
-    case ui::MessageKind::Confirmation:
-      return "Confirmation";
-  }
-  return "Message";
-}
-
-// The answer a box's close box would give.
-ui::ModalResult closeAnswer(ui::MessageButtons buttons) {
-  switch (buttons) {
-    case ui::MessageButtons::Ok:
-      return ui::ModalResult::Ok;
-    case ui::MessageButtons::YesNo:
-      return ui::ModalResult::No;
-    case ui::MessageButtons::OkCancel:
-    case ui::MessageButtons::YesNoCancel:
-      return ui::ModalResult::Cancel;
-  }
-  return ui::ModalResult::Cancel;
-}
 
 // Stands in for the user in front of a display: sees each window once it has settled, and closes it.
 class HeadlessUser : public ui::Backend {
@@ -146,7 +89,7 @@ class HeadlessUser : public ui::Backend {
       return;
     }
     std::erase_if(waiting_, [f](const ui::Ref<ui::Form>& w) { return !w || w.get() == f; });
-    printWindow("window", *f);
+    ui::printWindow("window", *f);
     if (f != ui::mainForm() && f->hasCloseBox()) f->close();
   }
 
@@ -160,15 +103,8 @@ class HeadlessUser : public ui::Backend {
 
 void answerModal(ui::Form& form) {
   if (form.modalResult() != ui::ModalResult::None) return;
-  printWindow("modal window", form);
+  ui::printWindow("modal window", form);
   form.close();
-}
-
-ui::ModalResult answerMessageBox(const ui::MessageBoxRequest& request) {
-  std::printf("== message box (%s): %s ==\n%s\n", messageKindName(request.kind), request.caption.c_str(),
-              forTerminal(request.text).c_str());
-  std::fflush(stdout);
-  return closeAnswer(request.buttons);
 }
 
 // Leaves the display (if one was opened) and the headless user behind.
@@ -182,7 +118,7 @@ void leaveBackend() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (std::optional<int> code = checkCommandLine(argc, argv)) return *code;
+  if (std::optional<int> code = ui::checkCommandLine(argc, argv, "zem", kUsage)) return *code;
   HeadlessUser user;
 #ifdef ZEM_WITH_DISPLAY
   const ui::fltk::Start start = ui::fltk::startFromCommandLine(argc, argv);
@@ -196,12 +132,12 @@ int main(int argc, char** argv) {
   if (headless) {
     ui::setBackend(&user);
     ui::setModalResponder(&answerModal);
-    ui::setMessageBoxResponder(&answerMessageBox);
+    ui::setMessageBoxResponder(&ui::printAndAnswerMessageBox);
   }
 
   // A driver library without an entry point we need: say so and stop before any window exists.
   if (ReportD2xxStartupError()) {
-    std::fprintf(stderr, "zem: %s\n", forTerminal(D2xxStartupError()).c_str());
+    std::fprintf(stderr, "zem: %s\n", ui::forTerminal(D2xxStartupError()).c_str());
     leaveBackend();
     return kExitStartupFailed;
   }
@@ -230,7 +166,7 @@ int main(int argc, char** argv) {
       exitCode = kExitStartupFailed;
     }
     if (mainWindow) {
-      if (headless) printWindow("window at exit", *mainWindow);
+      if (headless) ui::printWindow("window at exit", *mainWindow);
       // Frees the fixture object, the device with its interface and the box object.
       mainWindow->free();
     }

@@ -19,6 +19,8 @@ void Backend::wake() {}
 
 void Backend::processEvents() {}
 
+void Backend::paintNow() {}
+
 bool Backend::interactive() const {
   return false;
 }
@@ -98,6 +100,22 @@ int64_t roundHalfEven(long double v) {
   if (diff > 0.5L) return base + 1;
   if (diff < 0.5L) return base;
   return (base % 2 == 0) ? base : base + 1;
+}
+
+std::string lineBreaksAsLineFeeds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      out += c;
+      continue;
+    }
+    out += '\n';
+    const char pair = c == '\r' ? '\n' : '\r';
+    if (i + 1 < text.size() && text[i + 1] == pair) ++i;
+  }
+  return out;
 }
 
 std::string stripHotkey(const std::string& caption) {

@@ -34,6 +34,9 @@ class Backend {
   // Called at the start of every Application::processMessages(): handles the display input that is
   // waiting and repaints, without blocking (the headless backend has nothing to do).
   virtual void processEvents();
+  // Draws what changed on the windows now, without handling any input: a long operation on the loop's
+  // thread shows its progress this way (the headless backend has nothing to draw).
+  virtual void paintNow();
   // True when a person at a display answers modal windows and dialogs: a modal loop without a
   // responder then waits for the user (and has no pass limit) instead of closing at once, and
   // message boxes and file dialogs without a responder go to messageBox() and fileDialog().

@@ -136,6 +136,11 @@ void Control::setFontBold(bool on) {
   setFont(f);
 }
 
+void Control::repaint() {
+  invalidate();
+  backend().paintNow();
+}
+
 void Control::setCaption(const std::string& text) {
   if (text == caption_) return;
   caption_ = text;

@@ -105,6 +105,9 @@ class Control : public Component {
   void bringToFront();
   void sendToBack();
   void invalidate() { changed(Change::Appearance); }
+  // Draws the control's window now, as it stands, without handling input or running messages and timers:
+  // a long operation on the loop's thread shows its progress (its log, its progress bar) this way.
+  void repaint();
 
   NotifyEvent onClick;
   NotifyEvent onDblClick;

@@ -96,6 +96,7 @@ class Button : public WinControl {
   bool cancel_ = false;
 };
 
+// A check box; a caption with line breaks (CR LF, LF CR, CR or LF) shows one row per line beside the box.
 class CheckBox : public WinControl {
  public:
   explicit CheckBox(Component* owner);

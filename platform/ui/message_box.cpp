@@ -28,6 +28,7 @@ ModalResult messageBox(const MessageBoxRequest& request) {
   app().processMessages();
   if (g_responder) return g_responder(request);
   if (backend().interactive()) return backend().messageBox(request);
+  if (request.defaultButton != ModalResult::None) return request.defaultButton;
   return defaultButton(request.buttons);
 }
 

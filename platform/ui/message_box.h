@@ -22,6 +22,8 @@ struct MessageBoxRequest {
   std::string caption;
   std::string text;
   MessageButtons buttons = MessageButtons::Ok;
+  // The button Enter answers (and a box nobody answers gives); None: the first button.
+  ModalResult defaultButton = ModalResult::None;
 };
 
 using MessageBoxResponder = std::function<ModalResult(const MessageBoxRequest&)>;

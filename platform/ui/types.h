@@ -156,6 +156,8 @@ int64_t roundHalfEven(long double v);
 
 // The caption without its hot-key marker: "&Help" gives "Help", "&&" stays one "&".
 std::string stripHotkey(const std::string& caption);
+// The text with each line break as one LF: CR LF and LF CR pairs count once, as do CR and LF alone.
+std::string lineBreaksAsLineFeeds(const std::string& text);
 
 class Component;
 using NotifyEvent = std::function<void(Component* sender)>;

@@ -22,19 +22,6 @@ constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
 constexpr int kMaxTextWidth = 420;
 
-std::string withLineFeeds(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      out += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 MessageBoxButtons messageBoxButtons(MessageButtons b) {
@@ -99,7 +86,7 @@ ModalResult runMessageBox(const MessageBoxRequest& request) {
   int signHeight = measureText(signFont, sign).height;
   iconSign->setBounds(kMargin, kMargin + (kIconSize - signHeight) / 2, kIconSize, signHeight);
 
-  std::string text = withLineFeeds(request.text);
+  std::string text = lineBreaksAsLineFeeds(request.text);
   auto* message = new Label(box.get());
   message->setName("Message");
   message->setParent(box.get());
@@ -124,7 +111,8 @@ ModalResult runMessageBox(const MessageBoxRequest& request) {
     b->setParent(box.get());
     b->setCaption(spec.buttons[static_cast<size_t>(i)].first);
     b->setModalResult(spec.buttons[static_cast<size_t>(i)].second);
-    b->setDefault(i == 0);
+    const ModalResult result = spec.buttons[static_cast<size_t>(i)].second;
+    b->setDefault(request.defaultButton == ModalResult::None ? i == 0 : result == request.defaultButton);
     b->setCancel(spec.buttons[static_cast<size_t>(i)].second == spec.cancel);
     b->setBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
     x += kButtonWidth + kButtonGap;

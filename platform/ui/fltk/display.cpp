@@ -55,6 +55,13 @@ void DisplayBackend::processEvents() {
   Fl::check();
 }
 
+// Fl::flush draws the damaged windows and reads no events, so no handler runs in the middle of the
+// operation that asked.
+void DisplayBackend::paintNow() {
+  sync();
+  Fl::flush();
+}
+
 Size DisplayBackend::textExtent(const Font& font, std::string_view text) {
   return measureText(font, std::string(text));
 }

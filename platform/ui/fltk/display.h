@@ -67,6 +67,7 @@ class DisplayBackend : public Backend {
   void waitForEvents(uint32_t maxMs) override;
   void wake() override;
   void processEvents() override;
+  void paintNow() override;
   bool interactive() const override { return true; }
   Size textExtent(const Font& font, std::string_view text) override;
   Size screenSize() override;

@@ -42,6 +42,9 @@ TEST(FltkMapping, FiltersAndFonts) {
   EXPECT_EQ(toolkitFilter("Memory|*.mem;*.bin"), "Memory ({*.mem,*.bin})");
   EXPECT_EQ(toolkitFilter(""), "");
   EXPECT_EQ(toolkitFilter("Odd|"), "Odd ()");
+  EXPECT_EQ(toolkitFilter("intel HEX file (*.hex)|*.hex||"), "intel HEX file (*.hex)");
+  EXPECT_EQ(toolkitFilter("binary file (*.b6;*.c2;*.iic)|*.b6;*.c2;*.iic||"),
+            "binary file ({*.b6,*.c2,*.iic})");
   Font f;
   EXPECT_EQ(toolkitFace(f), FL_HELVETICA);
   f.name = "Courier New";
@@ -151,6 +154,70 @@ TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
   panel->setColor(clLime);
   app().processMessages();
   EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
+}
+
+TEST_F(FltkDisplayTest, RepaintDrawsNowWithoutRunningMessages) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Repaint test");
+  f->setBounds(0, 0, 120, 80);
+  auto* panel = new Panel(f.get());
+  panel->setParent(f.get());
+  panel->setBounds(10, 10, 60, 40);
+  panel->setColor(clBlue);
+  bool ran = false;
+  app().post([&ran] { ran = true; });
+  f->show();
+  panel->repaint();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 200 && pixel(*w, 40, 30) != static_cast<Color>(clBlue); ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, 40, 30), static_cast<Color>(clBlue));
+  panel->setColor(clLime);
+  panel->repaint();
+  EXPECT_EQ(pixel(*w, 40, 30), static_cast<Color>(clLime));
+  EXPECT_FALSE(ran);
+}
+
+// A caption with a line break shows as two rows beside the box; a CR next to the LF adds nothing (no row,
+// no glyph).
+TEST_F(FltkDisplayTest, CheckBoxCaptionWithALineBreakShowsTwoRows) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Check box rows test");
+  f->setColor(clWhite);
+  f->setBounds(0, 0, 160, 100);
+  auto addBox = [&](int top, const char* caption) {
+    auto* box = new CheckBox(f.get());
+    box->setParent(f.get());
+    box->setBounds(10, top, 140, 30);
+    box->setCaption(caption);
+    box->setTabStop(false);  // no focus frame around either caption
+  };
+  addBox(10, "Program\n\rUnknown PCB");
+  addBox(50, "Program\nUnknown PCB");
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 200 && pixel(*w, 5, 5) != static_cast<Color>(clWhite); ++i) Fl::wait(0.01);
+  Fl::flush();
+  w->make_current();
+  auto caption = [&](int top) {
+    std::vector<uchar> rgb(static_cast<size_t>(113 * 30 * 3));
+    fl_read_image(rgb.data(), 27, top, 113, 30);
+    return rgb;
+  };
+  const auto withCr = caption(10);
+  EXPECT_EQ(withCr, caption(50));
+  // Dark text pixels in the top and in the bottom quarter: one row each. A single row would sit in the
+  // middle and leave both empty.
+  auto darkRows = [&](int from, int to) {
+    int n = 0;
+    for (int y = from; y < to; ++y)
+      for (int x = 0; x < 113; ++x) n += withCr[static_cast<size_t>((y * 113 + x) * 3)] < 0x80;
+    return n;
+  };
+  EXPECT_GT(darkRows(1, 7), 0);
+  EXPECT_GT(darkRows(23, 29), 0);
 }
 
 TEST_F(FltkDisplayTest, ListTogglePictureAndUpDownAreDrawnFromTheirState) {

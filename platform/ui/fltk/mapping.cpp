@@ -124,6 +124,8 @@ std::string toolkitFilter(const std::string& filter) {
   }
   std::string out;
   for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    // "||" ends a filter list: nothing after it is a filter.
+    if (parts[i].empty() && parts[i + 1].empty()) break;
     std::string name = parts[i];
     // The description often repeats the pattern in brackets; the toolkit reads the last brackets.
     if (auto open = name.rfind(" ("); open != std::string::npos && name.back() == ')') name.erase(open);

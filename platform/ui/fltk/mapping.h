@@ -23,7 +23,8 @@ Fl_Font toolkitFace(const Font& f);
 // A layer colour (system colours resolved) as a toolkit colour.
 Fl_Color toolkitColor(Color c);
 // "Text|*.txt|All|*.*" becomes "Text (*.txt)\tAll (*)": the toolkit wants the patterns in brackets
-// and tabs between filters. Several patterns ("*.hex;*.ihx") become one alternative "{*.hex,*.ihx}".
+// and tabs between filters. Several patterns ("*.hex;*.ihx") become one alternative "{*.hex,*.ihx}". An
+// empty pair ("||") ends the list.
 std::string toolkitFilter(const std::string& filter);
 
 }  // namespace ui::fltk

@@ -229,8 +229,9 @@ void paintCheckBox(CheckBox& c, int x, int y) {
       fl_line(x + 5, by + 7 + i, x + 9, by + 3 + i);
     }
   }
-  drawText(c.caption(), x + box + 4, y, c.width() - box - 4, c.height(), FL_ALIGN_LEFT | FL_ALIGN_CLIP,
-           c.font(), c.font().color, looksEnabled(c));
+  // A caption with line breaks shows one row per line, centred as a whole beside the box.
+  drawText(lineBreaksAsLineFeeds(c.caption()), x + box + 4, y, c.width() - box - 4, c.height(),
+           FL_ALIGN_LEFT | FL_ALIGN_CLIP, c.font(), c.font().color, looksEnabled(c));
   if (c.focused()) focusRect(x + box + 2, y, c.width() - box - 2, c.height());
 }
 

@@ -1,0 +1,51 @@
+#include "platform/ui/data_exchange.h"
+
+#include <charconv>
+
+#include "platform/ui/application.h"
+#include "platform/ui/edits.h"
+#include "platform/ui/message_box.h"
+
+namespace ui {
+
+namespace {
+
+// A whole number with optional blanks around it and an optional sign; nothing for anything else.
+std::optional<long long> parseInteger(const std::string& text) {
+  const size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return std::nullopt;
+  const size_t e = text.find_last_not_of(' ') + 1;
+  const char* first = text.data() + b;
+  const char* last = text.data() + e;
+  if (*first == '+') ++first;
+  long long v = 0;
+  auto [p, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || p != last) return std::nullopt;
+  return v;
+}
+
+std::optional<int> refuse(Edit& edit, const std::string& message) {
+  messageBox({MessageKind::Warning, app().title(), message, MessageButtons::Ok});
+  edit.setFocus();
+  edit.selectAll();
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string integerMessage() {
+  return "Please enter an integer.";
+}
+
+std::string integerRangeMessage(int min, int max) {
+  return "Please enter an integer between " + std::to_string(min) + " and " + std::to_string(max) + ".";
+}
+
+std::optional<int> takeInteger(Edit& edit, int min, int max) {
+  const std::optional<long long> v = parseInteger(edit.caption());
+  if (!v) return refuse(edit, integerMessage());
+  if (*v < min || *v > max) return refuse(edit, integerRangeMessage(min, max));
+  return static_cast<int>(*v);
+}
+
+}  // namespace ui
