@@ -144,12 +144,23 @@ wdu::Status CYDevice::vendorRequest(wdu::DeviceHandle dev, const SetupPacket& se
   return status;
 }
 
-bool CYDevice::iicOut(wdu::DeviceHandle dev, uint16_t value, uint16_t index, std::span<const uint8_t> data) {
+wdu::Status CYDevice::VendorA2Out(wdu::DeviceHandle dev, uint16_t value, uint16_t index,
+                                  std::span<const uint8_t> data) {
+  if (data.size() > UINT16_MAX) return wdu::kInvalidParameter;  // wLength is 16 bits
   SetupPacket setup(SetupPacket::kVendorOut, kRequestA2, value, index, static_cast<uint16_t>(data.size()));
-  if (vendorRequest(dev, setup, const_cast<uint8_t*>(data.data()), static_cast<uint32_t>(data.size())) !=
-      wdu::kSuccess) {
-    return false;
-  }
+  return vendorRequest(dev, setup, const_cast<uint8_t*>(data.data()), static_cast<uint32_t>(data.size()));
+}
+
+wdu::Status CYDevice::VendorA2In(wdu::DeviceHandle dev, uint16_t value, uint16_t index,
+                                 std::span<uint8_t> data, uint32_t* moved) {
+  if (moved) *moved = 0;
+  if (data.size() > UINT16_MAX) return wdu::kInvalidParameter;
+  SetupPacket setup(SetupPacket::kVendorIn, kRequestA2, value, index, static_cast<uint16_t>(data.size()));
+  return vendorRequest(dev, setup, data.data(), static_cast<uint32_t>(data.size()), moved);
+}
+
+bool CYDevice::iicOut(wdu::DeviceHandle dev, uint16_t value, uint16_t index, std::span<const uint8_t> data) {
+  if (VendorA2Out(dev, value, index, data) != wdu::kSuccess) return false;
   sys::sleepMs(kIicPauseMs);
   return true;
 }

@@ -58,6 +58,14 @@ class CYDevice : public WD_USB {
   [[nodiscard]] int EepromWrite(wdu::DeviceHandle dev, uint16_t address, std::span<const uint8_t> data);
   [[nodiscard]] int EepromRead(wdu::DeviceHandle dev, uint16_t address, std::span<uint8_t> data);
 
+  // One request A2 with wValue and wIndex as given (wIndex 0: the EEPROM; else the IIC bridge, board address
+  // in its high byte, command in its low byte), without a pause: OUT sends the data, IN reads into it. The
+  // status of the transfer; moved gets the count of bytes that went or came.
+  wdu::Status VendorA2Out(wdu::DeviceHandle dev, uint16_t value, uint16_t index,
+                          std::span<const uint8_t> data);
+  wdu::Status VendorA2In(wdu::DeviceHandle dev, uint16_t value, uint16_t index, std::span<uint8_t> data,
+                         uint32_t* moved);
+
   // Hold the 8051 in reset (true) or let it run: 0, or -1 on failure.
   [[nodiscard]] int HoldInResetAn21(wdu::DeviceHandle dev, bool hold);
   [[nodiscard]] int HoldInResetFx2(wdu::DeviceHandle dev, bool hold);

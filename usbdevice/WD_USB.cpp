@@ -36,6 +36,7 @@ bool WD_USB::OnDeviceAttach(wdu::DeviceHandle device, const wdu::DeviceInfo& inf
   std::lock_guard lock(*listLock_);
   try {
     list_.push_back({device, info.vendorId, info.productId});
+    ++generation_;
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -46,13 +47,21 @@ void WD_USB::OnDeviceDetach(wdu::DeviceHandle device) {
   std::lock_guard lock(*listLock_);
   auto node =
       std::find_if(list_.begin(), list_.end(), [device](const auto& n) { return n.handle == device; });
-  if (node != list_.end()) list_.erase(node);
+  if (node == list_.end()) return;
+  list_.erase(node);
+  ++generation_;
 }
 
 uint32_t WD_USB::GetDeviceCount() {
   if (!listLock_) return 0;
   std::lock_guard lock(*listLock_);
   return static_cast<uint32_t>(list_.size());
+}
+
+uint32_t WD_USB::GetListGeneration() {
+  if (!listLock_) return 0;
+  std::lock_guard lock(*listLock_);
+  return generation_;
 }
 
 wdu::DeviceHandle WD_USB::GetDeviceHandle(uint32_t index) {

@@ -25,6 +25,9 @@ class WD_USB {
   WD_USB& operator=(const WD_USB&) = delete;
 
   uint32_t GetDeviceCount();
+  // Counts every change of the list (each attach and each detach), so that a caller sees a device
+  // replaced by another between two looks even when the count stayed the same.
+  uint32_t GetListGeneration();
   // The handle of the index-th attached device (0 = oldest), or 0 when there is none. A handle stays
   // valid until that device's detach; a stale one makes every operation fail, never reach another device.
   wdu::DeviceHandle GetDeviceHandle(uint32_t index);
@@ -55,5 +58,6 @@ class WD_USB {
   wdu::OsEvent* event_ = nullptr;
   wdu::OsMutex* listLock_ = nullptr;
   std::vector<DeviceListNode> list_;  // attach order, oldest first; guarded by listLock_
+  uint32_t generation_ = 0;           // guarded by listLock_
   wdu::Status lastStatus_ = wdu::kSuccess;
 };

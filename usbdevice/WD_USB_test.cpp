@@ -71,6 +71,21 @@ TEST_F(WdUsbTest, DevicesAreListedInAttachOrderAndLeaveOnDetach) {
   EXPECT_EQ(usb.GetDeviceHandle(0), secondHandle);
 }
 
+TEST_F(WdUsbTest, GenerationCountsEveryAttachAndDetachEvenWhenTheCountStays) {
+  WD_USB usb(kOrvaneMatchTable);
+  EXPECT_EQ(usb.GetListGeneration(), 0u);
+  uint32_t first = 0;
+  plugChip(programmed(0x1001), &first);
+  ASSERT_TRUE(waitUntil([&] { return usb.GetDeviceCount() == 1; }));
+  const uint32_t seen = usb.GetListGeneration();
+  EXPECT_EQ(seen, 1u);
+  // Swapped between two looks: the count is 1 again, the generation tells the difference.
+  bus->unplug(first);
+  plugChip(programmed(0x1002));
+  ASSERT_TRUE(waitUntil([&] { return usb.GetListGeneration() == seen + 2; }));
+  EXPECT_EQ(usb.GetDeviceCount(), 1u);
+}
+
 TEST_F(WdUsbTest, IndexAtOrPastTheCountGivesNoHandleAndLeavesTheLockFree) {
   WD_USB usb(kOrvaneMatchTable);
   plugChip(programmed(0x1001));
