@@ -1,0 +1,265 @@
+// The IIC bus scan and the IIC board update of the firmware tool's dialog.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <vector>
+
+#include "orvane/CHexFile.h"
+#include "orvane/COrvaneDlg.h"
+#include "orvane/PcbTypes.h"
+#include "platform/sys/clock.h"
+#include "platform/ui/file_dialog.h"
+
+using orvane::FlowError;
+
+namespace {
+
+constexpr uint8_t kFirstAddress = 2;
+constexpr uint8_t kLastAddress = 252;
+constexpr uint8_t kCmdIdent = 0xC1;
+constexpr uint8_t kCmdWords = 0xC0;
+constexpr uint16_t kBootStateId = 0xFF3F;
+constexpr uint16_t kIdBlockWord = 0x0178;
+constexpr uint16_t kProgramWord = 0x0180;
+constexpr size_t kIdBlockSize = 12;
+constexpr uint32_t kIdBlockByte = 0x2F0;
+constexpr size_t kHeaderSize = CYDevice::kBlock32;
+constexpr uint32_t kHeaderByte = 0x2E0;
+constexpr uint32_t kProgramByte = 0x300;
+constexpr size_t kProgramMax = 8192;
+constexpr uint8_t kExtra32BytePackets = 0x10;
+constexpr uint32_t kHoldPauseMs = 1000;
+constexpr int kFinalCheckAttempts = 3;
+constexpr const char* kHexFilter = "intel HEX file (*.hex)|*.hex||";
+
+uint16_t iicIndex(uint8_t address, uint8_t command) {
+  return static_cast<uint16_t>((address << 8) | command);
+}
+
+std::string format(const char* fmt, auto... args) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, fmt, args...);
+  return buf;
+}
+
+// The ID block's layout (board id, code, extra and version in its even bytes), in a file or from a board.
+BoardEntry idBlockEntry(std::span<const uint8_t, kIdBlockSize> b) {
+  return {static_cast<uint16_t>((b[0] << 8) | b[2]), b[4], b[6], static_cast<uint16_t>((b[8] << 8) | b[10])};
+}
+
+std::string currentDirectory() {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::current_path(ec);
+  return ec ? std::string() : p.string();
+}
+
+// The version question: board against file.
+std::string versionQuestion(uint16_t current, uint16_t file) {
+  if (current == file) return "Current version same as file version.\nDo you still want to update?";
+  if (current < file)
+    return "Current version older than file version.\nWe recommend to update.\nDo you want to update?";
+  return "Current version newer than file version.\nDo you still want to update?";
+}
+
+}  // namespace
+
+void COrvaneDlg::IicStep(bool ok) {
+  if (!ok) throw FlowError{orvane::kErrIicCommand};
+}
+
+// Zero-filled first: a reply shorter than asked leaves no bytes of the previous board behind.
+std::array<uint8_t, 6> COrvaneDlg::ReadIdent(wdu::DeviceHandle dev, uint8_t address) {
+  std::array<uint8_t, 6> ident{};
+  uint32_t moved = 0;
+  if (device_->VendorA2In(dev, 0, iicIndex(address, kCmdIdent), ident, &moved) != wdu::kSuccess)
+    throw FlowError{orvane::kErrTransfer};
+  return ident;
+}
+
+BoardEntry COrvaneDlg::ReadIdBlock(wdu::DeviceHandle dev, uint8_t address, int packetForError) {
+  std::array<uint8_t, kIdBlockSize> block{};
+  uint32_t moved = 0;
+  if (device_->VendorA2In(dev, kIdBlockWord, iicIndex(address, kCmdWords), block, &moved) != wdu::kSuccess)
+    throw FlowError{orvane::kErrTransfer, packetForError};
+  return idBlockEntry(block);
+}
+
+void COrvaneDlg::ScanIicBus() {
+  ClearIicList();
+  const wdu::DeviceHandle dev = SelectedUsbHandle();
+  if (!device_ || dev == 0) return;
+  if (IsBlankProductId(device_->GetProductId(dev))) {
+    AddLog("IIC search not possible on unprogrammed uC");
+    return;
+  }
+  busy_ = true;
+  try {
+    ScanIicBusSteps(dev);
+  } catch (const FlowError& e) {
+    LogLines(orvane::ErrorLogLines(orvane::Flow::IicScan, e));
+    (void)device_->IicCommandAA(dev);  // the bus is released after a failed scan too; nothing more to do
+  } catch (const std::exception&) {
+    LogLines(orvane::SystemExceptionLogLines(orvane::Flow::IicScan));
+  }
+  busy_ = false;
+  Repaint();
+}
+
+void COrvaneDlg::ScanIicBusSteps(wdu::DeviceHandle dev) {
+  AddLog("Please wait. Scanning for IIC PCB\xC2\xB4s.");
+  boardCount_ = 0;
+  for (unsigned a = kFirstAddress; a <= kLastAddress; a += 2) {
+    const auto address = static_cast<uint8_t>(a);
+    const std::array<uint8_t, 6> ident = ReadIdent(dev, address);
+    sys::sleepMs(static_cast<uint32_t>(ioDelay_));
+    BoardEntry& board = boards_[address];
+    board = {static_cast<uint16_t>((ident[0] << 8) | ident[1]), ident[2], ident[3],
+             static_cast<uint16_t>((ident[4] << 8) | ident[5])};
+    if (board.code == 0) continue;
+    const bool bootState = board.id == kBootStateId;
+    if (bootState) {
+      IicStep(device_->IicCommand55(dev));
+      sys::sleepMs(kHoldPauseMs);
+      IicStep(device_->IicCommandCE(dev, address));
+      board = ReadIdBlock(dev, address, 0);
+    }
+    std::string line =
+        format(" %02Xh  %04Xh  %s %02Xh  %04Xh", address, board.id,
+               std::string(PcbTypeName(board.id, board.code)).c_str(), board.extra, board.version);
+    if (bootState) line += "   *";
+    lbIicDevices->items().add(line, address);
+    ++boardCount_;
+    Repaint();
+  }
+  btnUpdateIic->setEnabled(false);
+  AddLog("IIC PCB scan success.");
+  (void)device_->IicCommandAA(dev);  // releasing the bus: a failure leaves nothing to undo
+  Repaint();
+}
+
+void COrvaneDlg::UpdateIicFirmware() {
+  if (busy_ || !UpdateData()) return;
+  const wdu::DeviceHandle dev = SelectedUsbHandle();
+  const int boardIndex = lbIicDevices->itemIndex();
+  if (!device_ || dev == 0 || boardIndex < 0) {
+    LogLines(orvane::ErrorLogLines(orvane::Flow::IicUpdate, {orvane::kErrNoSelection}));
+    return;
+  }
+  const auto address = static_cast<uint8_t>(lbIicDevices->items().data(boardIndex));
+  busy_ = true;
+  try {
+    UpdateIicSteps(dev, address);
+  } catch (const FlowError& e) {
+    LogLines(orvane::ErrorLogLines(orvane::Flow::IicUpdate, e));
+  } catch (const std::exception&) {
+    LogLines(orvane::SystemExceptionLogLines(orvane::Flow::IicUpdate));
+  }
+  // Whatever happened, the board runs again and the bus is released.
+  cbProgramUnknownPcb->setChecked(false);
+  (void)device_->IicCommandCD(dev, address);  // nothing more can be done when these fail
+  (void)device_->IicCommandAA(dev);
+  busy_ = false;
+  Repaint();
+}
+
+void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
+  ui::OpenDialog dialog(nullptr);
+  dialog.filter = kHexFilter;
+  dialog.initialDir = currentDirectory();
+  if (!dialog.execute()) throw FlowError{orvane::kErrCancelled};
+  CHexFile file;
+  if (!file.Open(dialog.fileName)) throw FlowError{orvane::kErrOpenFile};
+
+  std::array<uint8_t, kIdBlockSize> idBlock{};
+  if (file.ReadRange(kIdBlockByte, idBlock) != static_cast<int>(kIdBlockSize))
+    throw FlowError{orvane::kErrReadHexFile};
+  const BoardEntry fromFile = idBlockEntry(idBlock);
+  const BoardEntry board = boards_[address];
+
+  if (!programUnknownPcb_) {
+    if (fromFile.id != board.id || fromFile.code != board.code || fromFile.extra != board.extra)
+      throw FlowError{orvane::kErrNotSuited};
+    AskOrCancel(versionQuestion(board.version, fromFile.version));
+  } else if (!ConfirmUnknownPcb()) {
+    throw FlowError{orvane::kErrCancelled};
+  }
+
+  const size_t packetSize = fromFile.extra < kExtra32BytePackets ? 8 : 32;
+  std::array<uint8_t, kHeaderSize> header{};
+  if (file.ReadRange(kHeaderByte, header) != static_cast<int>(kHeaderSize))
+    throw FlowError{orvane::kErrReadHexFile};
+
+  AddLog(format("Updating %s with %s", std::string(PcbTypeName(board.id, board.code)).c_str(),
+                dialog.fileName.c_str()));
+  AddLog("Please wait. Sending new firmware over IIC...");
+  AddLog("Writing address: 0x----", 0, false);
+
+  std::vector<uint8_t> program(kProgramMax, 0);
+  const int read = file.ReadRange(kProgramByte, program);
+  if (read < 0) throw FlowError{orvane::kErrReadHexFile};
+  file.Close();
+  const size_t size = static_cast<size_t>(read);
+  const size_t packets = size / packetSize + (size % packetSize ? 1 : 0);
+  pbProgress->setMin(0);
+  pbProgress->setMax(static_cast<int>(size));
+
+  IicStep(device_->IicCommand55(dev));
+  sys::sleepMs(kHoldPauseMs);
+  IicStep(device_->IicSelectDevice(dev, address));
+  if (fromFile.extra >= kExtra32BytePackets) {
+    IicStep(device_->IicWriteVersionBlock32(dev, address, header));
+  } else {
+    IicStep(device_->IicClearVersionBlock(dev, address));
+  }
+
+  const uint16_t index = iicIndex(address, kCmdWords);
+  auto wordOf = [&](size_t n) { return static_cast<uint16_t>(kProgramWord + n * packetSize / 2); };
+  for (size_t n = 0; n < packets; ++n) {
+    pbProgress->setPosition(static_cast<int>(n * packetSize));
+    const std::string at = format("Writing address: 0x%04x", wordOf(n));
+    AddLog(at, at.size(), false);
+    const std::span<const uint8_t> packet(program.data() + n * packetSize, packetSize);
+    if (device_->VendorA2Out(dev, wordOf(n), index, packet) != wdu::kSuccess)
+      throw FlowError{orvane::kErrTransfer, static_cast<int>(n + 1)};
+    sys::sleepMs(static_cast<uint32_t>(ioDelay_));
+    Repaint();
+  }
+  AddLog("");
+  firmwareWritten_ = true;
+
+  AddLog("Please wait. Verifying firmware over IIC...");
+  AddLog("Reading address: 0x----", 0, false);
+  IicStep(device_->IicCommandCE(dev, address));
+  std::vector<uint8_t> readBack(kProgramMax, 0);
+  for (size_t n = 0; n < packets; ++n) {
+    const std::string at = format("Reading address: 0x%04x", wordOf(n));
+    AddLog(at, at.size(), false);
+    const std::span<uint8_t> packet(readBack.data() + n * packetSize, packetSize);
+    uint32_t moved = 0;
+    // A short answer is a failed read: its missing bytes would otherwise compare as zeros.
+    if (device_->VendorA2In(dev, wordOf(n), index, packet, &moved) != wdu::kSuccess || moved != packetSize)
+      throw FlowError{orvane::kErrTransfer, static_cast<int>(n + 1)};
+    sys::sleepMs(static_cast<uint32_t>(ioDelay_));
+  }
+  AddLog("");
+  if (!std::equal(program.begin(), program.begin() + static_cast<ptrdiff_t>(size), readBack.begin()))
+    throw FlowError{orvane::kErrContentDiffers};
+
+  bool versionTook = false;
+  for (int attempt = 1; attempt <= kFinalCheckAttempts && !versionTook; ++attempt) {
+    IicStep(device_->IicSelectDevice(dev, address));
+    if (fromFile.extra >= kExtra32BytePackets) {
+      IicStep(device_->IicWriteHeaderBlock32(dev, address, header));
+    } else {
+      IicStep(device_->IicWriteVersion(dev, address, fromFile.version));
+    }
+    IicStep(device_->IicCommandCE(dev, address));
+    boards_[address] = ReadIdBlock(dev, address, attempt);
+    versionTook = boards_[address].version == fromFile.version;
+  }
+  if (!versionTook) throw FlowError{orvane::kErrIicCommand};
+  AddLog("Verify OK. Orvane successful.");
+  pbProgress->setPosition(0);
+}

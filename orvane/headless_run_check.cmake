@@ -1,0 +1,36 @@
+# Runs the program headless against the simulated USB bus, as a user would from a terminal, and checks what
+# it printed.
+#   cmake -DPROGRAM=<orvane> -DLIBRARY=<libsim_usb.so> -DMODE=devices|none -P headless_run_check.cmake
+# devices: a programmed chip with a board and a chip without firmware are listed.
+# none: the backend library names no file: no device can be listed, and the program says why.
+if(MODE STREQUAL "devices")
+  set(sim_devices "fx2:1001:0102:Front panel;board:24:F080:30:05:0102;fx2")
+else()
+  set(sim_devices "")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_USB_LIBRARY=${LIBRARY} "ZEM_SIM_USB_DEVICES=${sim_devices}"
+                        ${PROGRAM} --headless
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(NOT result STREQUAL "0")
+  message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")
+endif()
+
+# expect(out|err pattern): the pattern is in what the program printed there.
+function(expect stream pattern)
+  string(FIND "${${stream}}" "${pattern}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "missing: ${pattern}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+endfunction()
+
+expect(out "== modal window: PCB orvane (V1.0.0.0) ==")
+expect(out "btnClose: Button \"&Close\"")
+if(MODE STREQUAL "devices")
+  expect(out "lbUsbDevices: ListBox (12,26,320,108) [index -1: \"1001  Front panel  v01.02  DIPS:0\" \"8613  Unprogrammed USB uC  v00.00  DIPS:0\"]")
+  expect(out "btnUpdateUsb: Button \"Update &USB Firmware\" (12,142,150,25)\n")
+  expect(out "btnUpdateIic: Button \"Update &IIC firmware\" (344,142,150,25) disabled")
+else()
+  expect(out "lbUsbDevices: ListBox (12,26,320,108) [index -1]")
+  expect(out "btnUpdateUsb: Button \"Update &USB Firmware\" (12,142,150,25) disabled")
+  expect(err "orvane: no USB devices can be listed: cannot load USB backend")
+endif()
