@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/ui/text_layout.h"
+
 namespace ui {
 
 namespace {
@@ -260,6 +262,27 @@ void RichEdit::keyPress(char& key) {
     if (maxLength_ > 0 && typedLength() >= maxLength_) return;
     lines_.set(last, lines_[last] + key);
   }
+}
+
+int RichEdit::textWidth() const {
+  const bool vbar = scrollBars_ == ScrollStyle::Vertical || scrollBars_ == ScrollStyle::Both;
+  return width() - 2 * textInset() - (vbar ? kScrollBarWidth : 0) - 2;
+}
+
+std::vector<std::pair<std::string, int>> RichEdit::rows() const {
+  std::vector<std::pair<std::string, int>> out;
+  for (int i = 0; i < lines_.count(); ++i) {
+    if (!wordWrap_) {
+      out.emplace_back(lines_[i], i);
+      continue;
+    }
+    for (std::string& row : wrapText(font(), lines_[i], textWidth())) out.emplace_back(std::move(row), i);
+  }
+  return out;
+}
+
+int RichEdit::heightForText() const {
+  return static_cast<int>(rows().size()) * lineHeight(font()) + 2 * textInset();
 }
 
 Memo::Memo(Component* owner) : RichEdit(owner) {

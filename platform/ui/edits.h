@@ -7,6 +7,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/control.h"
 #include "platform/ui/strings.h"
@@ -167,6 +169,20 @@ class RichEdit : public WinControl {
   void setScrollBars(ScrollStyle s) { scrollBars_ = s; }
   bool border() const { return border_; }
   void setBorder(bool on) { border_ = on; }
+  // With wordWrap on (the default, as the class library's) long lines wrap at the box's width whatever
+  // the scroll bars; off, they run on (to a horizontal scroll bar).
+  bool wordWrap() const { return wordWrap_; }
+  void setWordWrap(bool on) { wordWrap_ = on; }
+
+  // Pixels between the box's edge and its text (its border).
+  int textInset() const { return border_ ? 3 : 1; }
+  // Width the lines are laid out in: inside the border, left of a vertical scroll bar.
+  int textWidth() const;
+  // The rows the lines take (wrapped at textWidth() when wordWrap is on), with each row's line index.
+  std::vector<std::pair<std::string, int>> rows() const;
+  // Height the box needs to show every row without scrolling.
+  int heightForText() const;
+  static constexpr int kScrollBarWidth = 16;
 
   NotifyEvent onChange;
 
@@ -183,6 +199,7 @@ class RichEdit : public WinControl {
   bool plainText_ = false;
   ScrollStyle scrollBars_ = ScrollStyle::None;
   bool border_ = true;
+  bool wordWrap_ = true;
 };
 
 // A multi-line edit box of plain text, read-only with a vertical scroll bar by default: a log that

@@ -74,6 +74,26 @@ TEST_F(DialogsTest, MessageBoxesShowTheirLinesAndCloseWithResultOne) {
   EXPECT_TRUE(owner_->enabled());
 }
 
+TEST_F(DialogsTest, MessageBoxesWrapAndGrowWithTheirTextThenScroll) {
+  ui::Owned<TInformationForm> box(new TInformationForm(owner_.get()));
+  const int shortHeight = box->height();
+  const int okTop = box->pOk->top();
+  box->AddText(
+      "Fixture is resetting. This may take a minute or two. Meanwhile the fixture is not able to "
+      "comunicate.");
+  EXPECT_EQ(box->height(), shortHeight);  // wrapped into the first rows
+  EXPECT_EQ(box->re1->rows().size(), 3u);
+  for (int i = 0; i < 8; ++i) box->AddText("Another line of the message");
+  EXPECT_EQ(box->re1->height(), box->re1->heightForText());
+  EXPECT_GT(box->height(), shortHeight);
+  EXPECT_EQ(box->pOk->top() - okTop, box->height() - shortHeight);  // the button moved down with the text
+  EXPECT_EQ(box->pgOKDelay->top(), box->re1->top() + box->re1->height() + 6);
+  // A text taller than three fifths of the screen: the box stops growing and the text scrolls.
+  for (int i = 0; i < 200; ++i) box->AddText("line");
+  EXPECT_EQ(box->re1->height(), ui::backend().screenSize().height * 3 / 5);
+  EXPECT_GT(box->re1->heightForText(), box->re1->height());
+}
+
 TEST_F(DialogsTest, InformationBoxHoldsOkBackAcrossTheTickWrap) {
   clock_->set(0xFFFFFFFFu - 3000);
   ui::Owned<TInformationForm> info(new TInformationForm(owner_.get()));

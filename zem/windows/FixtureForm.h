@@ -285,6 +285,8 @@ class TFixtureFormTemplate : public ui::Form {
   void BuildMonitorPage();
   void SetUpPageTexts();
   void SetUpStandAloneProgramTexts();
+  // Sizes the scene buttons to their captions across Panel2.
+  void LayOutSceneButtons();
   void RunStandAloneProgram();
   void DownloadMemory();
 

@@ -71,8 +71,11 @@ void TFixtureFormTemplate::BuildFixtureInfoPage() {
   ui::TabSheet* page = tsFixtureInfo;
   gbFixtureInformation = ui::make<ui::GroupBox>(this, page, "gbFixtureInformation", 8, 4, 280, 84);
   lFixtureType = MakeLabel(this, gbFixtureInformation, "lFixtureType", 8, 18);
-  lMainCPUInfo = MakeLabel(this, gbFixtureInformation, "lMainCPUInfo", 8, 38);
-  lFixtureId = MakeLabel(this, gbFixtureInformation, "lFixtureId", 8, 58);
+  // The version text (main CPU and display) is long: it wraps left of the fixture's picture.
+  lMainCPUInfo = MakeLabel(this, gbFixtureInformation, "lMainCPUInfo", 8, 34);
+  lMainCPUInfo->setWidth(220);
+  lMainCPUInfo->setWordWrap(true);
+  lFixtureId = MakeLabel(this, gbFixtureInformation, "lFixtureId", 8, 64);
   iFixture = ui::make<ui::Image>(this, gbFixtureInformation, "iFixture", 232, 18, 40, 40);
 
   gbFixtureStatus = ui::make<ui::GroupBox>(this, page, "gbFixtureStatus", 296, 4, 288, 204);

@@ -118,6 +118,37 @@ void TFixtureFormTemplate::BuildStandAloneProgramPage() {
   Panel4->setBevelOuter(ui::BevelCut::Lowered);
 }
 
+void TFixtureFormTemplate::LayOutSceneButtons() {
+  // Each button as wide as its caption needs, the row's room left over shared out evenly.
+  constexpr int kGap = 2;
+  constexpr int kTextRoom = 8;  // the flat button's edges and a little air
+  std::vector<std::pair<ui::SpeedButton*, ui::Panel*>> row;
+  for (auto [button, panel] :
+       {std::pair{sbPrevious, pPrevious}, std::pair{sbNext, pNext}, std::pair{sbStore, pStore},
+        std::pair{sbAdd, pAdd}, std::pair{sbDelete, pDelete}, std::pair{sbDeleteAll, pDeleteAll},
+        std::pair{sbInsert, pInsert}, std::pair{sbRun, pRun}}) {
+    if (button != nullptr && panel != nullptr) row.emplace_back(button, panel);
+  }
+  if (row.empty() || Panel2 == nullptr) return;
+  std::vector<int> widths;
+  int used = kGap * static_cast<int>(row.size() + 1);
+  for (const auto& [button, panel] : row) {
+    widths.push_back(ui::backend().textExtent(button->font(), ui::stripHotkey(button->caption())).width +
+                     kTextRoom);
+    used += widths.back();
+  }
+  const int spare = std::max(0, Panel2->width() - used);
+  int left = kGap;
+  for (size_t i = 0; i < row.size(); ++i) {
+    const int extra =
+        spare / static_cast<int>(row.size()) + (static_cast<int>(i) < spare % static_cast<int>(row.size()));
+    auto [button, panel] = row[i];
+    panel->setBounds(left, panel->top(), widths[i] + extra, panel->height());
+    FitToPanel(button, panel);
+    left += panel->width() + kGap;
+  }
+}
+
 void TFixtureFormTemplate::SetUpStandAloneProgramTexts() {
   const std::tuple<ui::SpeedButton*, ui::Panel*, ZemStr, ZemStr> buttons[] = {
       {sbPrevious, pPrevious, ZemStr::FfPreviousScene, ZemStr::FfPreviousSceneHint},
@@ -133,8 +164,8 @@ void TFixtureFormTemplate::SetUpStandAloneProgramTexts() {
     if (button == nullptr) continue;
     button->setCaption(ZemString(caption));
     button->setHint(ZemString(hint));
-    FitToPanel(button, panel);
   }
+  LayOutSceneButtons();
   Updating = true;
   if (lWaitTime) lWaitTime->setCaption(ZemString(ZemStr::FfWaitTime));
   if (cbWaitTime) {

@@ -1,12 +1,19 @@
 #include "zem/windows/MessageDialogBase.h"
 
+#include <algorithm>
+
 #include "zem/windows/DialogLook.h"
 #include "zem/windows/PanelUtils.h"
+
+namespace {
+// re1's height for a line or two; the box grows from here.
+constexpr int kTextAreaHeight = 97;
+}  // namespace
 
 MessageDialogBase::MessageDialogBase(ui::Component* owner, const char* formName) : ui::Form(owner) {
   setName(formName);
   setClientSize(320, 146);
-  re1 = ui::make<ui::RichEdit>(this, this, "re1", 0, 0, 320, 97);
+  re1 = ui::make<ui::RichEdit>(this, this, "re1", 0, 0, 320, kTextAreaHeight);
   re1->setAlign(ui::Align::Top);
   re1->setBorder(false);
   re1->setReadOnly(true);
@@ -29,6 +36,19 @@ void MessageDialogBase::SetUpMessageBox(ZemStr caption, ZemStr buttonCaption) {
 
 void MessageDialogBase::AddText(const std::string& text) {
   re1->lines().add(text);
+  FitTextArea();
+}
+
+void MessageDialogBase::FitTextArea() {
+  const int most = std::max(kTextAreaHeight, ui::backend().screenSize().height * 3 / 5);
+  const int wanted = std::clamp(re1->heightForText(), kTextAreaHeight, most);
+  const int grow = wanted - re1->height();
+  if (grow == 0) return;
+  const int oldBottom = re1->top() + re1->height();
+  re1->setHeight(wanted);
+  for (ui::Control* c : controls()) {
+    if (c != re1 && c->top() >= oldBottom) c->setTop(c->top() + grow);
+  }
 }
 
 void MessageDialogBase::sbOkClick(ui::Component*) {

@@ -15,6 +15,8 @@ class MessageDialogBase : public ui::Form {
   ui::SpeedButton* sbOk;
 
   // Appends the text as a new line at the end of re1 (a line break inside it starts another line).
+  // The text wraps, and the box grows to show all of it, up to three fifths of the screen's height;
+  // beyond that re1 scrolls.
   void AddText(const std::string& text);
 
  protected:
@@ -22,4 +24,8 @@ class MessageDialogBase : public ui::Form {
   // Look, captions and the button; called by each box's FormCreate.
   void SetUpMessageBox(ZemStr caption, ZemStr buttonCaption);
   void sbOkClick(ui::Component* sender);
+
+ private:
+  // re1 as high as its text needs (within limits); the controls under it move down with its bottom.
+  void FitTextArea();
 };

@@ -23,6 +23,7 @@ std::unique_ptr<DisplayBackend> g_display;
 }  // namespace
 
 DisplayBackend::DisplayBackend() {
+  useDialogFaces();
   // Lets other threads wake the loop (wake()) when they post a message.
   Fl::lock();
   // The toolkit's own windows (file chooser) in the layer's button face.
@@ -164,7 +165,7 @@ void DisplayBackend::syncHint() {
   hintUp_ = true;
   hintShownAt_ = hint->shownAt;
   hintText_ = hint->text;
-  showHintWindow(hint->text, Fl::event_x_root() + 4, Fl::event_y_root() + 20, Font{});
+  showHintWindow(hint->text, Fl::event_x_root() + 4, Fl::event_y_root() + 20, Font{}, hint->maxWidth);
 }
 
 void DisplayBackend::syncCursor() {

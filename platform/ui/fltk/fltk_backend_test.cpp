@@ -14,10 +14,12 @@
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/display.h"
 #include "platform/ui/fltk/mapping.h"
+#include "platform/ui/fltk/popups.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/text_layout.h"
 #include "platform/ui/up_down.h"
 
 namespace ui::fltk {
@@ -278,6 +280,22 @@ TEST_F(FltkDisplayTest, TextIsMeasuredWithTheDisplaysFonts) {
   EXPECT_GT(narrow.height, 0);
   f.size = 16;
   EXPECT_GT(backend().textExtent(f, "WWWW").width, wide.width);
+}
+
+TEST_F(FltkDisplayTest, HintsWrapAtTheWidthTheProgramSets) {
+  const std::string text =
+      "With \"Auto LampOn\" on, the fixture will automatically strike the lamp at power up. Most lamps has a "
+      "random delay of up to 90 seconds before striking.";
+  showHintWindow(text, 10, 10, Font{}, 150);
+  const Size wrapped = hintWindowSize();
+  EXPECT_LE(wrapped.width, 150);
+  EXPECT_GT(wrapped.width, 100);
+  EXPECT_GE(wrapped.height, 5 * lineHeight(Font{}));
+  // Without a limit the hint is one line.
+  showHintWindow(text, 10, 10, Font{}, 0);
+  EXPECT_GT(hintWindowSize().width, 500);
+  EXPECT_LT(hintWindowSize().height, 2 * lineHeight(Font{}) + 4);
+  showHintWindow("", 0, 0, Font{});
 }
 
 TEST_F(FltkDisplayTest, AnIdleWindowSendsNothingToTheServer) {

@@ -108,6 +108,18 @@ Fl_Font toolkitFace(const Font& f) {
   return face;
 }
 
+void useDialogFaces() {
+  // Once per process: setting a face again drops the toolkit's loaded fonts under its feet.
+  static bool done = false;
+  if (done) return;
+  done = true;
+  // Xft names: the first character is the style (blank, Bold, Italic, P for bold italic).
+  Fl::set_font(FL_HELVETICA, " Liberation Sans");
+  Fl::set_font(FL_HELVETICA_BOLD, "BLiberation Sans");
+  Fl::set_font(FL_HELVETICA_ITALIC, "ILiberation Sans");
+  Fl::set_font(FL_HELVETICA_BOLD_ITALIC, "PLiberation Sans");
+}
+
 Fl_Color toolkitColor(Color c) {
   Color v = colorToRGB(c);
   return fl_rgb_color(redOf(v), greenOf(v), blueOf(v));

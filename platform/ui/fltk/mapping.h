@@ -20,6 +20,10 @@ Fl_Cursor toolkitCursor(Cursor c);
 // The toolkit face for a font: family by name (sans serif unless it names a fixed or serif face),
 // then bold and italic.
 Fl_Font toolkitFace(const Font& f);
+// The windows' layouts are made for a small dialog face (8 points, regular, narrow): the toolkit's
+// sans-serif faces are set to one with close metrics (Liberation Sans, the metrics of the classic dialog
+// faces' successors), so that every caption fits as laid out.
+void useDialogFaces();
 // A layer colour (system colours resolved) as a toolkit colour.
 Fl_Color toolkitColor(Color c);
 // "Text|*.txt|All|*.*" becomes "Text (*.txt)\tAll (*)": the toolkit wants the patterns in brackets

@@ -383,54 +383,22 @@ void scrollBar(int bx, int top, int bh, int first, int count, int fit) {
   }
 }
 
-// The rows a line takes at the given width: broken after the last blank that fits, or inside a word
-// longer than the width (the font must be selected).
-std::vector<std::string> wrapLine(const std::string& line, int width) {
-  std::vector<std::string> rows;
-  size_t start = 0;
-  while (start < line.size()) {
-    size_t end = start + 1;
-    size_t lastBreak = std::string::npos;
-    while (end < line.size() && fl_width(line.c_str() + start, static_cast<int>(end + 1 - start)) <= width) {
-      if (line[end] == ' ') lastBreak = end;
-      ++end;
-    }
-    if (end < line.size() && lastBreak != std::string::npos) end = lastBreak + 1;
-    rows.push_back(line.substr(start, end - start));
-    start = end;
-  }
-  if (rows.empty()) rows.emplace_back();
-  return rows;
-}
-
 void paintRichEdit(RichEdit& r, int x, int y, const PaintContext& ctx) {
   int w = r.width();
   int h = r.height();
   fill(x, y, w, h, r.color());
-  int inset = 1;
-  if (r.border()) {
-    sunkenEdge(x, y, w, h);
-    inset = 3;
-  }
+  const int inset = r.textInset();
+  if (r.border()) sunkenEdge(x, y, w, h);
   bool vbar = r.scrollBars() == ScrollStyle::Vertical || r.scrollBars() == ScrollStyle::Both;
-  // Without a horizontal scroll bar long lines wrap at the box's width.
-  bool wrap = r.scrollBars() == ScrollStyle::None || r.scrollBars() == ScrollStyle::Vertical;
-  int textW = w - 2 * inset - (vbar ? 16 : 0);
-  useFont(r.font());
-  int lineH = fl_height();
+  int textW = r.textWidth() + 2;
   struct Row {
     std::string text;
     Color color;
   };
   std::vector<Row> rows;
-  for (int i = 0; i < r.lines().count(); ++i) {
-    if (!wrap) {
-      rows.push_back({r.lines()[i], r.lineColor(i)});
-      continue;
-    }
-    for (std::string& part : wrapLine(r.lines()[i], textW - 2))
-      rows.push_back({std::move(part), r.lineColor(i)});
-  }
+  for (auto& [text, line] : r.rows()) rows.push_back({std::move(text), r.lineColor(line)});
+  useFont(r.font());
+  int lineH = fl_height();
   int fit = std::max(1, (h - 2 * inset) / std::max(1, lineH));
   int count = static_cast<int>(rows.size());
   int back = ctx.scrollBack ? ctx.scrollBack(r) : 0;

@@ -11,6 +11,7 @@
 #include "platform/ui/fltk/paint.h"
 #include "platform/ui/graphics.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/text_layout.h"
 
 namespace ui::fltk {
 
@@ -185,14 +186,13 @@ class HintWindow : public Fl_Menu_Window {
     set_override();
     set_tooltip_window();
   }
-  void setText(const std::string& text, const Font& font) {
-    text_ = text;
+  // The text wraps at maxWidth (the whole window, padding included) when it is above 0.
+  void setText(const std::string& text, const Font& font, int maxWidth) {
     font_ = font;
-    useFont(font_);
-    int tw = 0;
-    int th = 0;
-    fl_measure(text_.c_str(), tw, th, 0);
-    size(tw + 8, th + 4);
+    rows_ = wrapText(font, text, maxWidth > 0 ? std::max(1, maxWidth - 2 * kPadX) : 1 << 20);
+    int widest = 0;
+    for (const std::string& row : rows_) widest = std::max(widest, measureText(font, row).width);
+    size(widest + 2 * kPadX, lineHeight(font) * static_cast<int>(rows_.size()) + 2 * kPadY);
     redraw();
   }
   void draw() override {
@@ -201,11 +201,18 @@ class HintWindow : public Fl_Menu_Window {
     fl_color(toolkitColor(clBlack));
     fl_rect(0, 0, w(), h());
     useFont(font_);
-    fl_draw(text_.c_str(), 4, 2, w() - 8, h() - 4, FL_ALIGN_LEFT | FL_ALIGN_TOP, nullptr, 0);
+    const int rowHeight = lineHeight(font_);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      fl_draw(rows_[i].c_str(), kPadX, kPadY + static_cast<int>(i) * rowHeight, w() - 2 * kPadX, rowHeight,
+              FL_ALIGN_LEFT | FL_ALIGN_TOP, nullptr, 0);
+    }
   }
+  const std::vector<std::string>& rows() const { return rows_; }
 
  private:
-  std::string text_;
+  static constexpr int kPadX = 4;
+  static constexpr int kPadY = 2;
+  std::vector<std::string> rows_;
   Font font_;
 };
 
@@ -232,16 +239,20 @@ int runPopup(const std::vector<PopupEntry>& entries, int x, int y, int minWidth,
   return popup.done() ? popup.result() : -1;
 }
 
-void showHintWindow(const std::string& text, int x, int y, const Font& font) {
+void showHintWindow(const std::string& text, int x, int y, const Font& font, int maxWidth) {
   if (text.empty()) {
     if (g_hint) g_hint->hide();
     return;
   }
   if (!g_hint) g_hint = std::make_unique<HintWindow>();
-  g_hint->setText(text, font);
+  g_hint->setText(text, font, maxWidth);
   g_hint->position(std::clamp(x, 0, std::max(0, Fl::w() - g_hint->w())),
                    std::clamp(y, 0, std::max(0, Fl::h() - g_hint->h())));
   g_hint->show();
+}
+
+Size hintWindowSize() {
+  return g_hint ? Size{g_hint->w(), g_hint->h()} : Size{};
 }
 
 void destroyHintWindow() {

@@ -29,7 +29,10 @@ int runPopup(const std::vector<PopupEntry>& entries, int x, int y, int minWidth,
              int current);
 
 // The hint window: shows text at screen position (x, y), or hides it for empty text.
-void showHintWindow(const std::string& text, int x, int y, const Font& font);
+// maxWidth: the hint's text wraps at this width (0: no limit).
+void showHintWindow(const std::string& text, int x, int y, const Font& font, int maxWidth = 0);
 void destroyHintWindow();
+// Size of the hint window as last shown (tests).
+Size hintWindowSize();
 
 }  // namespace ui::fltk

@@ -1,0 +1,199 @@
+#include "platform/ui/text_fit.h"
+
+#include <algorithm>
+
+#include "platform/ui/backend.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/edits.h"
+#include "platform/ui/form.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/page_control.h"
+#include "platform/ui/text_layout.h"
+
+namespace ui {
+
+namespace {
+
+// Room the display's painter leaves around text (platform/ui/fltk/paint.cpp draws with these).
+constexpr int kButtonEdge = 2;     // raised or sunken edge of buttons and edits
+constexpr int kPanelMargin = 2;    // panel caption inset inside the bevels, each side
+constexpr int kCheckBoxRoom = 17;  // box and gap left of a check box's caption
+constexpr int kComboButton = 17;
+constexpr int kSpinButtons = 15;
+constexpr int kGroupFrame = 2;        // a group box's frame, each side
+constexpr int kGroupCaptionLeft = 8;  // where a group box's caption starts
+constexpr int kTabTextInset = 2;      // owner-drawn tab captions are drawn 2 pixels in
+
+struct Checker {
+  Form& form;
+  std::vector<ClippedText> found;
+
+  std::string windowName() const { return form.caption().empty() ? form.name() : form.caption(); }
+
+  static std::string path(const Control& c) {
+    std::string p = c.name().empty() ? std::string(c.kind()) : c.name();
+    for (const Control* a = c.parent(); a && a->parent(); a = a->parent())
+      p = (a->name().empty() ? std::string(a->kind()) : a->name()) + "/" + p;
+    return p;
+  }
+
+  void report(const Control& c, const std::string& text, Size needed, Size room) {
+    found.push_back({windowName(), path(c), c.kind(), text, needed, room});
+  }
+
+  // One line of text in a room of width x height.
+  void line(const Control& c, const std::string& text, int width, int height) {
+    if (text.empty()) return;
+    const std::string shown = stripHotkey(text);
+    const Size need = backend().textExtent(c.font(), shown);
+    if (need.width > width || need.height > height) report(c, shown, need, {width, height});
+  }
+
+  // Text controls must lie inside their parent's client area (inside a group box's frame).
+  void insideParent(const Control& c, const std::string& text) {
+    const WinControl* p = c.parent();
+    if (!p || text.empty()) return;
+    const int frame = dynamic_cast<const GroupBox*>(p) ? kGroupFrame : 0;
+    const int right = p->width() - frame;
+    const int bottom = p->height() - frame;
+    if (c.left() + c.width() > right || c.top() + c.height() > bottom || c.left() < frame) {
+      report(c, stripHotkey(text), {c.left() + c.width(), c.top() + c.height()}, {right, bottom});
+    }
+  }
+
+  void check(Control& c) {
+    const std::string& text = c.caption();
+    const int w = c.width();
+    const int h = c.height();
+    if (auto* l = dynamic_cast<Label*>(&c)) {
+      if (l->wordWrap()) {
+        const Size need = wrappedTextExtent(c.font(), text, w);
+        if (!text.empty() && need.height > h) report(c, text, need, {w, h});
+      } else {
+        line(c, text, w, h);
+      }
+      insideParent(c, text);
+    } else if (auto* p = dynamic_cast<Panel*>(&c)) {
+      const int bevels = ((p->bevelOuter() != BevelCut::None) + (p->bevelInner() != BevelCut::None)) *
+                         std::max(1, p->bevelWidth());
+      line(c, text, w - 2 * bevels - 2 * kPanelMargin, h - 2 * bevels);
+      insideParent(c, text);
+    } else if (dynamic_cast<SpeedButton*>(&c) || dynamic_cast<Button*>(&c)) {
+      line(c, text, w - 2 * kButtonEdge, h - 2 * kButtonEdge);
+      insideParent(c, text);
+    } else if (dynamic_cast<CheckBox*>(&c)) {
+      line(c, text, w - kCheckBoxRoom, h);
+      insideParent(c, text);
+    } else if (auto* cb = dynamic_cast<ComboBox*>(&c)) {
+      const int room = w - 2 * kButtonEdge - kComboButton - 2 * kButtonEdge;
+      line(c, text, room, h);
+      for (int i = 0; i < cb->items().count(); ++i) line(c, cb->items()[i], room, h);
+      insideParent(c, text.empty() && cb->items().count() > 0 ? cb->items()[0] : text);
+    } else if (dynamic_cast<Edit*>(&c)) {
+      const int spin = dynamic_cast<SpinEdit*>(&c) ? kSpinButtons : 0;
+      line(c, text, w - 3 * kButtonEdge - spin, h);
+      insideParent(c, text);
+    } else if (dynamic_cast<GroupBox*>(&c)) {
+      line(c, text, w - kGroupCaptionLeft - 2 * kGroupFrame, h);
+    } else if (dynamic_cast<ToolButton*>(&c)) {
+      line(c, text, w, h);
+    } else if (auto* pc = dynamic_cast<PageControl*>(&c)) {
+      checkTabs(*pc);
+    } else if (auto* re = dynamic_cast<RichEdit*>(&c)) {
+      checkRichEdit(*re);
+    }
+  }
+
+  // A rich edit's rows must fit its width unless it scrolls sideways, and its height unless it scrolls
+  // up and down.
+  void checkRichEdit(RichEdit& re) {
+    const ScrollStyle bars = re.scrollBars();
+    const bool hbar = bars == ScrollStyle::Horizontal || bars == ScrollStyle::Both;
+    const bool vbar = bars == ScrollStyle::Vertical || bars == ScrollStyle::Both;
+    const auto rows = re.rows();
+    if (!hbar || re.wordWrap()) {
+      for (const auto& [row, line] : rows) {
+        (void)line;
+        const Size need = backend().textExtent(re.font(), row);
+        if (need.width > re.textWidth() + 2) report(re, row, need, {re.textWidth() + 2, re.height()});
+      }
+    }
+    if (!vbar && re.heightForText() > re.height() && !rows.empty()) {
+      report(re, rows.back().first, {re.width(), re.heightForText()}, {re.width(), re.height()});
+    }
+  }
+
+  void checkTabs(PageControl& pc) {
+    const std::vector<TabSheet*> tabs = pc.visibleTabs();
+    if (pc.tabsOverflow()) {
+      std::string all;
+      for (TabSheet* t : tabs) all += (all.empty() ? "" : " | ") + t->caption();
+      const Rect last = tabs.empty() ? Rect{} : pc.tabRect(static_cast<int>(tabs.size()) - 1);
+      report(pc, all, {last.right - pc.tabRect(0).left, last.height()}, {pc.width(), last.height()});
+      return;
+    }
+    for (size_t i = 0; i < tabs.size(); ++i) {
+      const Rect r = pc.tabRect(static_cast<int>(i));
+      line(*tabs[i], tabs[i]->caption(), r.width() - 2 * kTabTextInset, r.height() - kTabTextInset);
+    }
+  }
+
+  // Checks the shown controls; page controls met on the way are collected.
+  void walk(Control& c, bool root, std::vector<PageControl*>& pageControls) {
+    if (!root && !c.visible()) return;
+    if (!root) check(c);
+    if (auto* pc = dynamic_cast<PageControl*>(&c)) pageControls.push_back(pc);
+    if (auto* w = dynamic_cast<WinControl*>(&c)) {
+      for (Control* child : w->controls()) walk(*child, false, pageControls);
+    }
+  }
+
+  void add(const ClippedText& t) {
+    for (const ClippedText& f : found) {
+      if (f.control == t.control && f.text == t.text) return;
+    }
+    found.push_back(t);
+  }
+
+  // Every page of every page control, each shown in turn (silently), then the pages shown before.
+  void checkEveryPage() {
+    std::vector<PageControl*> pageControls;
+    walk(form, true, pageControls);
+    std::vector<ClippedText> all = std::move(found);
+    for (PageControl* pc : pageControls) {
+      Ref<TabSheet> before(pc->activePage());
+      for (TabSheet* page : pc->visibleTabs()) {
+        if (page == before.get()) continue;
+        pc->setActivePage(page);
+        std::vector<PageControl*> ignored;
+        found.clear();
+        walk(form, true, ignored);
+        for (const ClippedText& t : found) all.push_back(t);
+      }
+      if (before) pc->setActivePage(before);
+    }
+    found.clear();
+    for (const ClippedText& t : all) add(t);
+  }
+};
+
+}  // namespace
+
+std::string ClippedText::describe() const {
+  return "window \"" + window + "\": control \"" + control + "\" (" + kind + ") cuts \"" + text +
+         "\" (needs " + std::to_string(needed.width) + "x" + std::to_string(needed.height) + ", has " +
+         std::to_string(room.width) + "x" + std::to_string(room.height) + ")";
+}
+
+std::vector<ClippedText> findClippedText(Form& form) {
+  Checker checker{form, {}};
+  checker.checkEveryPage();
+  return checker.found;
+}
+
+std::string clippedTextReport(Form& form) {
+  const std::vector<ClippedText> found = findClippedText(form);
+  return found.empty() ? std::string() : found.front().describe();
+}
+
+}  // namespace ui

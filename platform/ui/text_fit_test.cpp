@@ -1,0 +1,164 @@
+// Word wrap and the text-fit check, on the headless backend's fixed metrics: every character of the
+// default 8-point font is 6 pixels wide and a line is 13 pixels high.
+#include "platform/ui/text_fit.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dump.h"
+#include "platform/ui/edits.h"
+#include "platform/ui/page_control.h"
+#include "platform/ui/text_layout.h"
+#include "platform/ui/ui_test_support.h"
+
+namespace ui {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+TEST(TextLayoutTest, WrapsAfterTheLastBlankThatFitsAndSplitsLongWords) {
+  const Font f;
+  EXPECT_EQ(wrapText(f, "one two three", 60), (Rows{"one two", "three"}));  // 10 characters a row
+  EXPECT_EQ(wrapText(f, "abcdefghijklmno", 60), (Rows{"abcdefghij", "klmno"}));
+  EXPECT_EQ(wrapText(f, "a\r\nb\rc\nd", 60), (Rows{"a", "b", "c", "d"}));
+  EXPECT_EQ(wrapText(f, "", 60), (Rows{""}));
+  EXPECT_EQ(wrapText(f, "x", 1), (Rows{"x"}));  // at least one character a row
+  EXPECT_EQ(wrappedTextExtent(f, "one two three", 60), (Size{42, 26}));
+}
+
+TEST(TextLayoutTest, WrappingLabelTakesTheHeightOfItsRows) {
+  app().reset();
+  Owned<Label> l(new Label(nullptr));
+  l->setWidth(60);
+  l->setWordWrap(true);
+  l->setCaption("one two three four");
+  EXPECT_EQ(l->width(), 60);
+  EXPECT_EQ(l->height(), 26);
+}
+
+class TextFitTest : public ShownFormTest {
+ protected:
+  std::string report() { return clippedTextReport(*form_); }
+};
+
+TEST_F(TextFitTest, EverythingThatFitsPasses) {
+  form_->setCaption("Fits");
+  auto* l = add<Label>("lShort");
+  l->setCaption("Short");
+  auto* b = add<Button>("bOk");
+  b->setBounds(10, 40, 75, 25);
+  b->setCaption("&OK");
+  auto* c = add<ComboBox>("cb");
+  c->setBounds(10, 80, 120, 21);
+  c->items().assign({"Off", "On"});
+  EXPECT_EQ(report(), "");
+}
+
+TEST_F(TextFitTest, ReportNamesWindowControlAndText) {
+  form_->setCaption("Settings");
+  auto* g = add<GroupBox>("gbStatus");
+  g->setBounds(10, 10, 100, 60);
+  auto* l = add<Label>("lValue", g);
+  l->setBounds(40, 20, 0, 0);
+  l->setCaption("Lightsensor value:512");  // autosized: runs past the frame
+  EXPECT_EQ(report(),
+            "window \"Settings\": control \"gbStatus/lValue\" (Label) cuts \"Lightsensor value:512\" (needs "
+            "166x33, has "
+            "98x58)");
+  l->setCaption("Light:512");
+  EXPECT_EQ(report(), "");
+}
+
+TEST_F(TextFitTest, ButtonsPanelsCheckBoxesCombosEditsAndGroupCaptions) {
+  auto* sb = add<SpeedButton>("sbPrevious");
+  sb->setBounds(0, 0, 72, 26);
+  sb->setCaption("Previous Scene");  // 84 pixels
+  auto findings = findClippedText(*form_);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(findings[0].control, "sbPrevious");
+  EXPECT_EQ(findings[0].needed.width, 84);
+  EXPECT_EQ(findings[0].room.width, 68);
+  sb->setWidth(88);
+  EXPECT_EQ(report(), "");
+
+  auto* p = add<Panel>("pCapture");
+  p->setBounds(0, 30, 100, 24);
+  p->setCaption("Capture current sensor value");
+  auto* cb = add<CheckBox>("cbOn");
+  cb->setBounds(0, 60, 40, 17);
+  cb->setCaption("Enabled");
+  auto* combo = add<ComboBox>("cbMode");
+  combo->setBounds(0, 80, 80, 21);
+  combo->items().assign({"Off", "Synchronized"});  // an item not shown now is checked too
+  auto* spin = add<SpinEdit>("seAddress");
+  spin->setBounds(0, 110, 30, 21);
+  spin->setCaption("512");
+  auto* gb = add<GroupBox>("gbTimer");
+  gb->setBounds(0, 140, 80, 40);
+  gb->setCaption(" Stand-Alone timer settings ");
+  std::vector<std::string> names;
+  for (const ClippedText& t : findClippedText(*form_)) names.push_back(t.control);
+  EXPECT_EQ(names, (std::vector<std::string>{"pCapture", "cbOn", "cbMode", "seAddress", "gbTimer"}));
+}
+
+TEST_F(TextFitTest, HiddenControlsAreNotChecked) {
+  auto* l = add<Label>("lHidden");
+  l->setCaption(std::string(100, 'x'));
+  l->setVisible(false);
+  EXPECT_EQ(report(), "");
+}
+
+TEST_F(TextFitTest, RichEditsMustWrapOrScroll) {
+  auto* re = add<RichEdit>("re1");
+  re->setBounds(0, 0, 100, 40);
+  re->setScrollBars(ScrollStyle::None);
+  re->lines().add("Unsupported fixture connected - communication not possible");
+  EXPECT_NE(report().find("\"re1\" (RichEdit)"), std::string::npos);  // wrapped, but too many rows
+  re->setScrollBars(ScrollStyle::Both);
+  EXPECT_EQ(report(), "");  // wraps and scrolls
+  re->setWordWrap(false);
+  EXPECT_EQ(report(), "");  // scrolls sideways
+  re->setScrollBars(ScrollStyle::Vertical);
+  EXPECT_NE(report().find("cuts \"Unsupported fixture"), std::string::npos);
+}
+
+TEST_F(TextFitTest, EveryPageIsCheckedAndTheActivePageComesBack) {
+  auto* pc = add<PageControl>("PC1");
+  pc->setBounds(0, 0, 400, 300);
+  auto* first = add<TabSheet>("tsFirst");
+  first->setPageControl(pc);
+  first->setCaption("First");
+  auto* second = add<TabSheet>("tsSecond");
+  second->setPageControl(pc);
+  second->setCaption("Second");
+  pc->setActivePage(first);
+  auto* b = add<SpeedButton>("sbWide", second);
+  b->setBounds(0, 0, 20, 20);
+  b->setCaption("Too wide");
+  EXPECT_NE(report().find("PC1/tsSecond/sbWide"), std::string::npos);
+  EXPECT_EQ(pc->activePage(), first);
+}
+
+TEST_F(TextFitTest, TabsThatScrollAreClipped) {
+  auto* pc = add<PageControl>("PC1");
+  pc->setBounds(0, 0, 200, 100);
+  for (const char* caption : {"Fixture info", "Fixture settings", "Monitor"}) {
+    auto* page = add<TabSheet>(caption);
+    page->setPageControl(pc);
+    page->setCaption(caption);
+  }
+  EXPECT_NE(report().find("cuts \"Fixture info | Fixture settings | Monitor\""), std::string::npos);
+  pc->setWidth(300);
+  EXPECT_EQ(report(), "");
+}
+
+TEST_F(TextFitTest, RichEditsAreDumpedWithTheirText) {
+  auto* re = add<RichEdit>("reErrors");
+  re->lines().add("Fixture reports 1 error");
+  re->lines().add("Lamp failure");
+  EXPECT_NE(dumpControls(*form_).find("[2 lines: \"Fixture reports 1 error\" \"Lamp failure\"]"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,147 @@
+// Every window zem can open, on a real display with its real fonts: every caption, label, item and tab
+// fits the room its control gives it (the screenshot test runs this binary under Xvfb; without a
+// display it skips). The fixture window is filled from the simulated fixture, so the texts are the
+// ones a technician sees.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/ui/fltk/fltk_backend.h"
+#include "platform/ui/form.h"
+#include "platform/ui/text_fit.h"
+#include "sim/fixture/model_profiles.h"
+#include "zem/link/link_test_support.h"
+#include "zem/model/uZemModels.h"
+#include "zem/windows/About.h"
+#include "zem/windows/DemoMenu.h"
+#include "zem/windows/DownloadMemProgressForm.h"
+#include "zem/windows/EEpromUploadNotes.h"
+#include "zem/windows/ErrorDialog.h"
+#include "zem/windows/FixtureForm.h"
+#include "zem/windows/GetInfoProgress.h"
+#include "zem/windows/InformationDialog.h"
+#include "zem/windows/SARunDialog.h"
+#include "zem/windows/SaveMemoryDialog.h"
+#include "zem/windows/TestSequenceForm.h"
+#include "zem/windows/UploadMemProgressForm.h"
+#include "zem/windows/WarningDialog.h"
+#include "zem/windows/ZemMain.h"
+
+namespace {
+
+namespace profiles = simfix::profiles;
+
+class WindowsFitTest : public linktest::SimTest {
+ protected:
+  static void SetUpTestSuite() {
+    // One display for the whole suite, as a program has.
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) ui::fltk::install();
+  }
+  static void TearDownTestSuite() { ui::fltk::uninstall(); }
+  void SetUp() override {
+    if (!ui::fltk::installed()) GTEST_SKIP() << "no display";
+    linktest::SimTest::SetUp();
+    if (IsSkipped()) return;
+    owner_.reset(ui::createForm<ui::Form>(nullptr));
+    owner_->setBounds(0, 0, 600, 400);
+  }
+  void TearDown() override {
+    owner_.reset();
+    CurrentFixture = nullptr;
+    delete model_;
+    model_ = nullptr;
+    if (ui::fltk::installed()) linktest::SimTest::TearDown();
+  }
+
+  // Shows the window on the display, checks it and frees it.
+  void expectFits(ui::Form* window) {
+    ui::Ref<ui::Form> ref(window);
+    window->show();
+    ui::app().processMessages();
+    EXPECT_EQ(ui::clippedTextReport(*window), "");
+    if (ref) ref->free();
+  }
+
+  template <class Box>
+  void expectBoxFits(std::initializer_list<const char*> lines) {
+    auto* box = new Box(owner_.get());
+    for (const char* line : lines) box->AddText(line);
+    expectFits(box);
+  }
+
+  // Identifies the simulated fixture as the search loop does and makes its model current.
+  void connect(const profiles::ModelProfile& p) {
+    profiles::apply(*sim_, p);
+    ASSERT_TRUE(CreateDevice(Device));
+    Device->Open();
+    TZemFixture generic;
+    ASSERT_TRUE(generic.ReadSerialNumber());
+    ASSERT_TRUE(generic.ReadFixtureInfo());
+    model_ = CreateFixtureForType(generic.GetTypeCode(), generic.GetSubType());
+    ASSERT_NE(model_, nullptr);
+    CurrentFixture = model_;
+  }
+
+  ui::Owned<ui::Form> owner_;
+  TZemFixture* model_ = nullptr;
+};
+
+TEST_F(WindowsFitTest, MainWindowAndDemonstrationMenu) {
+  auto* main = ui::createForm<TZEMMainForm>(nullptr);
+  main->ShowDriverNote(
+      "Driver library \"/opt/drivers/libftd2xx.so\" could not be loaded: it is not a shared library "
+      "(invalid ELF header). Running in demonstration mode.");
+  // The search loop ends at its first test: only the window is wanted here.
+  TerminateFlag = true;
+  expectFits(main);
+  TerminateFlag = false;
+  auto* menu = new TDemoMenuForm(owner_.get());
+  expectFits(menu);
+  expectFits(new TAboutForm(owner_.get()));
+}
+
+TEST_F(WindowsFitTest, MessageBoxes) {
+  expectBoxFits<TErrorForm>({"Unsupported fixture connected - communication not possible"});
+  expectBoxFits<TErrorForm>({"Brevidor 600",
+                             "Fixture firmeware (1.9 build 9) not compatible with ZEM application",
+                             "Fixture firmware version 2.0 or higher required."});
+  expectBoxFits<TWarningForm>({"Upload of fixture settings will overwrite the settings of the fixture."});
+  expectBoxFits<TInformationForm>(
+      {"Fixture is resetting. This may take a minute or two. Meanwhile the fixture is not able to "
+       "comunicate."});
+  expectBoxFits<TSARunForm>({"Running stand-alone program"});
+}
+
+TEST_F(WindowsFitTest, ProgressAndNotesDialogs) {
+  expectFits(new TDownloadMemform(owner_.get()));
+  auto* upload = new TUploadMemProgress(owner_.get());
+  upload->setCaption("Uploading complete fixture memory - please wait");
+  expectFits(upload);
+  expectFits(new TSaveMemoryForm(owner_.get()));
+  auto* notes = new TEEpromUploadForm(owner_.get());
+  notes->setCaption("Upload complete fixture memory from file");
+  expectFits(notes);
+  expectFits(new TFormGetInfoProgress(owner_.get()));
+  expectFits(new TTestSequenceDialog(owner_.get()));
+}
+
+// Every page of the fixture window, read from each simulated model (the template serves them all until
+// their own windows come).
+TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
+  for (const profiles::ModelProfile& p : profiles::allProfiles()) {
+    SCOPED_TRACE(p.model);
+    connect(p);
+    if (HasFatalFailure()) return;
+    auto* window = ui::createForm<TFixtureFormTemplate>(owner_.get());
+    expectFits(window);
+    FreeDevice();
+    CurrentFixture = nullptr;
+    delete model_;
+    model_ = nullptr;
+  }
+}
+
+}  // namespace
