@@ -128,15 +128,17 @@ TEST_F(WindowsFitTest, ProgressAndNotesDialogs) {
   expectFits(new TTestSequenceDialog(owner_.get()));
 }
 
-// Every page of the fixture window, read from each simulated model (the template serves them all until
-// their own windows come).
+// Every page of the fixture window each simulated model opens (through the main window's table, as the
+// search loop opens it), read from the simulated fixture.
 TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
   for (const profiles::ModelProfile& p : profiles::allProfiles()) {
     SCOPED_TRACE(p.model);
     connect(p);
     if (HasFatalFailure()) return;
-    auto* window = ui::createForm<TFixtureFormTemplate>(owner_.get());
-    expectFits(window);
+    const int row = FindFixtureType(p.typeCode, p.subtype);
+    ASSERT_GE(row, 0);
+    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
+    expectFits(entry.create(owner_.get(), entry));
     FreeDevice();
     CurrentFixture = nullptr;
     delete model_;
