@@ -96,7 +96,18 @@ int SpinEdit::checkValue(int v) const {
 }
 
 void SpinEdit::setValue(int v) {
+  // A value set (by the program or the spin buttons) is complete.
+  editing_ = false;
   setCaption(std::to_string(checkValue(v)));
+}
+
+void SpinEdit::finishEditing() {
+  if (!editing_) return;
+  editing_ = false;
+  int v = value();
+  if (checkValue(v) != v) setValue(v);
+  // The complete value is a change of its own for whoever waited for it.
+  change();
 }
 
 void SpinEdit::upClick() {
@@ -116,7 +127,13 @@ void SpinEdit::keyPress(char& key) {
   bool valid = (key >= '0' && key <= '9') || key == '+' || key == '-' || key == '.' ||
                (static_cast<unsigned char>(key) < 32 && key != '\r');
   if (!valid) key = 0;
-  if (key != 0) Edit::keyPress(key);
+  if (key == 0) return;
+  const std::string before = caption();
+  // Typing starts before the text changes, so that its change handlers already see it.
+  const bool was = editing_;
+  if (!readOnly()) editing_ = true;
+  Edit::keyPress(key);
+  if (caption() == before) editing_ = was;
 }
 
 void SpinEdit::keyDown(uint16_t& key, ShiftState shift) {
@@ -125,12 +142,18 @@ void SpinEdit::keyDown(uint16_t& key, ShiftState shift) {
     upClick();
   } else if (key == vk::Down) {
     downClick();
+  } else if (key == vk::Return) {
+    finishEditing();
   }
 }
 
 void SpinEdit::focusLost() {
-  int v = value();
-  if (checkValue(v) != v) setValue(v);
+  if (editing_) {
+    finishEditing();
+  } else {
+    int v = value();
+    if (checkValue(v) != v) setValue(v);
+  }
   Edit::focusLost();
 }
 

@@ -78,11 +78,19 @@ class SpinEdit : public Edit {
   void upClick();
   void downClick();
 
+  // True while the user is typing a value that is not complete yet: from the first typed key until
+  // Enter, the up and down buttons or arrow keys, or leaving the edit. Then the value is limited to the
+  // range (the edit shows what it holds) and the typing ends. Whoever writes the value back waits for it.
+  bool editing() const { return editing_; }
+  // Ends the typing as Enter does.
+  void finishEditing();
+
   void keyPress(char& key) override;
   void keyDown(uint16_t& key, ShiftState shift) override;
   void focusLost() override;
 
  private:
+  bool editing_ = false;
   int minValue_ = 0;
   int maxValue_ = 0;
   int increment_ = 1;

@@ -39,6 +39,7 @@ class ModelWindowTest : public mwtest::WindowTest<Model> {
     ASSERT_TRUE(edit.setFocus());
     edit.selectAll();
     ui::input::typeText(text);
+    ui::input::pressKey(ui::vk::Return);  // the value is complete
   }
   // Clicks a control and returns the service frames it caused.
   Frames press(ui::Control& control) {

@@ -371,7 +371,8 @@ void TFixtureFormTemplate::ShowEditValue(ui::SpinEdit* edit, int value) {
 }
 
 bool TFixtureFormTemplate::EditNumber(const ui::SpinEdit* edit, int& value) {
-  if (edit == nullptr || !ParseNumber(edit->caption(), value)) return false;
+  // A value still being typed ("5", "51" on the way to "510") is not written: only the complete one.
+  if (edit == nullptr || edit->editing() || !ParseNumber(edit->caption(), value)) return false;
   if (edit->minValue() != edit->maxValue() && (value < edit->minValue() || value > edit->maxValue()))
     return false;
   return true;

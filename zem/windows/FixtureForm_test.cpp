@@ -595,10 +595,12 @@ class FixtureFormSimTest : public linktest::SimTest, protected WindowTestBase {
     for (uint32_t a = 0; a < words.size(); ++a) words[a] = sim_->eepromWord(a);
     return words;
   }
+  // Types the value and completes it with Enter.
   void typeInto(ui::SpinEdit& edit, const std::string& text) {
     ASSERT_TRUE(edit.setFocus());
     edit.selectAll();
     ui::input::typeText(text);
+    ui::input::pressKey(ui::vk::Return);
   }
 
   TZemFixture* model_ = nullptr;
@@ -679,6 +681,40 @@ TEST_F(FixtureFormSimTest, EachEditIsWrittenOnce) {
   EXPECT_EQ(frames('P', 'D'), 1);
   EXPECT_EQ(sim_->group('P', 'd')[1], 200);
   EXPECT_EQ(frames('P', 'P'), 3);
+}
+
+TEST_F(FixtureFormSimTest, AValueIsWrittenOnceWhenItsTypingIsComplete) {
+  connect("BV200", 0);
+  openWindow();
+  ASSERT_TRUE(ui::input::selectTab(*window_->PC1, *window_->tsFixtureSettings));
+  ui::SpinEdit& address = *window_->seDMXAddress;
+  ASSERT_TRUE(address.setFocus());
+  address.selectAll();
+  // A slow typist: ticks pass between the digits, and no partial value ("5", "51") is written.
+  for (char digit : std::string("510")) {
+    ui::input::keyPress(digit);
+    tick(3);
+  }
+  EXPECT_TRUE(address.editing());
+  EXPECT_EQ(frames('P', 'P'), 0);
+  // Complete (Enter): beyond the range, so the edit shows its maximum, and that is what is written.
+  ui::input::pressKey(ui::vk::Return);
+  EXPECT_FALSE(address.editing());
+  EXPECT_EQ(address.caption(), std::to_string(address.maxValue()));
+  tick(3);
+  EXPECT_EQ(frames('P', 'P'), 1);
+  EXPECT_EQ(sim_->group('P', 'p')[0] | (sim_->group('P', 'p')[1] << 8), address.maxValue());
+
+  // Leaving the edit completes a value too.
+  address.selectAll();
+  ui::input::typeText("42");
+  tick(2);
+  EXPECT_EQ(frames('P', 'P'), 1);
+  ASSERT_TRUE(window_->seDMXAddress->parent() != nullptr);
+  ASSERT_TRUE(window_->cbDMXReset->setFocus());
+  tick();
+  EXPECT_EQ(frames('P', 'P'), 2);
+  EXPECT_EQ(sim_->group('P', 'p')[0], 42);
 }
 
 TEST_F(FixtureFormSimTest, TextThatIsNoNumberWritesNothing) {
