@@ -1,6 +1,7 @@
 #include "platform/ui/text_fit.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/backend.h"
 #include "platform/ui/controls.h"
@@ -49,16 +50,27 @@ struct Checker {
     if (need.width > width || need.height > height) report(c, shown, need, {width, height});
   }
 
-  // Text controls must lie inside their parent's client area (inside a group box's frame).
-  void insideParent(const Control& c, const std::string& text) {
+  // Where the text is drawn in its parent must lie inside the parent's client area (inside a group
+  // box's frame). textLeft: the text's left edge in the control; its height is taken centred.
+  // need: the text's extent when it is not one line.
+  void insideParent(const Control& c, const std::string& text, int textLeft,
+                    std::optional<Size> extent = {}) {
     const WinControl* p = c.parent();
     if (!p || text.empty()) return;
+    const std::string shown = stripHotkey(text);
+    const Size need = extent ? *extent : backend().textExtent(c.font(), shown);
     const int frame = dynamic_cast<const GroupBox*>(p) ? kGroupFrame : 0;
     const int right = p->width() - frame;
     const int bottom = p->height() - frame;
-    if (c.left() + c.width() > right || c.top() + c.height() > bottom || c.left() < frame) {
-      report(c, stripHotkey(text), {c.left() + c.width(), c.top() + c.height()}, {right, bottom});
+    const int left = c.left() + textLeft;
+    const int top = c.top() + std::max(0, (c.height() - need.height) / 2);
+    if (left + need.width > right || top + need.height > bottom || left < frame) {
+      report(c, shown, {left + need.width, top + need.height}, {right, bottom});
     }
+  }
+  // The left edge of text drawn centred in a control of width w.
+  int centred(const Control& c, const std::string& text) const {
+    return (c.width() - backend().textExtent(c.font(), stripHotkey(text)).width) / 2;
   }
 
   void check(Control& c) {
@@ -69,30 +81,36 @@ struct Checker {
       if (l->wordWrap()) {
         const Size need = wrappedTextExtent(c.font(), text, w);
         if (!text.empty() && need.height > h) report(c, text, need, {w, h});
+        insideParent(c, text, 0, need);
+        return;
       } else {
         line(c, text, w, h);
       }
-      insideParent(c, text);
+      const int tw = backend().textExtent(c.font(), stripHotkey(text)).width;
+      insideParent(c, text,
+                   l->alignment() == Alignment::Left    ? 0
+                   : l->alignment() == Alignment::Right ? w - tw
+                                                        : (w - tw) / 2);
     } else if (auto* p = dynamic_cast<Panel*>(&c)) {
       const int bevels = ((p->bevelOuter() != BevelCut::None) + (p->bevelInner() != BevelCut::None)) *
                          std::max(1, p->bevelWidth());
       line(c, text, w - 2 * bevels - 2 * kPanelMargin, h - 2 * bevels);
-      insideParent(c, text);
+      insideParent(c, text, p->alignment() == Alignment::Center ? centred(c, text) : bevels + kPanelMargin);
     } else if (dynamic_cast<SpeedButton*>(&c) || dynamic_cast<Button*>(&c)) {
       line(c, text, w - 2 * kButtonEdge, h - 2 * kButtonEdge);
-      insideParent(c, text);
+      insideParent(c, text, centred(c, text));
     } else if (dynamic_cast<CheckBox*>(&c)) {
       line(c, text, w - kCheckBoxRoom, h);
-      insideParent(c, text);
+      insideParent(c, text, kCheckBoxRoom);
     } else if (auto* cb = dynamic_cast<ComboBox*>(&c)) {
       const int room = w - 2 * kButtonEdge - kComboButton - 2 * kButtonEdge;
       line(c, text, room, h);
       for (int i = 0; i < cb->items().count(); ++i) line(c, cb->items()[i], room, h);
-      insideParent(c, text.empty() && cb->items().count() > 0 ? cb->items()[0] : text);
+      insideParent(c, text.empty() && cb->items().count() > 0 ? cb->items()[0] : text, 2 * kButtonEdge);
     } else if (dynamic_cast<Edit*>(&c)) {
       const int spin = dynamic_cast<SpinEdit*>(&c) ? kSpinButtons : 0;
       line(c, text, w - 3 * kButtonEdge - spin, h);
-      insideParent(c, text);
+      insideParent(c, text, kButtonEdge + 1);
     } else if (dynamic_cast<GroupBox*>(&c)) {
       line(c, text, w - kGroupCaptionLeft - 2 * kGroupFrame, h);
     } else if (dynamic_cast<ToolButton*>(&c)) {
