@@ -157,6 +157,7 @@ class DmxBox final : public SimDmxBox {
     const int port = endpoint == kPortOutEndpoint[0] ? 0 : endpoint == kPortOutEndpoint[1] ? 1 : -1;
     if (port < 0 || isInput(port)) return Reply::stall();
     Port& p = ports_[port];
+    if (p.outHeld) return Reply::pending();
     if (pacing_ && host_ != nullptr) {
       if (!p.outScheduled) {
         p.outScheduled = true;
@@ -313,6 +314,11 @@ class DmxBox final : public SimDmxBox {
     std::lock_guard<std::mutex> lock(m_);
     ports_[port & 1].timeouts += count;
   }
+  void holdOutput(int port, bool hold) override {
+    std::lock_guard<std::mutex> lock(m_);
+    ports_[port & 1].outHeld = hold;
+    if (!hold && host_ != nullptr) host_->wake();
+  }
 
  private:
   struct InFrame {
@@ -324,6 +330,7 @@ class DmxBox final : public SimDmxBox {
     uint32_t outFrames = 0;
     uint32_t badOut = 0;
     DmxSlots lastOut{};
+    bool outHeld = false;
     bool outScheduled = false;
     uint32_t outBase = 0;
     uint64_t outNextFreeUs = 0;

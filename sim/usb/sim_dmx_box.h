@@ -119,6 +119,10 @@ class SimDmxBox : public Device {
   virtual void injectShortFrame(int port, uint32_t packets) = 0;
   // The next `count` bulk IN transfers on the port get nothing before their time-out.
   virtual void injectInputTimeouts(int port, uint32_t count) = 0;
+
+  // Output side: while held, the port's OUT endpoint takes nothing (a transfer waits, at most until its
+  // time-out); releasing it lets a waiting transfer through at once.
+  virtual void holdOutput(int port, bool hold) = 0;
 };
 
 }  // namespace simusb

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "platform/wdu/sim_testing.h"
 
@@ -295,6 +296,22 @@ TEST_F(DmxBoxTest, OutputPortTakesWellFormedFramesAndCountsBadOnes) {
   EXPECT_EQ(box->lastOutput(1), pattern(5));
   std::vector<uint8_t> none(64);
   EXPECT_EQ(readBulk(0x81, none), wdu::kInvalidParameter);  // no IN endpoint in setting 0
+}
+
+TEST_F(DmxBoxTest, AHeldOutputTakesNothingUntilReleased) {
+  const DeviceHandle h = attach();
+  ASSERT_EQ(wdu::SetInterface(h, 0, 0), wdu::kSuccess);
+  box->holdOutput(0, true);
+  auto frame = packOutput(pattern(6));
+  EXPECT_EQ(wdu::TransferBulk(h, 0x01, false, 0, frame.data(), 532, nullptr, 20), wdu::kTimeout);
+  EXPECT_EQ(box->outputFrames(0), 0u);
+  Status st = wdu::kDeviceError;
+  std::thread writer([&] { st = wdu::TransferBulk(h, 0x01, false, 0, frame.data(), 532, nullptr, 5000); });
+  ASSERT_TRUE(bus->waitForWaitingTransfers(address, 1, 5000));
+  box->holdOutput(0, false);
+  writer.join();
+  EXPECT_EQ(st, wdu::kSuccess);
+  EXPECT_EQ(box->lastOutput(0), pattern(6));
 }
 
 TEST_F(DmxBoxTest, InputFramesArriveAsNineIndexedPackets) {
