@@ -3,31 +3,24 @@
 #include <cstdio>
 #include <mutex>
 
+#include "orvane/FlowHelpers.h"
 #include "orvane/Version.h"
 #include "platform/ui/data_exchange.h"
 #include "platform/ui/message_box.h"
 
 namespace {
 
-constexpr uint16_t kBlankAn21 = 0x2235;
-constexpr uint16_t kBlankFx2 = 0x8613;
-constexpr uint16_t kBlankFx2Other = 0x6473;
 constexpr const char* kUnprogrammedText = "Unprogrammed USB uC";
 // Shown in place of a product string that could not be read, so no other device's text stands there.
 constexpr const char* kUnreadableText = "(name unreadable)";
 constexpr const char* kPowerMessage =
     "Turn off the power NOW and restart the console to activate the new firmware!";
 
-std::string format(const char* fmt, auto... args) {
-  char buf[256];
-  std::snprintf(buf, sizeof buf, fmt, args...);
-  return buf;
-}
-
 }  // namespace
 
 bool IsBlankProductId(uint16_t productId) {
-  return productId == kBlankAn21 || productId == kBlankFx2 || productId == kBlankFx2Other;
+  return productId == kBlankProductIdAn21 || productId == kBlankProductIdFx2 ||
+         productId == kBlankProductIdFx2Other;
 }
 
 COrvaneDlg::COrvaneDlg(ui::Component* owner) : ui::Form(owner) {
@@ -86,8 +79,8 @@ COrvaneDlg::COrvaneDlg(ui::Component* owner) : ui::Form(owner) {
 COrvaneDlg::~COrvaneDlg() = default;
 
 void COrvaneDlg::doCreate() {
-  setCaption(format("PCB orvane (V%d.%d.%d.%d)", orvane::kVersion[0], orvane::kVersion[1],
-                    orvane::kVersion[2], orvane::kVersion[3]));
+  setCaption(orvane::Format("PCB orvane (V%d.%d.%d.%d)", orvane::kVersion[0], orvane::kVersion[1],
+                            orvane::kVersion[2], orvane::kVersion[3]));
   ioDelay_ = kIoDelayDefault;
   edIoDelay->setCaption(std::to_string(ioDelay_));
   device_ = std::make_unique<CYDevice>(kOrvaneMatchTable);
@@ -135,9 +128,10 @@ void COrvaneDlg::RefreshUsbList() {
       version = device_->GetDeviceVersion(handle);
       dip = device_->ReadDipSwitches(handle);
     }
-    lbUsbDevices->items().add(format("%X  %s  v%02X.%02X  DIPS:%d", productId,
-                                     device_->GetDescriptorText().c_str(), version >> 8, version & 0xFF, dip),
-                              handle);
+    lbUsbDevices->items().add(
+        orvane::Format("%X  %s  v%02X.%02X  DIPS:%d", productId, device_->GetDescriptorText().c_str(),
+                       version >> 8, version & 0xFF, dip),
+        handle);
   }
   lbUsbDevices->setItemIndex(selected);
   // The boards listed belong to the device picked before: under another device at that line they would be

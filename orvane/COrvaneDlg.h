@@ -18,7 +18,10 @@
 #include "platform/ui/list_box.h"
 #include "usbdevice/CYDevice.h"
 
-// A chip without firmware: it answers with one of the three default product ids of its family.
+// Chips without firmware answer with the default product id of their family.
+inline constexpr uint16_t kBlankProductIdAn21 = 0x2235;
+inline constexpr uint16_t kBlankProductIdFx2 = 0x8613;
+inline constexpr uint16_t kBlankProductIdFx2Other = 0x6473;
 bool IsBlankProductId(uint16_t productId);
 
 // What a board at one IIC address reported of itself.

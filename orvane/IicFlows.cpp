@@ -1,16 +1,14 @@
 // The IIC bus scan and the IIC board update of the firmware tool's dialog.
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <vector>
 
 #include "orvane/CHexFile.h"
 #include "orvane/COrvaneDlg.h"
+#include "orvane/FlowHelpers.h"
 #include "orvane/PcbTypes.h"
 #include "platform/sys/clock.h"
-#include "platform/ui/file_dialog.h"
 
 using orvane::FlowError;
 
@@ -38,29 +36,9 @@ uint16_t iicIndex(uint8_t address, uint8_t command) {
   return static_cast<uint16_t>((address << 8) | command);
 }
 
-std::string format(const char* fmt, auto... args) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, fmt, args...);
-  return buf;
-}
-
 // The ID block's layout (board id, code, extra and version in its even bytes), in a file or from a board.
 BoardEntry idBlockEntry(std::span<const uint8_t, kIdBlockSize> b) {
   return {static_cast<uint16_t>((b[0] << 8) | b[2]), b[4], b[6], static_cast<uint16_t>((b[8] << 8) | b[10])};
-}
-
-std::string currentDirectory() {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::current_path(ec);
-  return ec ? std::string() : p.string();
-}
-
-// The version question: board against file.
-std::string versionQuestion(uint16_t current, uint16_t file) {
-  if (current == file) return "Current version same as file version.\nDo you still want to update?";
-  if (current < file)
-    return "Current version older than file version.\nWe recommend to update.\nDo you want to update?";
-  return "Current version newer than file version.\nDo you still want to update?";
 }
 
 }  // namespace
@@ -126,8 +104,8 @@ void COrvaneDlg::ScanIicBusSteps(wdu::DeviceHandle dev) {
       board = ReadIdBlock(dev, address, 0);
     }
     std::string line =
-        format(" %02Xh  %04Xh  %s %02Xh  %04Xh", address, board.id,
-               std::string(PcbTypeName(board.id, board.code)).c_str(), board.extra, board.version);
+        orvane::Format(" %02Xh  %04Xh  %s %02Xh  %04Xh", address, board.id,
+                       std::string(PcbTypeName(board.id, board.code)).c_str(), board.extra, board.version);
     if (bootState) line += "   *";
     lbIicDevices->items().add(line, address);
     ++boardCount_;
@@ -165,12 +143,10 @@ void COrvaneDlg::UpdateIicFirmware() {
 }
 
 void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
-  ui::OpenDialog dialog(nullptr);
-  dialog.filter = kHexFilter;
-  dialog.initialDir = currentDirectory();
-  if (!dialog.execute()) throw FlowError{orvane::kErrCancelled};
+  const std::optional<std::string> path = orvane::AskForFile(kHexFilter);
+  if (!path) throw FlowError{orvane::kErrCancelled};
   CHexFile file;
-  if (!file.Open(dialog.fileName)) throw FlowError{orvane::kErrOpenFile};
+  if (!file.Open(*path)) throw FlowError{orvane::kErrOpenFile};
 
   std::array<uint8_t, kIdBlockSize> idBlock{};
   if (file.ReadRange(kIdBlockByte, idBlock) != static_cast<int>(kIdBlockSize))
@@ -181,7 +157,7 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   if (!programUnknownPcb_) {
     if (fromFile.id != board.id || fromFile.code != board.code || fromFile.extra != board.extra)
       throw FlowError{orvane::kErrNotSuited};
-    AskOrCancel(versionQuestion(board.version, fromFile.version));
+    AskOrCancel(orvane::CompareVersions(board.version, fromFile.version).question);
   } else if (!ConfirmUnknownPcb()) {
     throw FlowError{orvane::kErrCancelled};
   }
@@ -191,8 +167,8 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   if (file.ReadRange(kHeaderByte, header) != static_cast<int>(kHeaderSize))
     throw FlowError{orvane::kErrReadHexFile};
 
-  AddLog(format("Updating %s with %s", std::string(PcbTypeName(board.id, board.code)).c_str(),
-                dialog.fileName.c_str()));
+  AddLog(orvane::Format("Updating %s with %s", std::string(PcbTypeName(board.id, board.code)).c_str(),
+                        path->c_str()));
   AddLog("Please wait. Sending new firmware over IIC...");
   AddLog("Writing address: 0x----", 0, false);
 
@@ -218,7 +194,7 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   auto wordOf = [&](size_t n) { return static_cast<uint16_t>(kProgramWord + n * packetSize / 2); };
   for (size_t n = 0; n < packets; ++n) {
     pbProgress->setPosition(static_cast<int>(n * packetSize));
-    const std::string at = format("Writing address: 0x%04x", wordOf(n));
+    const std::string at = orvane::Format("Writing address: 0x%04x", wordOf(n));
     AddLog(at, at.size(), false);
     const std::span<const uint8_t> packet(program.data() + n * packetSize, packetSize);
     if (device_->VendorA2Out(dev, wordOf(n), index, packet) != wdu::kSuccess)
@@ -234,7 +210,7 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   IicStep(device_->IicCommandCE(dev, address));
   std::vector<uint8_t> readBack(kProgramMax, 0);
   for (size_t n = 0; n < packets; ++n) {
-    const std::string at = format("Reading address: 0x%04x", wordOf(n));
+    const std::string at = orvane::Format("Reading address: 0x%04x", wordOf(n));
     AddLog(at, at.size(), false);
     const std::span<uint8_t> packet(readBack.data() + n * packetSize, packetSize);
     uint32_t moved = 0;

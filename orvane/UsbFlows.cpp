@@ -1,16 +1,14 @@
 // The USB microcontroller update of the firmware tool's dialog: the loader for a blank chip, then the boot
 // image written into the chip's EEPROM and read back.
 #include <algorithm>
-#include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <vector>
 
 #include "orvane/COrvaneDlg.h"
+#include "orvane/FlowHelpers.h"
 #include "platform/sys/clock.h"
-#include "platform/ui/file_dialog.h"
 #include "platform/ui/screen.h"
 #include "usbdevice/CHexResource.h"
 #include "usbdevice/boot_image.h"
@@ -28,20 +26,6 @@ constexpr size_t kImageMinSize = bootimage::kProductIdFromEnd;
 constexpr size_t kImageMaxSize = 0x10000;
 constexpr const char* kImageFilter = "binary file (*.b6;*.c2;*.iic)|*.b6;*.c2;*.iic||";
 
-constexpr uint16_t kBlankAn21 = 0x2235;
-
-std::string format(const char* fmt, auto... args) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, fmt, args...);
-  return buf;
-}
-
-std::string currentDirectory() {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::current_path(ec);
-  return ec ? std::string() : p.string();
-}
-
 // The whole file; nothing when it cannot be read. Reading stops past maxSize, which is enough to refuse it.
 std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxSize) {
   std::ifstream in(path, std::ios::binary);
@@ -55,18 +39,6 @@ std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t max
   if (in.bad()) return std::nullopt;
   return bytes;
 }
-
-// Sets the hourglass for a scope and puts the cursor shown before back.
-class WaitCursor {
- public:
-  WaitCursor() : previous_(ui::screen().cursor()) { ui::screen().setCursor(ui::crHourGlass); }
-  ~WaitCursor() { ui::screen().setCursor(previous_); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  ui::Cursor previous_;
-};
 
 }  // namespace
 
@@ -93,8 +65,8 @@ void COrvaneDlg::UpdateUsbFirmware() {
 // A failure of any step (holding the CPU, a RAM packet, a loader record) ends the download with a negative
 // result, and the CPU stays held: a loader that did not arrive whole must not run.
 int COrvaneDlg::DownloadLoader(wdu::DeviceHandle dev) {
-  const bool an21 = device_->GetProductId(dev) == kBlankAn21;
-  WaitCursor wait;
+  const bool an21 = device_->GetProductId(dev) == kBlankProductIdAn21;
+  ui::ScopedCursor wait(ui::crHourGlass);
   AddLog("Sending loader...");
   CHexResource loader(an21 ? kLoaderAn21ResourceId : kLoaderFx2ResourceId);
   int type = loader.ReadRecord();
@@ -139,43 +111,31 @@ int COrvaneDlg::WriteUsbFirmware(wdu::DeviceHandle dev) {
 }
 
 int COrvaneDlg::WriteUsbSteps(wdu::DeviceHandle dev) {
-  ui::OpenDialog dialog(nullptr);
-  dialog.filter = kImageFilter;
-  dialog.initialDir = currentDirectory();
-  if (!dialog.execute()) throw FlowError{orvane::kErrCancelled};
-  std::optional<std::vector<uint8_t>> file = readFile(dialog.fileName, kImageMaxSize);
+  const std::optional<std::string> path = orvane::AskForFile(kImageFilter);
+  if (!path) throw FlowError{orvane::kErrCancelled};
+  std::optional<std::vector<uint8_t>> file = readFile(*path, kImageMaxSize);
   if (!file) throw FlowError{orvane::kErrOpenFile};
   const std::vector<uint8_t>& image = *file;
 
-  AddLog(format("Update firmware of %s with %s", SelectedUsbLine().c_str(), dialog.fileName.c_str()));
+  AddLog(orvane::Format("Update firmware of %s with %s", SelectedUsbLine().c_str(), path->c_str()));
   // Refused before anything is written: too small to hold its trailer, or too large for the EEPROM.
   if (image.size() < kImageMinSize || image.size() > kImageMaxSize) throw FlowError{orvane::kErrNotSuited};
 
   const uint16_t productId = device_->GetProductId(dev);
   if (programUnknownPcb_) {
     if (IsBlankProductId(productId)) {
-      const uint8_t kind = productId == kBlankAn21 ? bootimage::kKindAn21 : bootimage::kKindFx2;
+      const uint8_t kind = productId == kBlankProductIdAn21 ? bootimage::kKindAn21 : bootimage::kKindFx2;
       if (image[0] != kind) throw FlowError{orvane::kErrNotSuited};
     }
   } else {
     if (GetImageProductId(image) != productId) throw FlowError{orvane::kErrNotSuited};
-    const uint16_t current = device_->GetDeviceVersion(dev);
-    const uint16_t fileVersion = GetImageVersion(image).value_or(0);
-    std::string question;
-    if (current == fileVersion) {
-      AddLog("Current version same as file version");
-      question = "Current version same as file version.\nDo you still want to update?";
-    } else if (current < fileVersion) {
-      AddLog("Current version older than file version");
-      question = "Current version older than file version.\nWe recommend to update.\nDo you want to update?";
-    } else {
-      AddLog("Current version newer than file version");
-      question = "Current version newer than file version.\nDo you still want to update?";
-    }
-    AskOrCancel(question);
+    const orvane::VersionComparison comparison =
+        orvane::CompareVersions(device_->GetDeviceVersion(dev), GetImageVersion(image).value_or(0));
+    AddLog(comparison.logLine);
+    AskOrCancel(comparison.question);
   }
 
-  WaitCursor wait;
+  ui::ScopedCursor wait(ui::crHourGlass);
   const size_t size = image.size();
   const size_t packets = size / kEepromPacket + (size % kEepromPacket ? 1 : 0);
   AddLog("Sending new firmware...");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "orvane/orvane_test_support.h"
+#include "platform/ui/screen.h"
 #include "usbdevice/loader_images.h"
 
 using orvanetest::bootImage;
@@ -238,6 +239,7 @@ TEST_P(LoaderFailure, EndsTheUpdateWithTheCpuHeldAndNothingWritten) {
   EXPECT_TRUE(fileRequests.empty());
   EXPECT_FALSE(dlg->FirmwareWritten());
   EXPECT_EQ(dlg->pbProgress->position(), dlg->pbProgress->min());  // empty again
+  EXPECT_EQ(ui::screen().cursor(), ui::crDefault);
   if (which == "record") {
     EXPECT_TRUE(chip->cpuHeldInReset());
   }

@@ -4,6 +4,11 @@
 #   screenshot_test.sh demo  DEMO_PROGRAM SHOT_TOOL OUTDIR   the display backend's demo: main window,
 #                                                            a modal dialog opened by a click, Close
 #   screenshot_test.sh gtest TEST_PROGRAM                    a GoogleTest binary with DISPLAY set
+#   screenshot_test.sh orvane ORVANE_PROGRAM SHOT_TOOL OUTDIR SAMPLES
+#                                                            the firmware tool against the simulated console
+#                                                            (ZEM_USB_LIBRARY, ZEM_SIM_USB_DEVICES set by the
+#                                                            caller): the USB list, a chip's boards scanned, a
+#                                                            board updated from a sample file, Close
 #   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR    the program without interface hardware:
 #                                                            demonstration menu, a model's service
 #                                                            window, closing it ends the program
@@ -99,6 +104,35 @@ case $mode in
     "$shot" --title "Demo dialog" --gone --timeout 10 || fail "the dialog stayed after OK"
     "$shot" --title "$main" --settle 300 --out "$out/demo-after-dialog.png" || fail "main window after the dialog"
     "$shot" --title "$main" --click 541,420 || fail "click Close"
+    expect_exit
+    echo "screenshots in $out"
+    ;;
+  orvane)
+    orvane=$1 shot=$2 out=$3 samples=$4
+    mkdir -p "$out"
+    # Started in the samples' folder: the file dialog opens there.
+    (cd "$samples" && exec timeout 90 "$orvane") >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    dialog="PCB orvane (V1.0.0.0)"
+    # The USB list is built on the first turn of its 1.5 s timer.
+    "$shot" --title "$dialog" --timeout 20 --settle 2500 --size 716x446 --min-colours 8 \
+      --out "$out/orvane-usb-list.png" || fail "dialog"
+    # The programmed chip's line: its IIC bus is scanned (126 addresses, 25 ms each) and its boards listed.
+    "$shot" --title "$dialog" --click 60,35 || fail "pick the USB device"
+    "$shot" --title "$dialog" --settle 6000 --out "$out/orvane-boards.png" || fail "boards"
+    # The first board, then "Update IIC firmware": the file dialog, the sample file, the version question.
+    "$shot" --title "$dialog" --click 400,36 || fail "pick a board"
+    "$shot" --title "$dialog" --settle 300 --click 420,154 || fail "click Update IIC firmware"
+    "$shot" --title "Open" --timeout 10 --settle 300 --type $'keyboard_f080_30_v0103.hex\n' || fail "file dialog"
+    "$shot" --title "Orvane" --timeout 10 --min-colours 4 --out "$out/orvane-question.png" --click 105,76 ||
+      fail "version question"
+    # The update shows its progress while it runs, and its end in the log (2 KiB in 8-byte packets: 15 s).
+    "$shot" --title "$dialog" --settle 4000 --min-colours 8 --out "$out/orvane-updating.png" || fail "updating"
+    "$shot" --title "$dialog" --settle 13000 --min-colours 8 --out "$out/orvane-dialog.png" || fail "updated"
+    # Close after a write: the power message first, then the program ends.
+    "$shot" --title "$dialog" --click 666,416 || fail "click Close"
+    "$shot" --title "Orvane" --timeout 10 --min-colours 4 --out "$out/orvane-power.png" --click 229,66 ||
+      fail "power message"
     expect_exit
     echo "screenshots in $out"
     ;;

@@ -3,12 +3,14 @@
 //
 //   ui_fltk_shot --title TEXT [--timeout SECONDS] [--settle MS]
 //                [--click X,Y] [--out FILE.png] [--size WxH | --min-size WxH] [--min-colours N]
-//                [--gone] [--root] [--list] [--close]
+//                [--gone] [--root] [--list] [--close] [--type TEXT]
 //
 // --gone waits until no such window is shown; --root takes the whole screen instead of a window;
-// --list prints the shown windows' sizes, places and titles; --close presses the window's close box. Exit
+// --list prints the shown windows' sizes, places and titles; --close presses the window's close box; --type
+// types the text into the window (after the click, if any; "\n" in it is the Enter key). Exit
 // code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in time, 2
 // for bad arguments or no display.
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -42,6 +44,7 @@ struct Options {
   bool root = false;
   bool list = false;
   bool close = false;
+  std::string type;
 };
 
 std::string windowTitle(::Display* d, Window w) {
@@ -130,6 +133,34 @@ bool writePng(const std::string& path, int w, int h, const std::vector<unsigned 
   return std::fclose(f) == 0;
 }
 
+// Presses and releases one key with the pointer over the window (the server gives it the focus that way),
+// with Shift when the key's plain symbol is another.
+void typeKey(::Display* d, KeySym sym) {
+  KeyCode code = XKeysymToKeycode(d, sym);
+  if (code == 0) return;
+  const bool shift = XkbKeycodeToKeysym(d, code, 0, 0) != sym;
+  const KeyCode shiftCode = XKeysymToKeycode(d, XK_Shift_L);
+  if (shift) XTestFakeKeyEvent(d, shiftCode, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(d, shiftCode, False, CurrentTime);
+  XSync(d, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+void typeText(::Display* d, Window w, const std::string& text) {
+  XWindowAttributes attr;
+  XGetWindowAttributes(d, w, &attr);
+  Window child;
+  int rx = 0;
+  int ry = 0;
+  XTranslateCoordinates(d, w, DefaultRootWindow(d), attr.width / 2, attr.height / 2, &rx, &ry, &child);
+  XTestFakeMotionEvent(d, -1, rx, ry, CurrentTime);
+  XSync(d, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  for (char c : text) typeKey(d, c == '\n' ? XK_Return : static_cast<KeySym>(static_cast<unsigned char>(c)));
+}
+
 bool parsePair(const char* s, char sep, int& a, int& b) {
   return std::sscanf(s, sep == 'x' ? "%dx%d" : "%d,%d", &a, &b) == 2;
 }
@@ -165,6 +196,8 @@ int main(int argc, char** argv) {
       o.root = true;
     } else if (a == "--list") {
       o.list = true;
+    } else if (a == "--type") {
+      o.type = next();
     } else {
       std::fprintf(stderr, "unknown argument %s\n", a.c_str());
       return 2;
@@ -263,6 +296,7 @@ int main(int argc, char** argv) {
     XTestFakeButtonEvent(d, 1, False, CurrentTime);
     XSync(d, False);
   }
+  if (!o.type.empty()) typeText(d, w, o.type);
   if (o.close) {
     // What the window manager sends when the user presses the close box.
     XEvent e{};
