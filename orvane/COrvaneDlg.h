@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "orvane/IicBoard.h"
 #include "orvane/OrvaneErrors.h"
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
@@ -23,15 +24,6 @@ inline constexpr uint16_t kBlankProductIdAn21 = 0x2235;
 inline constexpr uint16_t kBlankProductIdFx2 = 0x8613;
 inline constexpr uint16_t kBlankProductIdFx2Other = 0x6473;
 bool IsBlankProductId(uint16_t productId);
-
-// What a board at one IIC address reported of itself.
-struct BoardEntry {
-  uint16_t id = 0;
-  uint8_t code = 0;
-  uint8_t extra = 0;
-  uint16_t version = 0;
-  bool operator==(const BoardEntry&) const = default;
-};
 
 class COrvaneDlg : public ui::Form {
  public:
@@ -112,7 +104,7 @@ class COrvaneDlg : public ui::Form {
 
   // IIC bridge steps that raise an error code.
   void IicStep(bool ok);
-  std::array<uint8_t, 6> ReadIdent(wdu::DeviceHandle dev, uint8_t address);
+  BoardEntry ReadIdent(wdu::DeviceHandle dev, uint8_t address);
   BoardEntry ReadIdBlock(wdu::DeviceHandle dev, uint8_t address, int packetForError);
   void ScanIicBusSteps(wdu::DeviceHandle dev);
   void UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address);

@@ -18,10 +18,8 @@ constexpr uint8_t kFirstAddress = 2;
 constexpr uint8_t kLastAddress = 252;
 constexpr uint8_t kCmdIdent = 0xC1;
 constexpr uint8_t kCmdWords = 0xC0;
-constexpr uint16_t kBootStateId = 0xFF3F;
 constexpr uint16_t kIdBlockWord = 0x0178;
 constexpr uint16_t kProgramWord = 0x0180;
-constexpr size_t kIdBlockSize = 12;
 constexpr uint32_t kIdBlockByte = 0x2F0;
 constexpr size_t kHeaderSize = CYDevice::kBlock32;
 constexpr uint32_t kHeaderByte = 0x2E0;
@@ -36,11 +34,6 @@ uint16_t iicIndex(uint8_t address, uint8_t command) {
   return static_cast<uint16_t>((address << 8) | command);
 }
 
-// The ID block's layout (board id, code, extra and version in its even bytes), in a file or from a board.
-BoardEntry idBlockEntry(std::span<const uint8_t, kIdBlockSize> b) {
-  return {static_cast<uint16_t>((b[0] << 8) | b[2]), b[4], b[6], static_cast<uint16_t>((b[8] << 8) | b[10])};
-}
-
 }  // namespace
 
 void COrvaneDlg::IicStep(bool ok) {
@@ -48,12 +41,12 @@ void COrvaneDlg::IicStep(bool ok) {
 }
 
 // Zero-filled first: a reply shorter than asked leaves no bytes of the previous board behind.
-std::array<uint8_t, 6> COrvaneDlg::ReadIdent(wdu::DeviceHandle dev, uint8_t address) {
-  std::array<uint8_t, 6> ident{};
+BoardEntry COrvaneDlg::ReadIdent(wdu::DeviceHandle dev, uint8_t address) {
+  std::array<uint8_t, kIdentSize> ident{};
   uint32_t moved = 0;
   if (device_->VendorA2In(dev, 0, iicIndex(address, kCmdIdent), ident, &moved) != wdu::kSuccess)
     throw FlowError{orvane::kErrTransfer};
-  return ident;
+  return BoardFromIdent(ident);
 }
 
 BoardEntry COrvaneDlg::ReadIdBlock(wdu::DeviceHandle dev, uint8_t address, int packetForError) {
@@ -61,7 +54,7 @@ BoardEntry COrvaneDlg::ReadIdBlock(wdu::DeviceHandle dev, uint8_t address, int p
   uint32_t moved = 0;
   if (device_->VendorA2In(dev, kIdBlockWord, iicIndex(address, kCmdWords), block, &moved) != wdu::kSuccess)
     throw FlowError{orvane::kErrTransfer, packetForError};
-  return idBlockEntry(block);
+  return BoardFromIdBlock(block);
 }
 
 void COrvaneDlg::ScanIicBus() {
@@ -90,11 +83,9 @@ void COrvaneDlg::ScanIicBusSteps(wdu::DeviceHandle dev) {
   boardCount_ = 0;
   for (unsigned a = kFirstAddress; a <= kLastAddress; a += 2) {
     const auto address = static_cast<uint8_t>(a);
-    const std::array<uint8_t, 6> ident = ReadIdent(dev, address);
-    sys::sleepMs(static_cast<uint32_t>(ioDelay_));
     BoardEntry& board = boards_[address];
-    board = {static_cast<uint16_t>((ident[0] << 8) | ident[1]), ident[2], ident[3],
-             static_cast<uint16_t>((ident[4] << 8) | ident[5])};
+    board = ReadIdent(dev, address);
+    sys::sleepMs(static_cast<uint32_t>(ioDelay_));
     if (board.code == 0) continue;
     const bool bootState = board.id == kBootStateId;
     if (bootState) {
@@ -103,11 +94,7 @@ void COrvaneDlg::ScanIicBusSteps(wdu::DeviceHandle dev) {
       IicStep(device_->IicCommandCE(dev, address));
       board = ReadIdBlock(dev, address, 0);
     }
-    std::string line =
-        orvane::Format(" %02Xh  %04Xh  %s %02Xh  %04Xh", address, board.id,
-                       std::string(PcbTypeName(board.id, board.code)).c_str(), board.extra, board.version);
-    if (bootState) line += "   *";
-    lbIicDevices->items().add(line, address);
+    lbIicDevices->items().add(IicListLine(address, board, bootState), address);
     ++boardCount_;
     Repaint();
   }
@@ -151,7 +138,7 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   std::array<uint8_t, kIdBlockSize> idBlock{};
   if (file.ReadRange(kIdBlockByte, idBlock) != static_cast<int>(kIdBlockSize))
     throw FlowError{orvane::kErrReadHexFile};
-  const BoardEntry fromFile = idBlockEntry(idBlock);
+  const BoardEntry fromFile = BoardFromIdBlock(idBlock);
   const BoardEntry board = boards_[address];
 
   if (!programUnknownPcb_) {

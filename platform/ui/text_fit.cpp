@@ -7,6 +7,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/edits.h"
 #include "platform/ui/form.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/text_layout.h"
@@ -24,6 +25,7 @@ constexpr int kSpinButtons = 15;
 constexpr int kGroupFrame = 2;        // a group box's frame, each side
 constexpr int kGroupCaptionLeft = 8;  // where a group box's caption starts
 constexpr int kTabTextInset = 2;      // owner-drawn tab captions are drawn 2 pixels in
+constexpr int kListItemInset = 2;     // list box lines are drawn 2 pixels in from each side
 
 struct Checker {
   Form& form;
@@ -100,8 +102,11 @@ struct Checker {
       line(c, text, w - 2 * kButtonEdge, h - 2 * kButtonEdge);
       insideParent(c, text, centred(c, text));
     } else if (dynamic_cast<CheckBox*>(&c)) {
-      line(c, text, w - kCheckBoxRoom, h);
-      insideParent(c, text, kCheckBoxRoom);
+      checkRows(c, text, w - kCheckBoxRoom, h, kCheckBoxRoom);
+    } else if (auto* lb = dynamic_cast<ListBox*>(&c)) {
+      const int room = w - 2 * ListBox::kBorder - (lb->scrollBarShown() ? ListBox::kScrollBarWidth : 0) -
+                       2 * kListItemInset;
+      for (int i = 0; i < lb->items().count(); ++i) line(c, lb->items()[i], room, lb->itemHeight());
     } else if (auto* cb = dynamic_cast<ComboBox*>(&c)) {
       const int room = w - 2 * kButtonEdge - kComboButton - 2 * kButtonEdge;
       line(c, text, room, h);
@@ -120,6 +125,20 @@ struct Checker {
     } else if (auto* re = dynamic_cast<RichEdit*>(&c)) {
       checkRichEdit(*re);
     }
+  }
+
+  // A caption whose line breaks start rows (a check box's): every row must fit the width, all of them the
+  // height, and the whole must lie inside the parent.
+  void checkRows(const Control& c, const std::string& text, int width, int height, int textLeft) {
+    if (text.empty()) return;
+    Size need{0, 0};
+    for (const std::string& row : Strings::splitLines(lineBreaksAsLineFeeds(stripHotkey(text)))) {
+      const Size s = backend().textExtent(c.font(), row);
+      need.width = std::max(need.width, s.width);
+      need.height += s.height;
+    }
+    if (need.width > width || need.height > height) report(c, text, need, {width, height});
+    insideParent(c, text, textLeft, need);
   }
 
   // A rich edit's rows must fit its width unless it scrolls sideways, and its height unless it scrolls

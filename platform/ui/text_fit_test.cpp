@@ -7,6 +7,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dump.h"
 #include "platform/ui/edits.h"
+#include "platform/ui/list_box.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/text_layout.h"
 #include "platform/ui/ui_test_support.h"
@@ -99,6 +100,27 @@ TEST_F(TextFitTest, ButtonsPanelsCheckBoxesCombosEditsAndGroupCaptions) {
   std::vector<std::string> names;
   for (const ClippedText& t : findClippedText(*form_)) names.push_back(t.control);
   EXPECT_EQ(names, (std::vector<std::string>{"pCapture", "cbOn", "cbMode", "seAddress", "gbTimer"}));
+}
+
+TEST_F(TextFitTest, CheckBoxCaptionOnTwoRowsNeedsTheHeightOfBoth) {
+  auto* c = add<CheckBox>("cbUnknown");
+  c->setBounds(10, 10, 17 + 66, 26);
+  c->setCaption("Program\n\rUnknown PCB");  // "Unknown PCB": 11 characters, 66 pixels; two rows of 13
+  EXPECT_EQ(report(), "");
+  c->setHeight(25);
+  EXPECT_NE(report().find("control \"cbUnknown\" (CheckBox)"), std::string::npos) << report();
+  c->setBounds(10, 10, 17 + 65, 26);
+  EXPECT_NE(report().find("needs 66x26, has 65x26"), std::string::npos) << report();
+}
+
+TEST_F(TextFitTest, EveryListBoxLineFitsInsideItsBorderAndScrollBar) {
+  auto* l = add<ListBox>("lbDevices");
+  l->setBounds(10, 10, 2 * 2 + 2 * 2 + 60, 2 * 2 + 13 * 2);  // room for 10 characters, two lines
+  l->items().add("0123456789", 1);
+  l->items().add("short", 2);
+  EXPECT_EQ(report(), "");
+  l->items().add("third", 3);  // a scroll bar now takes 16 pixels of the width
+  EXPECT_NE(report().find("cuts \"0123456789\""), std::string::npos) << report();
 }
 
 TEST_F(TextFitTest, HiddenControlsAreNotChecked) {
