@@ -10,7 +10,6 @@
 #include "zem/windows/PanelUtils.h"
 #include "zem/windows/TestSequenceForm.h"
 
-using fixtureform::FormatValue;
 using fixtureform::MakeButtonPanel;
 using fixtureform::MakeLabel;
 using fixtureform::MakeList;
@@ -387,22 +386,8 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
       format->setVisible(true);
     }
   }
-  for (const MonitorFormatSpec& f : tables_.monitorFormats) {
-    const auto i = static_cast<size_t>(f.index);
-    MonitorFormats[i] = ZemString(f.format);
-    std::array<ui::Ref<ui::Label>, 7>* column = i < 7    ? &lLightSensor
-                                                : i < 14 ? &lSupplyVoltage
-                                                : i < 21 ? &lTemperature
-                                                         : &lFanSpeed;
-    ui::Label* label = (*column)[i % 7];
-    if (label == nullptr) continue;
-    // Light and fan values are whole numbers, voltages and temperatures have a decimal.
-    if (i < 7 || i >= 21) {
-      label->setCaption(FormatValue(MonitorFormats[i], 0));
-    } else {
-      label->setCaption(FormatValue(MonitorFormats[i], 0.0));
-    }
-  }
+  for (const MonitorFormatSpec& f : tables_.monitorFormats)
+    SetMonitorFormat(static_cast<size_t>(f.index), f.format);
 
   const bool removeMonitor =
       tables_.monitor == MonitorRule::Remove || (tables_.monitor == MonitorRule::RemoveBelowFirmware9 &&

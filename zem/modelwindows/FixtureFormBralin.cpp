@@ -16,6 +16,8 @@ constexpr uint32_t kAutoConfigureWaitMs = 1500;
 constexpr ui::Color kAutoBoxColour = 0xC0C0C0;
 constexpr ui::Color kAutoBoxText = 0x808080;
 constexpr int kGroupHeight = 60;
+// Room an edit needs beside its text: borders and the spin buttons.
+constexpr int kEditTextMargin = 24;
 
 const TSubDeviceFormStyle& BralinStyle() {
   static const TSubDeviceFormStyle style{
@@ -68,6 +70,9 @@ void TBralinForm::FormCreate(ui::Component* sender) {
   TSubDeviceForm::FormCreate(sender);
   if (tsStandAloneSettings) tsStandAloneSettings->free();
   for (ui::MenuItem* item : {mFileMenuHelp.get(), N3.get()}) item->setVisible(false);
+  // The address box lies exactly over the address edit: both wide enough for the highest address in it.
+  const int autoWidth = canvas().textWidth(ZemFormat(ZemStr::LtAutoNumber, 512)) + kEditTextMargin;
+  seDMXAddress->setWidth(std::max(seDMXAddress->width(), autoWidth));
   eDMXAddressAuto = MakeAutoBox("eDMXAddressAuto", seDMXAddress);
   eDMXModeAuto = MakeAutoBox("eDMXModeAuto", cbDMXMode);
   BuildAutoConfigGroup();

@@ -99,15 +99,9 @@ void TSubDeviceForm::FormCreate(ui::Component* sender) {
   const std::pair<size_t, ZemStr> formats[] = {
       {14, style_.temperature1}, {15, style_.temperature2}, {7, style_.voltage1}, {8, style_.voltage2}};
   for (const auto& [index, format] : formats) {
-    if (format == ZemStr::Count_) continue;
-    MonitorFormats[index] = ZemString(format);
+    if (format != ZemStr::Count_) SetMonitorFormat(index, format);
   }
-  if (lTemperature[0]) lTemperature[0]->setCaption(ZemFormat(style_.temperature1, 0.0));
-  if (lTemperature[1]) lTemperature[1]->setCaption(ZemFormat(style_.temperature2, 0.0));
-  if (style_.voltage1 != ZemStr::Count_ && lSupplyVoltage[0])
-    lSupplyVoltage[0]->setCaption(ZemFormat(style_.voltage1, 0.0));
-  if (style_.voltage2 != ZemStr::Count_ && lSupplyVoltage[1])
-    lSupplyVoltage[1]->setCaption(ZemFormat(style_.voltage2, 0.0));
+  FitMonitorColumns();
 
   BuildLedTestPage();
 

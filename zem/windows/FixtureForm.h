@@ -35,6 +35,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/page_control.h"
 #include "zem/model/uZemFixture.h"
+#include "zem/windows/ZemStrings.h"
 
 class TFormGetInfoProgress;
 struct TMemoryFileView;
@@ -196,6 +197,11 @@ class TFixtureFormTemplate : public ui::Form {
   std::string MemoryFolder() const;
   // True while the Monitor page exists and is the active page.
   [[nodiscard]] bool MonitorPageShowing() const;
+  // Replaces the Monitor format text at index (0-27, in the order of MonitorFormats) and shows it with 0.
+  void SetMonitorFormat(size_t index, ZemStr format);
+  // Places the Monitor page's four columns side by side, each as wide as the longest text its values can
+  // give: a window whose format texts are longer than the template's keeps them from running together.
+  void FitMonitorColumns();
   // The help topic of a page of this window ("" for a page a model window added).
   std::string HelpTopicFor(const ui::TabSheet* page) const;
 

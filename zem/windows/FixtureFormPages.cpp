@@ -542,6 +542,55 @@ std::string TFixtureFormTemplate::MemoryFolder() const {
   return folder + SafeFolderName(name);
 }
 
+namespace {
+
+// Channels 1 to 7 of a Monitor column: light (0), voltage (1), temperature (2), fan (3).
+constexpr int kMonitorChannels = 7;
+// The longest values a column can show: whole 16-bit numbers, and hundredths of an unsigned (voltage) or
+// signed (temperature) 16-bit number.
+constexpr double kWidestVoltage = 655.35;
+constexpr double kWidestTemperature = -327.68;
+constexpr int kWidestWord = 65535;
+constexpr int kMonitorColumnGap = 8;
+
+}  // namespace
+
+void TFixtureFormTemplate::SetMonitorFormat(size_t index, ZemStr format) {
+  if (index >= MonitorFormats.size()) return;
+  MonitorFormats[index] = ZemString(format);
+  const size_t column = index / kMonitorChannels;
+  const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&lLightSensor, &lSupplyVoltage,
+                                                                     &lTemperature, &lFanSpeed};
+  ui::Label* label = (*columns[column])[index % kMonitorChannels];
+  if (label == nullptr) return;
+  // Light and fan values are whole numbers, voltages and temperatures have a decimal.
+  label->setCaption(column == 1 || column == 2 ? FormatValue(MonitorFormats[index], 0.0)
+                                               : FormatValue(MonitorFormats[index], 0));
+}
+
+void TFixtureFormTemplate::FitMonitorColumns() {
+  if (!gbHardwareMonitorValues) return;
+  ui::Canvas& c = canvas();
+  const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&lLightSensor, &lSupplyVoltage,
+                                                                     &lTemperature, &lFanSpeed};
+  int left = 8;
+  for (size_t col = 0; col < columns.size(); ++col) {
+    int width = 0;
+    for (size_t ch = 0; ch < kMonitorChannels; ++ch) {
+      ui::Label* label = (*columns[col])[ch];
+      if (label == nullptr) continue;
+      c.font = label->font();
+      const std::string& format = MonitorFormats[col * kMonitorChannels + ch];
+      const std::string widest = col == 1   ? FormatValue(format, kWidestVoltage)
+                                 : col == 2 ? FormatValue(format, kWidestTemperature)
+                                            : FormatValue(format, kWidestWord);
+      width = std::max(width, c.textWidth(widest));
+      label->setLeft(left);
+    }
+    left += width + kMonitorColumnGap;
+  }
+}
+
 bool TFixtureFormTemplate::MonitorPageShowing() const {
   return tsMonitor && PC1 && PC1->activePage() == tsMonitor.get();
 }

@@ -16,6 +16,7 @@
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
 #include "zem/modelwindows/ColorMixingForm.h"
+#include "zem/modelwindows/FixtureFormBralin.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/ErrorDialog.h"
@@ -645,6 +646,75 @@ TEST_F(ZemMainTest, DemoMenuOpensEachColourMixingWindowWithoutAFixture) {
   std::vector<std::string> expected;
   for (const auto& choice : choices) expected.push_back(choice.second);
   EXPECT_EQ(opened, expected);
+  EXPECT_TRUE(errors_.empty());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The LED tube and LED strip windows, opened by the window table
+
+struct SubDeviceRow {
+  const char* code;
+  const char* windowClass;
+  const char* firstLabel;   // the selector on the main unit
+  const char* secondLabel;  // after one step to the next sub-device
+};
+
+class ZemMainSubDeviceRowTest : public ZemMainTest, public ::testing::WithParamInterface<SubDeviceRow> {};
+
+// The fixture plays the chain; the search loop opens its window, whose selector walks the sub-devices the
+// read found.
+TEST_P(ZemMainSubDeviceRowTest, SearchLoopOpensTheRowsWindowOverTheChain) {
+  const SubDeviceRow& row = GetParam();
+  const simfix::profiles::ModelProfile* profile = simfix::profiles::findProfile(row.code, row.code[0] == 'K');
+  ASSERT_NE(profile, nullptr);
+  simfix::profiles::apply(*sim_, *profile);
+  bool seen = false;
+  runProgram([&] {
+    TFixtureFormTemplate* w = serviceWindow();
+    if (!w || seen) return;
+    seen = true;
+    EXPECT_EQ(openedWindowClass(*w), tableWindowClass());
+    EXPECT_EQ(openedWindowClass(*w), row.windowClass);
+    auto* window = dynamic_cast<TSubDeviceForm*>(w);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->lSegment->caption(), row.firstLabel);
+    ui::input::mouseDown(*window->sbSegmentNext, 2, 2);
+    ui::input::mouseUp(*window->sbSegmentNext, 2, 2);
+    EXPECT_EQ(window->lSegment->caption(), row.secondLabel);
+    EXPECT_EQ(sim_->selectedSubDevice(), 1);
+    ui::input::click(*w->sbClose);
+  });
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ZemMainSubDeviceRowTest,
+    ::testing::Values(SubDeviceRow{"BRALB", "TBralinForm", "Segment 1 (of 1 to 4)", "Segment 2 (of 1 to 4)"},
+                      SubDeviceRow{"KANDT", "TKandrelForm", "Quodra 1 (of 1 to 3)", "Quodra 2 (of 1 to 3)"}),
+    [](const ::testing::TestParamInfo<SubDeviceRow>& info) { return std::string(info.param.code); });
+
+TEST_F(ZemMainTest, DemoMenuOpensTheTubeWindowWithoutAFixture) {
+  sim_->setDeviceCount(0);
+  onDemoMenu = [&](TDemoMenuForm& menu) {
+    if (menus_ == 1) {
+      ui::input::click(*menu.sbBralin);
+    } else {
+      ASSERT_TRUE(ui::input::clickCloseBox(menu));
+    }
+  };
+  std::vector<std::string> opened;
+  runProgram([&] {
+    TFixtureFormTemplate* w = serviceWindow();
+    if (!w) return;
+    opened.push_back(openedWindowClass(*w) + " " + w->caption());
+    auto* tube = dynamic_cast<TBralinForm*>(w);
+    ASSERT_NE(tube, nullptr);
+    EXPECT_EQ(tube->lSegment->caption(), "Segment 1 (of 1 to 1)");
+    EXPECT_FALSE(tube->sbSegmentNext->enabled());
+    ui::input::click(*w->sbReconnect);
+  });
+  EXPECT_EQ(opened, (std::vector<std::string>{"TBralinForm Bralin: DEMO"}));
   EXPECT_TRUE(errors_.empty());
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/edits.h"
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/display.h"
 #include "platform/ui/fltk/mapping.h"
@@ -156,6 +157,26 @@ TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
   panel->setColor(clLime);
   app().processMessages();
   EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
+}
+
+TEST_F(FltkDisplayTest, DisabledEditsAreGreyedUnlessGivenAColourOfTheirOwn) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Disabled edits test");
+  f->setBounds(0, 0, 200, 100);
+  auto* plain = make<Edit>(f.get(), f.get(), "plain", 10, 10, 80, 22);
+  auto* own = make<Edit>(f.get(), f.get(), "own", 100, 10, 80, 22);
+  own->setColor(0xC0C0C0);
+  auto* list = make<ComboBox>(f.get(), f.get(), "list", 10, 50, 80, 21);
+  list->setColor(0x808080);
+  for (Control* c : std::initializer_list<Control*>{plain, own, list}) c->setEnabled(false);
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 200 && pixel(*w, 170, 20) != 0xC0C0C0u; ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, 80, 20), colorToRGB(clBtnFace));
+  EXPECT_EQ(pixel(*w, 170, 20), 0xC0C0C0u);
+  EXPECT_EQ(pixel(*w, 12 + 2, 60), 0x808080u);
 }
 
 TEST_F(FltkDisplayTest, RepaintDrawsNowWithoutRunningMessages) {

@@ -83,6 +83,12 @@ bool ownBackground(const Control& c) {
   return c.color() != clBtnFace;
 }
 
+// A disabled edit or list is greyed unless the program gave it a colour of its own for that state (a
+// read-only "Auto" box, a list greyed by its window).
+Color editFill(const Control& c) {
+  return looksEnabled(c) || c.color() != clWindow ? c.color() : clBtnFace;
+}
+
 void drawText(const std::string& text, int x, int y, int w, int h, Fl_Align align, const Font& f, Color color,
               bool enabled = true) {
   if (text.empty()) return;
@@ -323,7 +329,7 @@ void paintEdit(Edit& e, int x, int y) {
   int w = e.width();
   int h = e.height();
   bool spin = dynamic_cast<SpinEdit*>(&e) != nullptr;
-  fill(x, y, w, h, looksEnabled(e) ? e.color() : clBtnFace);
+  fill(x, y, w, h, editFill(e));
   sunkenEdge(x, y, w, h);
   int textW = w - 6 - (spin ? kSpinButtonWidth : 0);
   useFont(e.font());
@@ -356,7 +362,7 @@ void paintEdit(Edit& e, int x, int y) {
 void paintComboBox(ComboBox& c, int x, int y) {
   int w = c.width();
   int h = c.height();
-  fill(x, y, w, h, looksEnabled(c) ? c.color() : clBtnFace);
+  fill(x, y, w, h, editFill(c));
   sunkenEdge(x, y, w, h);
   int textW = w - 6 - kComboButtonWidth;
   if (c.focused()) {

@@ -162,9 +162,11 @@ case $mode in
     mkdir -p "$out"
     ZEM_SIM_MODEL="$model" timeout 90 "$zem" >"$work/prog.log" 2>&1 &
     prog_pid=$!
-    # The window comes once the fixture is identified and read.
-    "$shot" --title "$title" --timeout 30 --size 600x400 --min-colours 8 --out "$out/$name-info.png" ||
-      fail "$title window"
+    # The window comes once the fixture is identified; it is in service once its read is done (a chain of
+    # sub-devices takes a while: the scan ends at the first that does not answer).
+    "$shot" --title "$title" --timeout 30 --settle 0 || fail "$title window"
+    "$shot" --title "Retrieving fixture information" --gone --timeout 30 || fail "$title: the read did not end"
+    "$shot" --title "$title" --size 600x400 --min-colours 8 --out "$out/$name-info.png" || fail "$title window"
     page=1
     for tab in "$@"; do
       x=${tab%%:*}
