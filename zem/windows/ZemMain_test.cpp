@@ -16,8 +16,8 @@
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
 #include "zem/modelwindows/ColorMixingForm.h"
-#include "zem/modelwindows/FixtureFormBralin.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
+#include "zem/modelwindows/SubDeviceForm.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/ErrorDialog.h"
 #include "zem/windows/FixtureForm.h"
@@ -137,6 +137,28 @@ class ZemMainTest : public linktest::SimTest {
                            FixtureData.begin() + fd::kFixtureInfo + 5);
     const int row = FindFixtureType(code, FixtureData[fd::kFixtureInfo + 5]);
     return row < 0 ? std::string() : FixtureWindowTable()[static_cast<size_t>(row)].windowClass;
+  }
+
+  // The fixture plays the profile's model; the search loop opens the window the table names for it, which
+  // `check` examines once it is in service before the window is closed.
+  void ServeProfile(
+      const char* code, int subtype,
+      const std::function<void(TFixtureFormTemplate&, const simfix::profiles::ModelProfile&)>& check) {
+    const simfix::profiles::ModelProfile* profile =
+        simfix::profiles::findProfile(code, static_cast<uint8_t>(subtype));
+    ASSERT_NE(profile, nullptr);
+    simfix::profiles::apply(*sim_, *profile);
+    bool seen = false;
+    runProgram([&] {
+      TFixtureFormTemplate* w = serviceWindow();
+      if (!w || seen) return;
+      seen = true;
+      EXPECT_EQ("T" + w->name(), tableWindowClass());
+      check(*w, *profile);
+      ui::input::click(*w->sbClose);
+    });
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(errors_.empty());
   }
 
   ui::Ref<TZEMMainForm> main_;
@@ -565,26 +587,14 @@ class ZemMainColourMixingRowTest : public ZemMainTest,
 // fixture is editing.
 TEST_P(ZemMainColourMixingRowTest, SearchLoopOpensTheRowsWindowShowingTheFixturesScene) {
   const auto& [code, subtype] = GetParam();
-  const simfix::profiles::ModelProfile* profile =
-      simfix::profiles::findProfile(code, static_cast<uint8_t>(subtype));
-  ASSERT_NE(profile, nullptr);
-  simfix::profiles::apply(*sim_, *profile);
-  bool seen = false;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w || seen) return;
-    seen = true;
-    EXPECT_EQ(openedWindowClass(*w), tableWindowClass());
-    auto* window = dynamic_cast<TColorMixingForm*>(w);
+  ServeProfile(code, subtype, [](TFixtureFormTemplate& w, const simfix::profiles::ModelProfile& profile) {
+    auto* window = dynamic_cast<TColorMixingForm*>(&w);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(w->caption(), profile->model);
+    EXPECT_EQ(w.caption(), profile.model);
     EXPECT_TRUE(
-        std::equal(window->SceneValues.begin(), window->SceneValues.end(), profile->program.begin() + 2));
-    EXPECT_EQ(w->lSceneCounter->caption(), "Scene 4 of 5");
-    ui::input::click(*w->sbClose);
+        std::equal(window->SceneValues.begin(), window->SceneValues.end(), profile.program.begin() + 2));
+    EXPECT_EQ(w.lSceneCounter->caption(), "Scene 4 of 5");
   });
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(errors_.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ZemMainColourMixingRowTest,
@@ -616,7 +626,7 @@ TEST_F(ZemMainTest, OldGrobelFirmwareOpensItsWindowWithoutAMonitorPage) {
   EXPECT_TRUE(seen);
 }
 
-TEST_F(ZemMainTest, DemoMenuOpensEachColourMixingWindowWithoutAFixture) {
+TEST_F(ZemMainTest, DemoMenuOpensEachModelWindowWithoutAFixture) {
   sim_->setDeviceCount(0);
   const std::vector<std::pair<ui::SpeedButton * TDemoMenuForm::*, const char*>> choices = {
       {&TDemoMenuForm::sbBrv200, "TBrv200_20Form"},
@@ -627,6 +637,7 @@ TEST_F(ZemMainTest, DemoMenuOpensEachColourMixingWindowWithoutAFixture) {
       {&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
       {&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
       {&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
+      {&TDemoMenuForm::sbBralin, "TBralinForm"},
   };
   onDemoMenu = [&](TDemoMenuForm& menu) {
     const size_t i = static_cast<size_t>(menus_ - 1);
@@ -641,6 +652,11 @@ TEST_F(ZemMainTest, DemoMenuOpensEachColourMixingWindowWithoutAFixture) {
     TFixtureFormTemplate* w = serviceWindow();
     if (!w) return;
     opened.push_back(openedWindowClass(*w));
+    // Without a fixture the tube has its main unit only.
+    if (auto* chain = dynamic_cast<TSubDeviceForm*>(w)) {
+      EXPECT_EQ(chain->lSegment->caption(), "Segment 1 (of 1 to 1)");
+      EXPECT_FALSE(chain->sbSegmentNext->enabled());
+    }
     ui::input::click(*w->sbReconnect);
   });
   std::vector<std::string> expected;
@@ -665,27 +681,17 @@ class ZemMainSubDeviceRowTest : public ZemMainTest, public ::testing::WithParamI
 // read found.
 TEST_P(ZemMainSubDeviceRowTest, SearchLoopOpensTheRowsWindowOverTheChain) {
   const SubDeviceRow& row = GetParam();
-  const simfix::profiles::ModelProfile* profile = simfix::profiles::findProfile(row.code, row.code[0] == 'K');
-  ASSERT_NE(profile, nullptr);
-  simfix::profiles::apply(*sim_, *profile);
-  bool seen = false;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w || seen) return;
-    seen = true;
-    EXPECT_EQ(openedWindowClass(*w), tableWindowClass());
-    EXPECT_EQ(openedWindowClass(*w), row.windowClass);
-    auto* window = dynamic_cast<TSubDeviceForm*>(w);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->lSegment->caption(), row.firstLabel);
-    ui::input::mouseDown(*window->sbSegmentNext, 2, 2);
-    ui::input::mouseUp(*window->sbSegmentNext, 2, 2);
-    EXPECT_EQ(window->lSegment->caption(), row.secondLabel);
-    EXPECT_EQ(sim_->selectedSubDevice(), 1);
-    ui::input::click(*w->sbClose);
-  });
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(errors_.empty());
+  ServeProfile(row.code, row.code[0] == 'K',
+               [&](TFixtureFormTemplate& w, const simfix::profiles::ModelProfile&) {
+                 EXPECT_EQ(openedWindowClass(w), row.windowClass);
+                 auto* window = dynamic_cast<TSubDeviceForm*>(&w);
+                 ASSERT_NE(window, nullptr);
+                 EXPECT_EQ(window->lSegment->caption(), row.firstLabel);
+                 ui::input::mouseDown(*window->sbSegmentNext, 2, 2);
+                 ui::input::mouseUp(*window->sbSegmentNext, 2, 2);
+                 EXPECT_EQ(window->lSegment->caption(), row.secondLabel);
+                 EXPECT_EQ(sim_->selectedSubDevice(), 1);
+               });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -693,29 +699,5 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SubDeviceRow{"BRALB", "TBralinForm", "Segment 1 (of 1 to 4)", "Segment 2 (of 1 to 4)"},
                       SubDeviceRow{"KANDT", "TKandrelForm", "Quodra 1 (of 1 to 3)", "Quodra 2 (of 1 to 3)"}),
     [](const ::testing::TestParamInfo<SubDeviceRow>& info) { return std::string(info.param.code); });
-
-TEST_F(ZemMainTest, DemoMenuOpensTheTubeWindowWithoutAFixture) {
-  sim_->setDeviceCount(0);
-  onDemoMenu = [&](TDemoMenuForm& menu) {
-    if (menus_ == 1) {
-      ui::input::click(*menu.sbBralin);
-    } else {
-      ASSERT_TRUE(ui::input::clickCloseBox(menu));
-    }
-  };
-  std::vector<std::string> opened;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w) return;
-    opened.push_back(openedWindowClass(*w) + " " + w->caption());
-    auto* tube = dynamic_cast<TBralinForm*>(w);
-    ASSERT_NE(tube, nullptr);
-    EXPECT_EQ(tube->lSegment->caption(), "Segment 1 (of 1 to 1)");
-    EXPECT_FALSE(tube->sbSegmentNext->enabled());
-    ui::input::click(*w->sbReconnect);
-  });
-  EXPECT_EQ(opened, (std::vector<std::string>{"TBralinForm Bralin: DEMO"}));
-  EXPECT_TRUE(errors_.empty());
-}
 
 }  // namespace
