@@ -8,14 +8,12 @@
 // ends by itself: at the demonstration menu without interface hardware, or after opening the identified
 // fixture's window when a driver library finds one, or after one round of the search that found nothing
 // to service (exit code 3).
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/ui/application.h"
 #include "platform/ui/backend.h"
@@ -61,52 +59,6 @@ constexpr const char* kUsage =
     "Exit codes: 0 done; 1 start-up failed (no display, a driver library without its entry points);\n"
     "2 bad command line; 3 a headless run found nothing to service.\n";
 
-// Stands in for the user in front of a display: sees each window once it has settled, and closes it.
-class HeadlessUser : public ui::Backend {
- public:
-  void controlChanged(ui::Control& control, ui::Change what) override {
-    ui::Backend::controlChanged(control, what);
-    ui::Form* form = control.asForm();
-    if (!form || !form->visible() || form->modal()) return;
-    if (what == ui::Change::Visible || (what == ui::Change::Enabled && form->enabled() && isWaiting(form)))
-      lookLater(form);
-  }
-
- private:
-  // Looks twice later: a window shown from a handler (the main window's first activation) finishes its
-  // work before the user sees it.
-  void lookLater(ui::Form* form) {
-    ui::Ref<ui::Form> ref(form);
-    ui::app().post([this, ref] { ui::app().post([this, ref] { look(ref.get()); }); });
-  }
-
-  void look(ui::Form* f) {
-    if (!f || !f->visible() || f->modal()) return;
-    // A window busy with a long operation (a fixture window reading its fixture) is disabled meanwhile
-    // and pumps messages: the user sees it once it is enabled again.
-    if (!f->enabled()) {
-      if (!isWaiting(f)) waiting_.emplace_back(f);
-      return;
-    }
-    std::erase_if(waiting_, [f](const ui::Ref<ui::Form>& w) { return !w || w.get() == f; });
-    ui::printWindow("window", *f);
-    if (f != ui::mainForm() && f->hasCloseBox()) f->close();
-  }
-
-  bool isWaiting(const ui::Form* f) const {
-    return std::any_of(waiting_.begin(), waiting_.end(),
-                       [f](const ui::Ref<ui::Form>& w) { return w.get() == f; });
-  }
-
-  std::vector<ui::Ref<ui::Form>> waiting_;
-};
-
-void answerModal(ui::Form& form) {
-  if (form.modalResult() != ui::ModalResult::None) return;
-  ui::printWindow("modal window", form);
-  form.close();
-}
-
 // Leaves the display (if one was opened) and the headless user behind.
 void leaveBackend() {
 #ifdef ZEM_WITH_DISPLAY
@@ -119,7 +71,7 @@ void leaveBackend() {
 
 int main(int argc, char** argv) {
   if (std::optional<int> code = ui::checkCommandLine(argc, argv, "zem", kUsage)) return *code;
-  HeadlessUser user;
+  ui::HeadlessUser user;
 #ifdef ZEM_WITH_DISPLAY
   const ui::fltk::Start start = ui::fltk::startFromCommandLine(argc, argv);
   if (start == ui::fltk::Start::NoDisplay) return kExitStartupFailed;  // the reason is already on stderr
@@ -131,7 +83,7 @@ int main(int argc, char** argv) {
 #endif
   if (headless) {
     ui::setBackend(&user);
-    ui::setModalResponder(&answerModal);
+    ui::setModalResponder(&ui::printAndCloseModal);
     ui::setMessageBoxResponder(&ui::printAndAnswerMessageBox);
   }
 

@@ -42,6 +42,7 @@ Result<void> ProcessServiceControl::stop() {
     const ProcessWatch* w = firstRunning();
     if (!w) return {};
     (void)w->waitForEnd(settings_.pollMs);
+    if (whileWaiting) whileWaiting();
   }
   if (!firstRunning()) return {};
   return Error("the process \"" + settings_.processName + "\" still runs after " +
@@ -53,6 +54,7 @@ Result<void> ProcessServiceControl::start() {
   if (!command) return Error(command.error());
   const uint32_t start = tickCount();
   while (!command.value().waitForEnd(settings_.pollMs)) {
+    if (whileWaiting) whileWaiting();
     if (timeExceeded(start, settings_.limitMs, tickCount()))
       return Error("\"" + settings_.startCommand + "\" did not end within " +
                    std::to_string(settings_.limitMs / 1000) + " s");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,8 @@ namespace sys {
 class ServiceControl {
  public:
   virtual ~ServiceControl() = default;
+  // Runs on every pass of the waits of stop() and start(): a program keeps its windows painted with it.
+  std::function<void()> whileWaiting;
   // True when the service's process runs now.
   virtual bool running() = 0;
   // Runs the stop command and waits until the process that was running has ended. The error says what

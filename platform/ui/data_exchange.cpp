@@ -24,10 +24,15 @@ std::optional<long long> parseInteger(const std::string& text) {
   return v;
 }
 
-std::optional<int> refuse(Edit& edit, const std::string& message) {
-  messageBox({MessageKind::Warning, app().title(), message, MessageButtons::Ok});
+// The number in text, or the standard message and the edit focused (select: its text selected too).
+template <class E>
+std::optional<int> take(E& edit, const std::string& text, int min, int max, void (*select)(E&)) {
+  const std::optional<long long> v = parseInteger(text);
+  if (v && *v >= min && *v <= max) return static_cast<int>(*v);
+  messageBox({MessageKind::Warning, app().title(), v ? integerRangeMessage(min, max) : integerMessage(),
+              MessageButtons::Ok});
   edit.setFocus();
-  edit.selectAll();
+  if (select) select(edit);
   return std::nullopt;
 }
 
@@ -42,10 +47,11 @@ std::string integerRangeMessage(int min, int max) {
 }
 
 std::optional<int> takeInteger(Edit& edit, int min, int max) {
-  const std::optional<long long> v = parseInteger(edit.caption());
-  if (!v) return refuse(edit, integerMessage());
-  if (*v < min || *v > max) return refuse(edit, integerRangeMessage(min, max));
-  return static_cast<int>(*v);
+  return take<Edit>(edit, edit.caption(), min, max, [](Edit& e) { e.selectAll(); });
+}
+
+std::optional<int> takeInteger(RichEdit& edit, int min, int max) {
+  return take<RichEdit>(edit, edit.content(), min, max, nullptr);
 }
 
 }  // namespace ui

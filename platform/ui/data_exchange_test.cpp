@@ -77,3 +77,22 @@ TEST(MessageBoxDefault, BoxNobodyAnswersGivesItsDefaultButton) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST_F(TakeIntegerTest, ARichEditsWholeTextIsTakenTheSameWay) {
+  auto* r = add<RichEdit>("reUniverse");
+  r->setContent("12");
+  EXPECT_EQ(takeInteger(*r, 1, 32), 12);
+  r->setContent("40");
+  EXPECT_FALSE(takeInteger(*r, 1, 32).has_value());
+  r->setContent("1\r\n2");
+  EXPECT_FALSE(takeInteger(*r, 1, 32).has_value());
+  EXPECT_EQ(messages_, (std::vector<std::string>{"Please enter an integer between 1 and 32.",
+                                                 "Please enter an integer."}));
+  EXPECT_EQ(screen().focusedControl(), r);
+}
+
+}  // namespace
+}  // namespace ui

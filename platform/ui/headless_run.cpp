@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/ui/application.h"
 #include "platform/ui/dump.h"
 #include "platform/ui/form.h"
 #include "platform/ui/message_box.h"
@@ -72,6 +73,44 @@ ModalResult printAndAnswerMessageBox(const MessageBoxRequest& request) {
               forTerminal(request.text).c_str());
   std::fflush(stdout);
   return closeBoxAnswer(request.buttons);
+}
+
+void printAndCloseModal(Form& form) {
+  if (form.modalResult() != ModalResult::None) return;
+  printWindow("modal window", form);
+  form.close();
+}
+
+void HeadlessUser::controlChanged(Control& control, Change what) {
+  Backend::controlChanged(control, what);
+  Form* form = control.asForm();
+  if (!form || !form->visible() || form->modal()) return;
+  if (what == Change::Visible || (what == Change::Enabled && form->enabled() && isWaiting(form)))
+    lookLater(form);
+}
+
+// Looks twice later: a window shown from a handler (a main window's first activation) finishes its work
+// before the user sees it.
+void HeadlessUser::lookLater(Form* form) {
+  Ref<Form> ref(form);
+  app().post([this, ref] { app().post([this, ref] { look(ref.get()); }); });
+}
+
+void HeadlessUser::look(Form* f) {
+  if (!f || !f->visible() || f->modal()) return;
+  // A window busy with a long operation is disabled meanwhile and pumps messages: the user sees it once it
+  // is enabled again.
+  if (!f->enabled()) {
+    if (!isWaiting(f)) waiting_.emplace_back(f);
+    return;
+  }
+  std::erase_if(waiting_, [f](const Ref<Form>& w) { return !w || w.get() == f; });
+  printWindow("window", *f);
+  if (f != mainForm() && f->hasCloseBox()) f->close();
+}
+
+bool HeadlessUser::isWaiting(const Form* f) const {
+  return std::any_of(waiting_.begin(), waiting_.end(), [f](const Ref<Form>& w) { return w.get() == f; });
 }
 
 }  // namespace ui

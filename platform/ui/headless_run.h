@@ -4,7 +4,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/ui/backend.h"
+#include "platform/ui/component.h"
 #include "platform/ui/types.h"
 
 namespace ui {
@@ -28,5 +31,20 @@ void printWindow(const char* when, Form& form);
 ModalResult closeBoxAnswer(MessageButtons buttons);
 // Prints the box ("== message box (Kind): caption ==" and its text) and answers it as its close box would.
 ModalResult printAndAnswerMessageBox(const MessageBoxRequest& request);
+// Prints a modal window and closes it as its close box would.
+void printAndCloseModal(Form& form);
+
+// Stands in for the user in front of a display: sees each window that is not modal once it has settled,
+// prints it, and closes it when it has a close box (the main form stays).
+class HeadlessUser : public Backend {
+ public:
+  void controlChanged(Control& control, Change what) override;
+
+ private:
+  void lookLater(Form* form);
+  void look(Form* f);
+  bool isWaiting(const Form* f) const;
+  std::vector<Ref<Form>> waiting_;
+};
 
 }  // namespace ui

@@ -65,10 +65,9 @@ void ListBox::scrollIntoView(int i) {
 
 bool ListBox::userSelect(int i) {
   if (i < 0 || i >= items_.count()) return false;
-  const bool changedSelection = i != itemIndex_;
   setItemIndex(i);
   scrollIntoView(i);
-  if (changedSelection) fireNotify(onSelChange);
+  fireNotify(onSelChange);
   return true;
 }
 
@@ -89,22 +88,24 @@ void ListBox::keyDown(uint16_t& key, ShiftState shift) {
   WinControl::keyDown(key, shift);
   const int last = items_.count() - 1;
   if (last < 0) return;
+  int to = itemIndex_;
   switch (key) {
     case vk::Down:
-      userSelect(std::min(itemIndex_ + 1, last));
+      to = std::min(itemIndex_ + 1, last);
       break;
     case vk::Up:
-      userSelect(std::max(itemIndex_ - 1, 0));
+      to = std::max(itemIndex_ - 1, 0);
       break;
     case vk::Home:
-      userSelect(0);
+      to = 0;
       break;
     case vk::End:
-      userSelect(last);
+      to = last;
       break;
     default:
-      break;
+      return;
   }
+  if (to != itemIndex_) userSelect(to);
 }
 
 }  // namespace ui

@@ -36,8 +36,9 @@ class ListBox : public WinControl {
   static constexpr int kBorder = 2;
   static constexpr int kScrollBarWidth = 16;
 
-  // The user picks line i (a press on it, an arrow key): it becomes the selection, scrolled into view,
-  // and onSelChange runs when the selection changed. False for an index outside the list.
+  // The user picks line i (a press on it, an arrow key that moves the selection): it becomes the
+  // selection, scrolled into view, and onSelChange runs, as the system's list reports it, also when the
+  // line was selected already. False for an index outside the list.
   bool userSelect(int i);
   NotifyEvent onSelChange;
 

@@ -1,0 +1,73 @@
+#include "mendaro/CMendaroApp.h"
+
+#include "mendaro/CMendaroDlg.h"
+#include "mendaro/MendaroTexts.h"
+#include "platform/ui/application.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/form.h"
+#include "platform/ui/strings.h"
+
+namespace mendaro {
+
+namespace {
+
+// A small window without a close box that says what the program waits for.
+class CNoticeBox : public ui::Form {
+ public:
+  explicit CNoticeBox(const std::string& message) : ui::Form(nullptr) {
+    setName("CNoticeBox");
+    setCaption(text::kAppTitle);
+    setBorderStyle(ui::BorderStyle::Dialog);
+    setBorderIcons(0);
+    setPosition(ui::FormPosition::ScreenCenter);
+    setBounds(0, 0, 300, 96);
+    // The message's line breaks, whichever way round they come, as lines of the label.
+    std::string lines;
+    for (const std::string& line : ui::Strings::splitLines(message))
+      lines += (lines.empty() ? "" : "\n") + line;
+    auto* label = ui::make<ui::Label>(this, this, "lMessage");
+    label->setBounds(20, 18, 0, 0);
+    label->setCaption(lines);
+  }
+};
+
+}  // namespace
+
+CMendaroApp::CMendaroApp(sys::ServiceControl& service, Reporter report)
+    : m_service(service), m_report(std::move(report)) {
+  // The notice stays painted while the service is waited for.
+  m_service.whileWaiting = [] { ui::app().processMessages(); };
+}
+
+void CMendaroApp::WithNotice(const char* message, const std::function<void()>& work) {
+  ui::Owned<CNoticeBox> notice(ui::createForm<CNoticeBox>(message));
+  notice->show();
+  ui::app().processMessages();
+  work();
+  notice->hide();
+}
+
+bool CMendaroApp::InitInstance() {
+  m_bServiceRunning = m_service.running();
+  if (m_bServiceRunning) {
+    WithNotice(text::kTakingOver, [this] {
+      sys::Result<void> stopped = m_service.stop();
+      if (!stopped && m_report) m_report("the service did not stop: " + stopped.error());
+    });
+  }
+  ui::Owned<CMendaroDlg> dialog(ui::createForm<CMendaroDlg>(nullptr));
+  dialog->showModal();
+  return true;
+}
+
+int CMendaroApp::ExitInstance() {
+  if (m_bServiceRunning) {
+    WithNotice(text::kRestoring, [this] {
+      sys::Result<void> started = m_service.start();
+      if (!started && m_report) m_report("the service did not start again: " + started.error());
+    });
+  }
+  return 0;
+}
+
+}  // namespace mendaro

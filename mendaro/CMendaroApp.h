@@ -1,0 +1,40 @@
+// The configurator's application: it takes the USB-DMX boxes over from the sibling DMX service for as
+// long as its dialog is open, and hands them back afterwards.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/sys/service_control.h"
+
+namespace mendaro {
+
+// The sibling service: the name of its process, and its name for the system's service manager.
+inline constexpr const char* kServiceProcess = "Velmont";
+inline constexpr const char* kServiceName = "velmont";
+
+// Where the hand-over tells what went wrong (the program prints it on stderr); it goes on regardless.
+using Reporter = std::function<void(const std::string&)>;
+
+class CMendaroApp {
+ public:
+  CMendaroApp(sys::ServiceControl& service, Reporter report);
+
+  // Stops the service when its process runs (a notice is shown while it waits), then shows the dialog
+  // modally until it is closed.
+  bool InitInstance();
+  // Starts the service again when it was running at start (a notice is shown while it waits).
+  int ExitInstance();
+
+  bool ServiceWasRunning() const { return m_bServiceRunning; }
+
+ private:
+  // Shows a notice with the text while work runs.
+  void WithNotice(const char* text, const std::function<void()>& work);
+
+  sys::ServiceControl& m_service;
+  Reporter m_report;
+  bool m_bServiceRunning = false;
+};
+
+}  // namespace mendaro

@@ -1,0 +1,109 @@
+#include "mendaro/CMendaroApp.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "mendaro/CMendaroDlg.h"
+#include "mendaro/mendaro_test_support.h"
+#include "platform/sys/fake_service_testing.h"
+#include "platform/sys/process.h"
+#include "platform/ui/controls.h"
+
+namespace mendaro {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Records every window that is shown: its name, and the text of a notice.
+class ShownWindows : public ui::Backend {
+ public:
+  void controlChanged(ui::Control& control, ui::Change what) override {
+    ui::Form* f = control.asForm();
+    if (!f || what != ui::Change::Visible || !f->visible()) return;
+    std::string entry = f->name();
+    if (auto* label = dynamic_cast<ui::Label*>(f->findComponent("lMessage")))
+      entry += ": " + label->caption();
+    shown.push_back(entry);
+  }
+  std::vector<std::string> shown;
+};
+
+class AppTest : public testing::MendaroTest {
+ protected:
+  void SetUp() override {
+    MendaroTest::SetUp();
+    ui::setBackend(&windows);
+    // The user closes the dialog as soon as it is there; whether the service ran meanwhile is noted.
+    ui::setModalResponder([this](ui::Form& f) {
+      if (auto* d = dynamic_cast<CMendaroDlg*>(&f)) {
+        serviceRanWhileOpen = !sys::findProcesses(service.name()).empty();
+        openedAt = sys::tickCount();
+        ui::input::click(*d->bClose);
+      }
+    });
+  }
+  void TearDown() override {
+    ui::setBackend(nullptr);
+    MendaroTest::TearDown();
+  }
+  // Runs the program's start and end around the dialog.
+  void run(sys::ServiceControl& control) {
+    CMendaroApp app(control, [this](const std::string& what) { reports.push_back(what); });
+    startedAt = sys::tickCount();
+    EXPECT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.ExitInstance(), 0);
+    wasRunning = app.ServiceWasRunning();
+  }
+
+  ShownWindows windows;
+  sys::testing::FakeService service;
+  std::vector<std::string> reports;
+  bool serviceRanWhileOpen = false;
+  bool wasRunning = false;
+  uint32_t startedAt = 0;
+  uint32_t openedAt = 0;
+};
+
+TEST_F(AppTest, NoServiceRunningMeansNoStopOrStartCommand) {
+  const std::string marker = "/tmp/" + service.name() + ".ran";
+  sys::ServiceSettings s = service.settings();
+  s.stopCommand = "touch " + marker;
+  s.startCommand = "touch " + marker;
+  sys::ProcessServiceControl control(s);
+  run(control);
+  EXPECT_FALSE(wasRunning);
+  EXPECT_THAT(windows.shown, ElementsAre("CMendaroDlg"));
+  EXPECT_FALSE(std::filesystem::exists(marker));
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(AppTest, TheServiceIsStoppedBeforeTheDialogOpensAndStartedAfterItCloses) {
+  ASSERT_TRUE(service.launch());
+  sys::ProcessServiceControl control(service.settings());
+  run(control);
+  EXPECT_TRUE(wasRunning);
+  EXPECT_FALSE(serviceRanWhileOpen);
+  EXPECT_TRUE(service.waitUntilRunning(true));
+  EXPECT_THAT(
+      windows.shown,
+      ElementsAre("CNoticeBox: Taking over communication from console.\n\nPlease wait.", "CMendaroDlg",
+                  "CNoticeBox: Restoring communication with console.\n\nPlease wait."));
+  EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
+}
+
+TEST_F(AppTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
+  ASSERT_TRUE(service.launch());
+  sys::ServiceSettings s = service.settings();
+  s.stopCommand = "true";
+  sys::ProcessServiceControl control(s);
+  run(control);
+  EXPECT_TRUE(serviceRanWhileOpen);
+  EXPECT_GE(sys::elapsedMs(startedAt, openedAt), 30000u);
+  EXPECT_THAT(reports, ElementsAre("the service did not stop: the process \"" + service.name() +
+                                   "\" still runs after 30 s"));
+}
+
+}  // namespace
+}  // namespace mendaro

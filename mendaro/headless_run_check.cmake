@@ -1,0 +1,51 @@
+# Runs the configurator headless, as a user would from a terminal, and checks what it printed.
+#   cmake -DPROGRAM=<mendaro> -DSIM=<simulated bus library> -DMODE=boxes|none|help|bad-option|no-value
+#         -P headless_run_check.cmake
+# boxes: two simulated boxes are listed; none: no USB backend at all, an empty list; help: the usage;
+# bad-option, no-value: the command line is refused with exit code 2.
+set(env)
+set(devices "")
+set(args --headless)
+set(expected_result 0)
+if(MODE STREQUAL "boxes")
+  set(env "ZEM_USB_LIBRARY=${SIM}")
+  set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
+elseif(MODE STREQUAL "none")
+  set(env "ZEM_USB_LIBRARY=${CMAKE_CURRENT_LIST_DIR}/no-such-usb-library.so")
+elseif(MODE STREQUAL "help")
+  set(args --help)
+elseif(MODE STREQUAL "bad-option")
+  set(args --headless --fast)
+  set(expected_result 2)
+elseif(MODE STREQUAL "no-value")
+  set(args --headless --stop-command)
+  set(expected_result 2)
+endif()
+# The device list is one argument: its ';' must not split it.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${env} "ZEM_SIM_USB_DEVICES=${devices}" ${PROGRAM} ${args}
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(NOT result STREQUAL "${expected_result}")
+  message(FATAL_ERROR "expected exit code ${expected_result}, got '${result}'\nstdout: ${out}\nstderr: ${err}")
+endif()
+
+function(expect text pattern)
+  string(FIND "${text}" "${pattern}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "missing: ${pattern}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+endfunction()
+
+if(MODE STREQUAL "boxes")
+  expect("${out}" "== modal window: Omnex USB DMX configuration tool ==")
+  expect("${out}" "lbDevices: ListBox (12,28,300,238) [index -1: \"Tavren omnex USB DMX v01.04 unconfigured\" \"Tavren omnex USB DMX v01.04 unconfigured\"]")
+  expect("${out}" "bUpdate: Button \"Update\" (324,246,106,25)\n")
+elseif(MODE STREQUAL "none")
+  expect("${out}" "lbDevices: ListBox (12,28,300,238) [index -1]")
+  expect("${out}" "bUpdate: Button \"Update\" (324,246,106,25) disabled")
+elseif(MODE STREQUAL "help")
+  expect("${out}" "Usage: mendaro [--headless]")
+elseif(MODE STREQUAL "bad-option")
+  expect("${err}" "mendaro: unknown option '--fast'")
+elseif(MODE STREQUAL "no-value")
+  expect("${err}" "mendaro: --stop-command needs a value")
+endif()
