@@ -264,18 +264,23 @@ void CMendaroDlg::OnSelchangeDevices() {
   m_nSelection = picked;
 }
 
-void CMendaroDlg::OnUpdate() {
+const BoxEntry* CMendaroDlg::WritableSelection() {
   if (m_nSelection < 0) {
     AddToLog(text::kSelectDevice);
-    return;
+    return nullptr;
   }
   const BoxEntry& e = m_Boxes[static_cast<size_t>(m_nSelection)];
   if (!e.read) {
     AddToLog(text::kNotReadNotWritten);
-    return;
+    return nullptr;
   }
-  if (!TakeUniverses()) return;
-  DeviceConfigBlock block = e.block;
+  return &e;
+}
+
+void CMendaroDlg::OnUpdate() {
+  const BoxEntry* e = WritableSelection();
+  if (!e || !TakeUniverses()) return;
+  DeviceConfigBlock block = e->block;
   block.Configure(static_cast<uint8_t>(m_iUniverseA), static_cast<uint8_t>(m_iUniverseB), cbInputA->checked(),
                   cbInputB->checked());
   WriteSelected(block, true);
@@ -283,16 +288,9 @@ void CMendaroDlg::OnUpdate() {
 }
 
 void CMendaroDlg::OnClearConfig() {
-  if (m_nSelection < 0) {
-    AddToLog(text::kSelectDevice);
-    return;
-  }
-  const BoxEntry& e = m_Boxes[static_cast<size_t>(m_nSelection)];
-  if (!e.read) {
-    AddToLog(text::kNotReadNotWritten);
-    return;
-  }
-  DeviceConfigBlock block = e.block;
+  const BoxEntry* e = WritableSelection();
+  if (!e) return;
+  DeviceConfigBlock block = e->block;
   block.Clear();
   WriteSelected(block, false);
   RebuildList(HighlightedHandle());

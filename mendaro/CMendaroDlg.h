@@ -102,6 +102,9 @@ class CMendaroDlg : public ui::Form {
   bool TakeUniverses();
   void ShowUniverses();
   void SetDirection(ui::CheckBox* box, bool input);
+  // The picked box when its block may be written; else nothing, and the log says why (Update and Clear
+  // act on the pick, never on whatever line the list highlights).
+  const BoxEntry* WritableSelection();
   // Writes the block into the selected box; the entry takes it only when the box did.
   void WriteSelected(const DeviceConfigBlock& block, bool configured);
   // Ends the picked box's identify signal.
