@@ -12,6 +12,9 @@
 #   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR    the program without interface hardware:
 #                                                            demonstration menu, a model's service
 #                                                            window, closing it ends the program
+#   screenshot_test.sh mendaro MENDARO_PROGRAM SHOT_TOOL OUTDIR  the configurator against the simulated
+#                                                            boxes its environment names: the list, a
+#                                                            box picked and configured, Close
 #   screenshot_test.sh zem-model ZEM_PROGRAM SHOT_TOOL OUTDIR MODEL TITLE NAME [TAB_X[:MIN_COLOURS] ...]
 #                                                            the program against the simulated fixture
 #                                                            playing MODEL (ZEM_D2XX_LIBRARY names the
@@ -178,6 +181,28 @@ case $mode in
       page=$((page + 1))
     done
     "$shot" --title "$title" --close || fail "close $title"
+    expect_exit
+    echo "screenshots in $out"
+    ;;
+  mendaro)
+    mendaro=$1 shot=$2 out=$3
+    mkdir -p "$out"
+    timeout 90 "$mendaro" >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    window="Omnex USB DMX configuration tool"
+    # Settled: the device watch has listed the boxes.
+    "$shot" --title "$window" --timeout 20 --settle 1500 --size 560x410 --min-colours 40 \
+      --out "$out/mendaro-window.png" || fail "configurator window"
+    # The first box is picked (its lamp blinks); port A's universe is raised twice and made an input, and
+    # the settings are written into the box.
+    "$shot" --title "$window" --click 60,36 || fail "pick the first box"
+    "$shot" --title "$window" --settle 100 --click 510,177 || fail "raise universe A"
+    "$shot" --title "$window" --settle 100 --click 510,177 || fail "raise universe A again"
+    "$shot" --title "$window" --settle 100 --click 454,218 || fail "make port A an input"
+    "$shot" --title "$window" --settle 100 --click 377,258 || fail "click Update"
+    "$shot" --title "$window" --settle 600 --size 560x410 --min-colours 40 \
+      --out "$out/mendaro-configured.png" || fail "configured box"
+    "$shot" --title "$window" --click 510,384 || fail "click Close"
     expect_exit
     echo "screenshots in $out"
     ;;
