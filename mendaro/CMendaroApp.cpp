@@ -6,6 +6,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/ui/strings.h"
+#include "platform/wdu/wdu.h"
 
 namespace mendaro {
 
@@ -56,6 +57,8 @@ bool CMendaroApp::InitInstance() {
     });
   }
   ui::Owned<CMendaroDlg> dialog(ui::createForm<CMendaroDlg>(nullptr));
+  if (dialog->Device() && dialog->Device()->GetLastStatus() == wdu::kNoBackend && m_report)
+    m_report("no USB devices can be listed: " + wdu::BackendError());
   dialog->showModal();
   return true;
 }

@@ -21,7 +21,7 @@ class CMendaroApp {
   CMendaroApp(sys::ServiceControl& service, Reporter report);
 
   // Stops the service when its process runs (a notice is shown while it waits), then shows the dialog
-  // modally until it is closed.
+  // modally until it is closed. A USB layer without a backend is reported: no box can be listed then.
   bool InitInstance();
   // Starts the service again when it was running at start (a notice is shown while it waits).
   int ExitInstance();
