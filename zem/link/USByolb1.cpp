@@ -127,21 +127,20 @@ int TUSByolb1::DuplexTransfer(std::span<const uint8_t> request, int requestLengt
   int result = 0;
   const uint32_t total = static_cast<uint32_t>(replyLength) + 1;  // box length byte + fixture frame
   if (WaitFor(1, firstByteTimeoutMs) != 0) {
-    // Nothing came: abort, and take the box's status byte if it sends one. A status of 0 would read as
-    // success, so it leaves the time-out standing.
+    // Nothing came: abort, and take the box's status byte if it sends one, 0 included. A status of 0
+    // leaves the caller's buffer empty, and the caller's reply check rejects that.
     AbortTransfer();
     result = kYolbTimeout;
-    if (WaitFor(1, kAnswerTimeoutMs) == 0 && Chip->Read(1) == FT_OK && Chip->LastReadCount == 1 &&
-        Chip->ReadBuffer[0] != 0) {
+    if (WaitFor(1, kAnswerTimeoutMs) == 0 && Chip->Read(1) == FT_OK && Chip->LastReadCount == 1) {
       result = Chip->ReadBuffer[0];
     }
     Chip->PurgeTx();
     flushLateBytes();
   } else if (WaitFor(total, kAnswerTimeoutMs) != 0) {
-    // The reply started but stopped short: a failed exchange, and the caller's buffer stays as it was.
+    // The reply started but stopped short: result 0 with the caller's buffer as it was, so that the
+    // caller's reply check rejects the empty reply (and reconnects).
     Chip->PurgeTx();
     flushLateBytes();
-    result = kYolbTimeout;
   } else {
     const FT_STATUS status = Chip->Read(total);
     if (status != FT_OK) {

@@ -30,8 +30,9 @@ class TUSByolb1 {
   // Sends a one-way frame (at most 64 bytes of data) and waits for the box's acknowledge.
   int SendFrame(std::span<const uint8_t> data, int length);
   // Sends requestLength bytes of request and fills reply[0] (the box's length byte) and
-  // reply[1..replyLength] (the fixture's frame). The reply is written only when all of it came;
-  // a reply that stops short is a time-out.
+  // reply[1..replyLength] (the fixture's frame). The reply is written only when all of it came: a reply
+  // that stops short answers 0 with the buffer untouched, and a reply that never starts answers the
+  // status byte the box sends after the abort (0 included), or 100 when it sends none.
   int DuplexTransfer(std::span<const uint8_t> request, int requestLength, std::span<uint8_t> reply,
                      int replyLength, uint32_t firstByteTimeoutMs);
   // Polls the receive queue until count bytes are there or more than timeoutMs have passed.

@@ -340,7 +340,8 @@ bool readPattern(RequestFrame& request, const ReadSpec& spec) {
   return false;
 }
 
-// W: one-way send of the whole request buffer, then the read-back. Success needs both.
+// W: one-way send of the whole request buffer, then the read-back, whose result is the write's: the
+// record then holds what the fixture really has, and a failed send has shown its error box.
 bool writePattern(const RequestFrame& request, const char* name, const std::string& errorLiteral, int pauseMs,
                   const std::function<bool()>& readBack) {
   OperationScope scope;
@@ -353,10 +354,11 @@ bool writePattern(const RequestFrame& request, const char* name, const std::stri
     sys::sleepMs(static_cast<uint32_t>(pauseMs));
   }
   // Read back whatever the send did, so the record holds what the fixture really has.
-  const bool readOk = readBack();
-  const bool ok = code == 0 && readOk;
-  DebugLogLine(ok ? kLogBlack : kLogRed,
-               std::string(name) + (ok ? " - Ok" : FormatText(" Failed (%d)", code)));
+  const bool ok = readBack();
+  DebugLogLine(code == 0 && ok ? kLogBlack : kLogRed,
+               std::string(name) + (code != 0 ? FormatText(" Failed (%d)", code)
+                                    : ok      ? " - Ok"
+                                              : " Failed"));
   return ok;
 }
 
@@ -378,11 +380,12 @@ bool echoPattern(const RequestFrame& request, const char* name, size_t group, si
   return ok;
 }
 
-// T: one exchange whose reply is not examined.
+// T: one exchange whose reply is not examined but must have come: a reply that stopped short, or the
+// box's status 0 after an abort, answers 0 with the buffer left empty.
 bool plainTransfer(const RequestFrame& request) {
   OperationScope scope;
   ReplyBuffer reply{};
-  return transfer(request, reply) == 0;
+  return transfer(request, reply) == 0 && reply[0] != 0;
 }
 
 }  // namespace
@@ -670,15 +673,17 @@ bool TZemDeviceUSBYOLB::ReadEEProm(int address, int count) {
 namespace {
 
 // Word writes: send, read the same words back after the settle pause, up to three times.
-bool writeEEProm(int address, int count, const uint8_t* words, int pauseMs, int logValue) {
+// payloadWords go out in p[3..]; the first count words must read back.
+bool writeEEProm(int address, int count, std::span<const uint8_t> payloadWords, int pauseMs, int logValue) {
   OperationScope scope;
   constexpr int kAttempts = 3;
-  const size_t wordBytes = 2 * static_cast<size_t>(count);
+  const auto words = payloadWords.first(2 * static_cast<size_t>(count));
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     RequestFrame request = makeRequest(false, 'E', 'E', 'W');
     request[frame::kPayload + eepromframe::kCount] = static_cast<uint8_t>(count);
     putWord(request, eepromframe::kAddress, address);
-    std::copy_n(words, wordBytes, request.begin() + frame::kPayload + eepromframe::kWords);
+    std::copy(payloadWords.begin(), payloadWords.end(),
+              request.begin() + frame::kPayload + eepromframe::kWords);
     std::string errorText;
     const int code = sendFrame(request, request.size(), errorText);
     if (code != 0) showBoxError(FormatText("YOLB1 error 8()%d", code), errorText);
@@ -689,7 +694,7 @@ bool writeEEProm(int address, int count, const uint8_t* words, int pauseMs, int 
     DelayNoMessages(static_cast<uint32_t>(std::max(pauseMs, 0)));
     ReplyBuffer reply{};
     if (transfer(request, reply) == 0 && CheckReply(request, reply) &&
-        std::equal(words, words + wordBytes, reply.begin() + kReplyPayload + eepromframe::kWords)) {
+        std::equal(words.begin(), words.end(), reply.begin() + kReplyPayload + eepromframe::kWords)) {
       DebugLogLine(kLogBlack,
                    FormatText("Write EEProm (%d:%d) %d:%d - Ok", address, logValue, attempt, kAttempts));
       return true;
@@ -706,14 +711,15 @@ bool TZemDeviceUSBYOLB::WriteEEPromWord(int address, int value) {
   if (!inRange(address, 0, 65535) || !inRange(value, 0, 65535)) return false;
   std::array<uint8_t, 2> word{};
   sys::putLE16(word, 0, static_cast<uint16_t>(value));
-  return writeEEProm(address, 1, word.data(), 150, value);
+  return writeEEProm(address, 1, word, 150, value);
 }
 
 bool TZemDeviceUSBYOLB::WriteEEPromWords(int address, int count, int pauseMs) {
   if (!inRange(address, 0, 65535) || !inRange(count, 1, 4)) return false;
+  // All four words of the record go out; the count says how many the fixture takes.
   std::array<uint8_t, fd::kEEPromWordsSize> words{};
   std::copy_n(FixtureData.begin() + fd::kEEPromWords, words.size(), words.begin());
-  return writeEEProm(address, count, words.data(), pauseMs, count);
+  return writeEEProm(address, count, words, pauseMs, count);
 }
 
 // ---- Sub-devices and LEDs -----------------------------------------------------------------------------

@@ -376,9 +376,18 @@ TEST_F(DeviceTest, AWriteWhoseSendFailsShowsItsErrorAndWaits) {
   identify();
   sim_->setFault({Fault::NoAcknowledge, 1});  // the fixture may take the frame; the acknowledge never comes
   const uint32_t start = sys::tickCount();
-  EXPECT_FALSE(Device->SetLampStatus());
+  (void)Device->SetLampStatus();  // the result has its own test
   EXPECT_EQ(sink_.errors, std::vector<std::string>{"YOLB1 error 3 (100)\nWaitForAcknowledge - Timeout..."});
   EXPECT_GE(sys::elapsedMs(start, sys::tickCount()), 2000u);
+}
+
+TEST_F(DeviceTest, AWriteWhoseSendFailsAnswersWithItsReadBack) {
+  identify();
+  sim_->setFault({Fault::NoAcknowledge, 1});
+  EXPECT_TRUE(Device->SetLampStatus());  // the record holds what the fixture has
+  sim_->setFault({Fault::NoAcknowledge, 1});
+  sim_->setFixturePresent(false);
+  EXPECT_FALSE(Device->SetLampStatus());  // nothing could be read back
 }
 
 TEST_F(DeviceTest, AWriteWhoseSendFailsStillReadsBack) {
@@ -450,6 +459,17 @@ TEST_F(DeviceTest, AWordsWriteWritesTheFirstCountWordsOfTheRecord) {
   EXPECT_EQ(sim_->eepromWord(0x303), 0x0303);  // untouched
 }
 
+TEST_F(DeviceTest, AWordsWriteSendsAllFourRecordWords) {
+  identify();
+  setRecord(fd::kEEPromWords, {1, 2, 3, 4, 5, 6, 7, 8});
+  ASSERT_TRUE(Device->WriteEEPromWords(0x300, 1, 0));
+  const auto& write = sim_->receivedFrames()[0];
+  ASSERT_EQ(lettersOf(write), "EEW");
+  EXPECT_EQ(std::vector<uint8_t>(write.bytes.begin() + 22, write.bytes.begin() + 33),
+            (std::vector<uint8_t>{1, 0, 3, 1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(sim_->eepromWord(0x301), 0x0301);  // the count says one word
+}
+
 TEST_F(DeviceTest, AWordBeyondTheMemoryIsTriedThreeTimes) {
   identify();
   sim_->setEEPromSize(256);
@@ -480,6 +500,35 @@ TEST_F(DeviceTest, LedDataSendsTheRecordBytes) {
   setRecord(fd::kLedData, {5, 4, 3, 2, 1});
   ASSERT_TRUE(Device->SendLedData());
   EXPECT_EQ(sim_->group('L', 'L'), (std::vector<uint8_t>{5, 4, 3, 2, 1}));
+}
+
+TEST_F(DeviceTest, AShortReplyReconnectsAsEveryBadReplyDoes) {
+  identify();
+  FaultSpec shortReply{Fault::ShortReply, 1};
+  shortReply.shortBytes = 20;
+  sim_->setFault(shortReply);
+  ASSERT_TRUE(Device->GetLampStatus());
+  EXPECT_TRUE(logged("Duplex Reply Size Error 0"));
+  EXPECT_EQ(sim_->openCount(), 2u);  // box closed, opened again, version read
+  EXPECT_TRUE(logged("Get Lamp Status 2:3 - Ok"));
+}
+
+TEST_F(DeviceTest, AStatusOfZeroAfterAnAbortReconnects) {
+  identify();
+  FaultSpec status{Fault::SilentWithStatus, 1};
+  status.statusByte = 0;
+  sim_->setFault(status);
+  ASSERT_TRUE(Device->GetLampStatus());
+  EXPECT_EQ(sim_->openCount(), 2u);
+}
+
+TEST_F(DeviceTest, APlainTransferAnsweredOnlyByAStatusOfZeroFails) {
+  identify();
+  FaultSpec status{Fault::SilentWithStatus};
+  status.statusByte = 0;
+  sim_->setFault(status);
+  EXPECT_FALSE(Device->SetPwmData(1, 2, 3));
+  EXPECT_FALSE(Device->SetSubdevice(0, false));
 }
 
 TEST_F(DeviceTest, AReplyThatStopsShortFailsEveryPattern) {
@@ -647,7 +696,7 @@ TEST_F(DeviceTest, AnOperationWhoseDeviceWasReplacedFinishesThroughTheNewBox) {
     EXPECT_TRUE(Device->GetFixtureInfo());
   };
   sim_->setFault({Fault::NoAcknowledge, 1});
-  EXPECT_FALSE(writer->SetLampStatus());
+  EXPECT_TRUE(writer->SetLampStatus());  // read back through the new box
   EXPECT_NE(Device, writer);
   EXPECT_EQ(lettersOf(lastFrame()), "PlV");
   EXPECT_EQ(record(fd::kLampStatus, 15), pattern(15, 1));

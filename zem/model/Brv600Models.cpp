@@ -147,14 +147,16 @@ std::string TZemFixtureBrv600_20::GetFixtureName() {
 
 bool TZemFixtureBrv600_20::readEepromSetting(int address) {
   const EepromSetting& s = setting(address);
-  if (readEepromWords(address, 1) == 0) return false;
+  if (readEepromWords(address, 1) == 0)
+    return noteRead(false, FormatText("setting at EEPROM address %d", address));
   const uint16_t word = eepromAreaWord(0);
   if (s.word) {
     setRecordWord(s.record, word);
     return true;
   }
   // The fixture answered something no byte setting can hold: treat it as a failed read.
-  if (word > 0xFF) return false;
+  if (word > 0xFF)
+    return noteRead(false, FormatText("setting at EEPROM address %d (%d is no byte value)", address, word));
   setRecordByte(s.record, static_cast<uint8_t>(word));
   return true;
 }

@@ -450,80 +450,88 @@ bool TZemFixture::IsFirmwareSupported() {
 // ---------------------------------------------------------------------------
 // Record reads and writes
 
+bool TZemFixture::noteRead(bool ok, const std::string& what) {
+  if (!ok) readFailure_ = what;
+  return ok;
+}
+
 bool TZemFixture::ReadSerialNumber() {
-  return Device != nullptr && Device->GetSerialNumber();
+  return noteRead(Device != nullptr && Device->GetSerialNumber(), "serial number");
 }
 bool TZemFixture::ReadFixtureInfo() {
-  return Device != nullptr && Device->GetFixtureInfo();
+  return noteRead(Device != nullptr && Device->GetFixtureInfo(), "fixture information");
 }
 bool TZemFixture::ReadZemVersion() {
-  return Device != nullptr && Device->GetFixtureZemVersion();
+  return noteRead(Device != nullptr && Device->GetFixtureZemVersion(), "required program version");
 }
 bool TZemFixture::ReadErrorStatus() {
-  return Device != nullptr && Device->GetDuplexErrorStatus();
+  return noteRead(Device != nullptr && Device->GetDuplexErrorStatus(), "error status");
 }
 bool TZemFixture::ReadTemperatures() {
-  return Device != nullptr && Device->GetDuplexTempValues();
+  return noteRead(Device != nullptr && Device->GetDuplexTempValues(), "temperatures");
 }
 bool TZemFixture::ReadLampStatus() {
-  return Device != nullptr && Device->GetLampStatus();
+  return noteRead(Device != nullptr && Device->GetLampStatus(), "lamp status and counters");
 }
 bool TZemFixture::WriteLampStatus() {
   return Device != nullptr && Device->SetLampStatus();
 }
 bool TZemFixture::ReadClock() {
-  return Device != nullptr && Device->GetSystemCalibration();
+  return noteRead(Device != nullptr && Device->GetSystemCalibration(), "real-time clock");
 }
 bool TZemFixture::WriteClock() {
   return Device != nullptr && Device->SetSystemCalibration();
 }
 bool TZemFixture::ReadPersonality() {
-  return Device != nullptr && Device->GetPersonalities();
+  return noteRead(Device != nullptr && Device->GetPersonalities(), "DMX and other settings");
 }
 bool TZemFixture::WritePersonality() {
   return Device != nullptr && Device->SetPersonalities(personalityWritePause_);
 }
 bool TZemFixture::ReadEffectCalibration() {
-  return Device != nullptr && Device->GetEffectCalibration(0);
+  return noteRead(Device != nullptr && Device->GetEffectCalibration(0), "effect calibration");
 }
 bool TZemFixture::WriteEffectCalibration() {
   return Device != nullptr && Device->SetEffectCalibration(0);
 }
 bool TZemFixture::ReadStandAloneSettings() {
-  return Device != nullptr && Device->GetStandAloneSettings();
+  return noteRead(Device != nullptr && Device->GetStandAloneSettings(), "stand-alone settings");
 }
 bool TZemFixture::WriteStandAloneSettings() {
   return Device != nullptr && Device->SetStandAloneSettings();
 }
 bool TZemFixture::ReadTimerSettings() {
-  return Device != nullptr && Device->GetTimerSettings();
+  return noteRead(Device != nullptr && Device->GetTimerSettings(), "timer settings");
 }
 bool TZemFixture::WriteTimerSettings() {
   return Device != nullptr && Device->SetTimerSettings();
 }
 bool TZemFixture::ReadSensorTrigger() {
-  return Device != nullptr && Device->GetSensorTriggerSettings();
+  return noteRead(Device != nullptr && Device->GetSensorTriggerSettings(), "light-sensor settings");
 }
 bool TZemFixture::WriteSensorTrigger(int trigger) {
   checkByte(trigger, "sensor trigger");
   return Device != nullptr && Device->SetSensorTriggerSettings(trigger);
 }
 bool TZemFixture::ReadStandAloneProgram() {
-  return Device != nullptr && Device->GetStandAlone(standAloneRequestCode_);
+  return noteRead(Device != nullptr && Device->GetStandAlone(standAloneRequestCode_), "stand-alone program");
 }
 bool TZemFixture::ReadPcbSerialNumber() {
-  return Device != nullptr && Device->GetPCBSerialNumber();
+  return noteRead(Device != nullptr && Device->GetPCBSerialNumber(), "board serial number");
 }
 bool TZemFixture::ReadLedDescription(int led) {
-  return Device != nullptr && Device->GetLEDDescription(led);
+  return noteRead(Device != nullptr && Device->GetLEDDescription(led),
+                  FormatText("LED %d description", led + 1));
 }
 bool TZemFixture::ReadLedDescription2(int led) {
-  return Device != nullptr && Device->GetLEDDescriptionData(led);
+  return noteRead(Device != nullptr && Device->GetLEDDescriptionData(led),
+                  FormatText("LED %d description data", led + 1));
 }
 
 bool TZemFixture::ReadNextMonitorPage() {
   monitorPage_ = (monitorPage_ + 1) % static_cast<int>(fd::kHardwareMonitorPages);
-  return Device != nullptr && Device->GetHardwareMonitorValues(monitorPage_);
+  return noteRead(Device != nullptr && Device->GetHardwareMonitorValues(monitorPage_),
+                  "hardware monitor values");
 }
 
 // ---------------------------------------------------------------------------
@@ -867,7 +875,9 @@ int TZemFixture::GetEepromSettleTime() {
 
 bool TZemFixture::SetSubDevice(int index, bool reread) {
   checkByte(index, "sub-device");
-  return Device != nullptr && Device->SetSubdevice(index, reread);
+  // The end of a chain is found by a selection that fails, so this names the last one tried.
+  return noteRead(Device != nullptr && Device->SetSubdevice(index, reread),
+                  index == 0 ? std::string("main unit") : FormatText("sub-device %d", index));
 }
 int TZemFixture::GetCurrentSegment() {
   return rd8(fd::kSubdevice);
@@ -900,7 +910,7 @@ bool TZemFixture::ReadLogEntryLong(int index) {
 
 bool TZemFixture::ReadLogCount() {
   if (ReadLogEntry(0)) return true;
-  if (!ReadLogEntryLong(0)) return false;
+  if (!ReadLogEntryLong(0)) return noteRead(false, "system log");
   wr8(fd::kSystemLogEntry + logentry::kCount, LogBlock.at(longlog::kCount));
   wr8(fd::kSystemLogEntry + logentry::kCount + 1, LogBlock.at(longlog::kCount + 1));
   return true;

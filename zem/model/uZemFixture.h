@@ -309,6 +309,12 @@ class TZemFixture {
   static int checkWord(int value, const char* what);
   static int checkFlag(int flag, const char* what);
 
+  // ---- What could not be read ----
+  // Names what the last failed read was to read ("lamp status and counters", ...); the window tells the
+  // user when a full read stops before its end. ClearReadFailure empties it before such a read.
+  const std::string& ReadFailure() const { return readFailure_; }
+  void ClearReadFailure() { readFailure_.clear(); }
+
   // ---- Fields, for the windows and tests ----
   TStringList& LogTextList() { return logText_; }
   std::array<uint8_t, 256>& WorkBuffer() { return workBuffer_; }
@@ -323,6 +329,9 @@ class TZemFixture {
  protected:
   // Records whose single values the setters change.
   enum class Area { LampStatus, Clock, Personality, EffectCalibration, StandAlone, Timer, SensorTrigger };
+
+  // Notes what a read that failed was to read; answers ok.
+  bool noteRead(bool ok, const std::string& what);
 
   // FixtureData access for the models (bounds-checked; 16-bit values low byte first, as the fixture sends
   // them).
@@ -384,6 +393,7 @@ class TZemFixture {
   uint8_t standAloneRequestCode_ = 13;
   std::array<uint8_t, 256> workBuffer_{};
   int32_t personalityWritePause_ = 0;
+  std::string readFailure_;
 
  private:
   bool sendFrame(const ServiceFrame& frame);

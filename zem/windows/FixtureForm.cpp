@@ -411,17 +411,24 @@ void TFixtureFormTemplate::FormDestroy(ui::Component*) {
 
 void TFixtureFormTemplate::ReadFixture() {
   if (!CurrentFixture) return;
+  bool complete = false;
   {
     TimerPause pause(*this);
     ui::Owned<TFormGetInfoProgress> progress(new TFormGetInfoProgress(this));
     infoProgress_ = progress.get();
     progress->show();
-    // The pages show whatever the record then holds.
-    (void)CurrentFixture->ReadAllFixtureData(
+    CurrentFixture->ClearReadFailure();
+    complete = CurrentFixture->ReadAllFixtureData(
         [this](int position, int maximum) { GetInfoProgressCallback(position, maximum); });
     infoProgress_ = nullptr;
   }
   UpdateAll();
+  // The pages show whatever the record holds; a read that stopped early leaves old or zero values there,
+  // which the user must not take for the fixture's. The demonstration reads nothing by design.
+  if (!complete && !DemoMode && CurrentFixture) {
+    const std::string missing = CurrentFixture->ReadFailure();
+    ShowWarningForm(ZemFormat(ZemStr::FfReadIncomplete, missing.empty() ? "fixture data" : missing.c_str()));
+  }
 }
 
 void TFixtureFormTemplate::GetInfoProgressCallback(int position, int maximum) {

@@ -763,8 +763,11 @@ void TFixtureFormTemplate::SAModifiedTimerTimer(ui::Component*) {
     if (seDMXAddress->maxValue() != maxAddress) {
       seDMXAddress->setMaxValue(maxAddress);
       int shown = 0;
-      if (ParseNumber(seDMXAddress->caption(), shown) && shown > maxAddress)
+      if (ParseNumber(seDMXAddress->caption(), shown) && shown > maxAddress) {
+        // The lowered address is written like an edit, so that the fixture's footprint fits as well.
         ShowEditValue(seDMXAddress, maxAddress);
+        seDMXAddress->setTag(1);
+      }
     }
   }
   WriteBackEdit(

@@ -1,5 +1,6 @@
 // The fixture window template: memory-file bytes, the window over scripted fixture objects, and the
 // window end to end against the simulated box and fixture (real link, real model classes).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -157,6 +158,7 @@ class ScriptedFixture : public TZemFixture {
   std::function<void(int)> onRead;  // ReadAllFixtureData
   std::function<int(int)> onChunk;  // ReadEepromChunk
   bool throwOnRead = false;
+  std::string missing;  // what a full read cannot read; empty: everything is read
 
   std::string GetFixtureName() override { return name; }
   bool ReadAllFixtureData(const TProgressCallback& progress) override {
@@ -164,7 +166,7 @@ class ScriptedFixture : public TZemFixture {
     if (progress) progress(1, 2);
     if (onRead) onRead(reads);
     if (throwOnRead) throw ERangeError("Lamp state out of range: 7");
-    return true;
+    return missing.empty() || noteRead(false, missing);
   }
   int GetMaxMemoryAddress() override { return 63; }
   int ReadEepromChunk(int address) override {
@@ -238,6 +240,27 @@ TEST_F(FixtureFormTest, FirstActivationReadsOnceEvenWhenActivatedFromInsideTheRe
   EXPECT_FALSE(timerOn());
   closeWindow();
   EXPECT_EQ(ActiveWriteBackTimer, nullptr);
+}
+
+TEST_F(FixtureFormTest, AFullReadThatStopsEarlyIsToldNamingWhatIsMissing) {
+  fixture_.missing = "lamp status and counters";
+  openWindow();
+  EXPECT_EQ(dialogs_.warnings,
+            std::vector<std::string>{"Fixture data could not be read completely (missing: lamp status and "
+                                     "counters). The window may show values the fixture does not hold; press "
+                                     "Refresh to read again."});
+}
+
+TEST_F(FixtureFormTest, ACompleteReadTellsNothing) {
+  openWindow();
+  EXPECT_TRUE(dialogs_.warnings.empty());
+}
+
+TEST_F(FixtureFormTest, TheDemonstrationReadsNothingAndTellsNothing) {
+  DemoMode = true;
+  fixture_.missing = "fixture information";
+  openWindow();
+  EXPECT_TRUE(dialogs_.warnings.empty());
 }
 
 TEST_F(FixtureFormTest, LongOperationsGiveBackTimerAndWindowAfterExceptions) {
@@ -717,6 +740,32 @@ TEST_F(FixtureFormSimTest, AValueIsWrittenOnceWhenItsTypingIsComplete) {
   EXPECT_EQ(sim_->group('P', 'p')[0], 42);
 }
 
+TEST_F(FixtureFormSimTest, AListWhoseSendFailedShowsWhatTheFixtureHolds) {
+  connect("BV200", 0);
+  openWindow();
+  ASSERT_TRUE(ui::input::selectTab(*window_->PC1, *window_->tsFixtureSettings));
+  ASSERT_EQ(window_->cbAutoLampOn->itemIndex(), 0);
+  const std::vector<uint8_t> held = sim_->group('P', 'p');
+  // The send is not confirmed and the fixture keeps its setting; the read-back after the error box says so.
+  sim_->setFault({simfix::Fault::NoAcknowledge, 1});
+  ui::setMessageBoxResponder([&](const ui::MessageBoxRequest&) {
+    sim_->setGroup('P', 'p', held);
+    return ui::ModalResult::Ok;
+  });
+  ASSERT_TRUE(ui::input::selectComboItem(*window_->cbAutoLampOn, 1));
+  ASSERT_EQ(ui::shownMessageBoxes().size(), 1u);
+  EXPECT_EQ(window_->cbAutoLampOn->itemIndex(), 0);
+  EXPECT_EQ(CurrentFixture->GetAutoLampOn(), 0);
+}
+
+TEST_F(FixtureFormSimTest, AByteSettingReadAsAWordIsNamedAsMissing) {
+  connect("BV600", 0, [this] { sim_->setEEPromWord(78, 300); });  // the stand-alone mode, a byte
+  openWindow();
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  EXPECT_THAT(dialogs_.warnings[0],
+              ::testing::HasSubstr("(missing: setting at EEPROM address 78 (300 is no byte value))"));
+}
+
 TEST_F(FixtureFormSimTest, TextThatIsNoNumberWritesNothing) {
   connect("BV200", 0);
   openWindow();
@@ -744,25 +793,35 @@ TEST_F(FixtureFormSimTest, TextThatIsNoNumberWritesNothing) {
   }
 }
 
-TEST_F(FixtureFormSimTest, ShownValuesAreNeverWrittenEvenWhenAnEditLimitsThem) {
+TEST_F(FixtureFormSimTest, TheDmxAddressLoweredToFitTheFootprintIsWrittenOnce) {
   connect("BV200", 0, [this] {
     std::vector<uint8_t> personality = sim_->group('P', 'p');
     personality[0] = 510 & 0xFF;  // beyond what a 7-channel footprint allows
     personality[1] = 510 >> 8;
     sim_->setGroup('P', 'p', personality);
+  });
+  openWindow();
+  tick();
+  EXPECT_EQ(window_->seDMXAddress->maxValue(), 506);
+  EXPECT_EQ(window_->seDMXAddress->caption(), "506");
+  tick(5);
+  EXPECT_EQ(frames('P', 'P'), 1);
+  EXPECT_EQ(sim_->group('P', 'p')[0], 506 & 0xFF);
+  EXPECT_EQ(sim_->group('P', 'p')[1], 506 >> 8);
+  EXPECT_EQ(CurrentFixture->GetDmxAddress(), 506);
+}
+
+TEST_F(FixtureFormSimTest, AValueAnEditCannotShowIsNotWritten) {
+  connect("BV200", 0, [this] {
     std::vector<uint8_t> clock = sim_->group('P', 's');
     clock[3] = 0;  // a date the date edit cannot show
     sim_->setGroup('P', 's', clock);
   });
   openWindow();
   EXPECT_EQ(window_->seDate->caption(), "1");
-  tick();
-  EXPECT_EQ(window_->seDMXAddress->maxValue(), 506);
-  EXPECT_EQ(window_->seDMXAddress->caption(), "506");
   tick(5);
-  EXPECT_EQ(frames('P', 'P'), 0);
   EXPECT_EQ(frames('P', 'S'), 0);
-  EXPECT_EQ(sim_->group('P', 'p')[0], 510 & 0xFF);
+  EXPECT_EQ(frames('P', 'P'), 0);
 }
 
 TEST_F(FixtureFormSimTest, ValuesShownAfterAFailedReadAreNotWritten) {

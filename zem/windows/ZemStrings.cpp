@@ -181,6 +181,7 @@ constexpr Entry kEntries[] = {
     {ZemStr::FfNothingToUpload, "This fixture has no memory of this kind that can be uploaded from a file - nothing was written."},
     {ZemStr::FfFileWriteFailed, "Error writing file - file not saved."},
     {ZemStr::FfNotesCharactersReplaced, "The notes hold %d character(s) that a memory file cannot keep; they are saved as '?'."},
+    {ZemStr::FfReadIncomplete, "Fixture data could not be read completely (missing: %s). The window may show values the fixture does not hold; press Refresh to read again."},
     {ZemStr::FfDownloadFailed, "Error downloading memory from fixure - download aborted."},
     {ZemStr::FfNotesTitle, "ZEM fixture memory file"},
     {ZemStr::FfDemoNoSave, "Demo mode - no actual file saved."},

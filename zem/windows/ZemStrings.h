@@ -178,6 +178,7 @@ enum class ZemStr : int {
   FfNothingToUpload,
   FfFileWriteFailed,
   FfNotesCharactersReplaced,  // "%d": the number of characters
+  FfReadIncomplete,           // "%s": what could not be read
   FfDownloadFailed,
   FfNotesTitle,
   FfDemoNoSave,
