@@ -9,9 +9,11 @@
 #                                                            (ZEM_USB_LIBRARY, ZEM_SIM_USB_DEVICES set by the
 #                                                            caller): the USB list, a chip's boards scanned, a
 #                                                            board updated from a sample file, Close
-#   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR    the program without interface hardware:
-#                                                            demonstration menu, a model's service
-#                                                            window, closing it ends the program
+#   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR SIM_LIBRARY
+#                                                            the program without interface hardware
+#                                                            (demonstration menu, a model's service
+#                                                            window, closing it ends the program), then
+#                                                            against the simulated fixture (its window)
 #   screenshot_test.sh mendaro MENDARO_PROGRAM SHOT_TOOL OUTDIR  the configurator against the simulated
 #                                                            boxes its environment names: the list, a
 #                                                            box picked and configured, Close
@@ -140,9 +142,9 @@ case $mode in
     echo "screenshots in $out"
     ;;
   zem)
-    zem=$1 shot=$2 out=$3
+    zem=$1 shot=$2 out=$3 sim=$4
     mkdir -p "$out"
-    timeout 90 "$zem" >"$work/prog.log" 2>&1 &
+    ZEM_D2XX_LIBRARY=/nonexistent/libftd2xx.so timeout 90 "$zem" >"$work/prog.log" 2>&1 &
     prog_pid=$!
     menu="ZEM Demo mode - please select fixture"
     "$shot" --title "$menu" --timeout 20 --min-size 200x300 --min-colours 8 --out "$out/zem-demo-menu.png" ||
@@ -153,9 +155,17 @@ case $mode in
     # The model's window: its fixed size, the model's name and the demonstration suffix as title.
     fixture="Brevidor 200: DEMO"
     "$shot" --title "$fixture" --timeout 20 --size 600x400 --min-colours 8 \
-      --out "$out/zem-fixture-window.png" || fail "fixture window"
+      --out "$out/zem-demo-fixture-window.png" || fail "fixture window"
     # Closing the service window ends the program.
     "$shot" --title "$fixture" --close || fail "close the fixture window"
+    expect_exit
+    # The simulated box and fixture: the fixture is found, identified and read; its window opens.
+    ZEM_D2XX_LIBRARY="$sim" timeout 90 "$zem" >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    fixture="Brevidor 200"
+    "$shot" --title "$fixture" --timeout 30 --size 600x400 --min-colours 8 \
+      --out "$out/zem-fixture-window.png" || fail "simulated fixture's window"
+    "$shot" --title "$fixture" --close || fail "close the simulated fixture's window"
     expect_exit
     echo "screenshots in $out"
     ;;
