@@ -5,34 +5,22 @@
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
-#include "platform/ui/strings.h"
 #include "platform/wdu/wdu.h"
 
 namespace mendaro {
 
-namespace {
-
-// A small window without a close box that says what the program waits for.
-class CNoticeBox : public ui::Form {
- public:
-  explicit CNoticeBox(const std::string& message) : ui::Form(nullptr) {
-    setName("CNoticeBox");
-    setCaption(text::kAppTitle);
-    setBorderStyle(ui::BorderStyle::Dialog);
-    setBorderIcons(0);
-    setPosition(ui::FormPosition::ScreenCenter);
-    setBounds(0, 0, 300, 96);
-    // The message's line breaks, whichever way round they come, as lines of the label.
-    std::string lines;
-    for (const std::string& line : ui::Strings::splitLines(message))
-      lines += (lines.empty() ? "" : "\n") + line;
-    auto* label = ui::make<ui::Label>(this, this, "lMessage");
-    label->setBounds(20, 18, 0, 0);
-    label->setCaption(lines);
-  }
-};
-
-}  // namespace
+CNoticeBox::CNoticeBox(const std::string& message) : ui::Form(nullptr) {
+  setName("CNoticeBox");
+  setCaption(text::kAppTitle);
+  setBorderStyle(ui::BorderStyle::Dialog);
+  setBorderIcons(0);
+  setPosition(ui::FormPosition::ScreenCenter);
+  setBounds(0, 0, 300, 80);
+  // The message's line breaks, whichever way round they come, as the label's rows.
+  auto* label = ui::make<ui::Label>(this, this, "lMessage", 20, 18, 260, 0);
+  label->setWordWrap(true);
+  label->setCaption(ui::lineBreaksAsLineFeeds(message));
+}
 
 CMendaroApp::CMendaroApp(sys::ServiceControl& service, Reporter report)
     : m_service(service), m_report(std::move(report)) {

@@ -6,12 +6,19 @@
 #include <string>
 
 #include "platform/sys/service_control.h"
+#include "platform/ui/form.h"
 
 namespace mendaro {
 
 // The sibling service: the name of its process, and its name for the system's service manager.
 inline constexpr const char* kServiceProcess = "Velmont";
 inline constexpr const char* kServiceName = "velmont";
+
+// A small window without a close box that says what the program waits for.
+class CNoticeBox : public ui::Form {
+ public:
+  explicit CNoticeBox(const std::string& message);
+};
 
 // Where the hand-over tells what went wrong (the program prints it on stderr); it goes on regardless.
 using Reporter = std::function<void(const std::string&)>;

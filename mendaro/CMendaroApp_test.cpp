@@ -86,10 +86,9 @@ TEST_F(AppTest, TheServiceIsStoppedBeforeTheDialogOpensAndStartedAfterItCloses) 
   EXPECT_TRUE(wasRunning);
   EXPECT_FALSE(serviceRanWhileOpen);
   EXPECT_TRUE(service.waitUntilRunning(true));
-  EXPECT_THAT(
-      windows.shown,
-      ElementsAre("CNoticeBox: Taking over communication from console.\n\nPlease wait.", "CMendaroDlg",
-                  "CNoticeBox: Restoring communication with console.\n\nPlease wait."));
+  EXPECT_THAT(windows.shown,
+              ElementsAre("CNoticeBox: Taking over communication from console.\nPlease wait.", "CMendaroDlg",
+                          "CNoticeBox: Restoring communication with console.\nPlease wait."));
   EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
 }
 

@@ -101,6 +101,10 @@ struct Checker {
     } else if (dynamic_cast<SpeedButton*>(&c) || dynamic_cast<Button*>(&c)) {
       line(c, text, w - 2 * kButtonEdge, h - 2 * kButtonEdge);
       insideParent(c, text, centred(c, text));
+    } else if (auto* box = dynamic_cast<CheckBox*>(&c); box && box->pushLike()) {
+      // A toggle button: its caption on its face, as a button's.
+      line(c, text, w - 2 * kButtonEdge, h - 2 * kButtonEdge);
+      insideParent(c, text, centred(c, text));
     } else if (dynamic_cast<CheckBox*>(&c)) {
       checkRows(c, text, w - kCheckBoxRoom, h, kCheckBoxRoom);
     } else if (auto* lb = dynamic_cast<ListBox*>(&c)) {

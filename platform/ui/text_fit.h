@@ -6,11 +6,11 @@
 //
 // What counts as the room follows what the display draws: a label's bounds (and, for every control
 // with text, its parent's client area, inside a group box's frame); a panel's inside of its bevels; a
-// button's face; a check box right of its box (a row for each line of its caption); every line of a list
-// box inside its border, left of its scroll bar; a combo box's edit part (every item must fit it); an
-// edit's text area (left of the spin buttons); a group box's caption strip; every tab of a page
-// control on its row without scrolling. The pages of a page control are all checked, not only the
-// active one. Hidden controls and rich edits (which wrap and scroll) are not checked.
+// button's face (a push-like check box's too); a check box right of its box (a row for each line of its
+// caption); every line of a list box inside its border, left of its scroll bar; a combo box's edit part
+// (every item must fit it); an edit's text area (left of the spin buttons); a group box's caption strip;
+// every tab of a page control on its row without scrolling. The pages of a page control are all checked, not
+// only the active one. Hidden controls and rich edits (which wrap and scroll) are not checked.
 #pragma once
 
 #include <string>

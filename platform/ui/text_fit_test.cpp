@@ -113,6 +113,16 @@ TEST_F(TextFitTest, CheckBoxCaptionOnTwoRowsNeedsTheHeightOfBoth) {
   EXPECT_NE(report().find("needs 66x26, has 65x26"), std::string::npos) << report();
 }
 
+TEST_F(TextFitTest, APushLikeCheckBoxHasTheWholeFaceForItsCaption) {
+  auto* c = add<CheckBox>("cbInputA");
+  c->setPushLike(true);
+  c->setBounds(10, 10, 2 * 2 + 18, 17);  // "OUT": 18 pixels, no box beside it
+  c->setCaption("OUT");
+  EXPECT_EQ(report(), "");
+  c->setWidth(2 * 2 + 17);
+  EXPECT_NE(report().find("control \"cbInputA\" (CheckBox)"), std::string::npos) << report();
+}
+
 TEST_F(TextFitTest, EveryListBoxLineFitsInsideItsBorderAndScrollBar) {
   auto* l = add<ListBox>("lbDevices");
   l->setBounds(10, 10, 2 * 2 + 2 * 2 + 60, 2 * 2 + 13 * 2);  // room for 10 characters, two lines
