@@ -1,9 +1,10 @@
-// CPU share of zem on a display in the states where it waits: searching with the interface box but no
-// fixture, an idle fixture window, an idle modal window (the demonstration menu). Each state runs the
-// real program as a child process against the simulated box; after a warm-up the program's CPU time
+// CPU share of the programs on a display in the states where they wait: zem searching with the interface
+// box but no fixture, an idle fixture window, an idle modal window (the demonstration menu); the box
+// configurator with two simulated boxes listed (its device watch and lamp timers running). Each state runs
+// the real program as a child process against its simulator; after a warm-up the program's CPU time
 // (user + system, from /proc) over a fixed real interval is reported as a share of one core.
 //
-//   cpu_share_bench [--seconds N] [--warmup N] [--zem PROGRAM] [--sim LIBRARY]
+//   cpu_share_bench [--seconds N] [--warmup N] [--zem PROGRAM] [--sim LIBRARY] [--mendaro PROGRAM]
 //
 // Uses DISPLAY, or starts a private Xvfb when DISPLAY is not set. Targets: below 1% idle, below 5% while
 // searching.
@@ -25,6 +26,7 @@ namespace {
 
 struct State {
   const char* name;
+  const std::string& program;
   std::vector<std::string> env;  // besides DISPLAY
   double target;                 // share of one core
 };
@@ -101,11 +103,13 @@ int main(int argc, char** argv) {
   double warmup = 4;
   std::string program = ZEM_BENCH_PROGRAM;
   std::string library = ZEM_BENCH_SIM_LIBRARY;
+  std::string mendaro = ZEM_BENCH_MENDARO;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
     if (std::strcmp(argv[i], "--warmup") == 0) warmup = std::atof(argv[i + 1]);
     if (std::strcmp(argv[i], "--zem") == 0) program = argv[i + 1];
     if (std::strcmp(argv[i], "--sim") == 0) library = argv[i + 1];
+    if (std::strcmp(argv[i], "--mendaro") == 0) mendaro = argv[i + 1];
   }
   pid_t xvfb = 0;
   if (!std::getenv("DISPLAY")) {
@@ -117,14 +121,21 @@ int main(int argc, char** argv) {
   }
   const std::string sim = "ZEM_D2XX_LIBRARY=" + library;
   const State states[] = {
-      {"search, box without fixture", {sim, "ZEM_SIM_FAULT=no-fixture"}, 0.05},
-      {"idle fixture window", {sim}, 0.01},
-      {"idle modal window (demonstration menu)", {"ZEM_D2XX_LIBRARY=/nonexistent/libftd2xx.so"}, 0.01},
+      {"search, box without fixture", program, {sim, "ZEM_SIM_FAULT=no-fixture"}, 0.05},
+      {"idle fixture window", program, {sim}, 0.01},
+      {"idle modal window (demonstration menu)",
+       program,
+       {"ZEM_D2XX_LIBRARY=/nonexistent/libftd2xx.so"},
+       0.01},
+      {"configurator, two boxes listed",
+       mendaro,
+       {"ZEM_USB_LIBRARY=" ZEM_BENCH_SIM_USB_LIBRARY, "ZEM_SIM_USB_DEVICES=dmx:F0A9;dmx:F028"},
+       0.01},
   };
   std::printf("%-42s %10s %8s\n", "state", "CPU share", "target");
   bool allMet = true;
   for (const State& s : states) {
-    pid_t pid = start(program, s.env);
+    pid_t pid = start(s.program, s.env);
     std::this_thread::sleep_for(std::chrono::duration<double>(warmup));
     const double cpu0 = cpuSeconds(pid);
     const auto t0 = std::chrono::steady_clock::now();
