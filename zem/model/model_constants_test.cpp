@@ -612,13 +612,9 @@ const std::vector<EepromSettingRow> kBrv600Settings = {
      true},
 };
 
-class Brv600SettingTest : public ModelFixture, public ::testing::WithParamInterface<EepromSettingRow> {
+class Brv600SettingTest : public OneModelTest, public ::testing::WithParamInterface<EepromSettingRow> {
  protected:
-  void SetUp() override {
-    ModelFixture::SetUp();
-    f = makeModel(model("Brv600"));
-  }
-  std::unique_ptr<TZemFixture> f;
+  Brv600SettingTest() : OneModelTest("Brv600") {}
 };
 
 TEST_P(Brv600SettingTest, FullReadCopiesTheWordIntoTheRecord) {

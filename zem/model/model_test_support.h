@@ -175,6 +175,20 @@ class ChainDevice : public zemtest::FakeDevice {
   std::vector<uint8_t> autoConfigure;
 };
 
+// The scripted device and one model, made as the search loop makes it.
+class OneModelTest : public ModelFixture {
+ protected:
+  explicit OneModelTest(const char* name) : name_(name) {}
+  void SetUp() override {
+    ModelFixture::SetUp();
+    f = makeModel(model(name_));
+  }
+  std::unique_ptr<TZemFixture> f;
+
+ private:
+  const char* name_;
+};
+
 // A record of progress reports.
 struct ProgressLog {
   std::vector<std::pair<int, int>> calls;

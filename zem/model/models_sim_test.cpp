@@ -41,8 +41,8 @@ class ModelSimTest : public linktest::SimTest {
 
   void release() {
     CurrentFixture = nullptr;
-    delete model_;
-    model_ = nullptr;
+    delete f;
+    f = nullptr;
   }
 
   // Loads the profile into a freshly powered simulator, then identifies the fixture the way the search loop
@@ -66,11 +66,17 @@ class ModelSimTest : public linktest::SimTest {
     }
     if (serials[1] != serials[0] || serials[2] != serials[0]) return nullptr;
     if (!generic.ReadFixtureInfo()) return nullptr;
-    model_ = CreateFixtureForType(generic.GetTypeCode(), generic.GetSubType());
-    CurrentFixture = model_;
+    f = CreateFixtureForType(generic.GetTypeCode(), generic.GetSubType());
+    CurrentFixture = f;
     sim_->clearReceivedFrames();
     sim_->clearServiceFrames();
-    return model_;
+    return f;
+  }
+
+  // connect(), failing the test when the fixture is not identified.
+  void connectTo(const ModelProfile& p, std::optional<profiles::Version> firmware = std::nullopt) {
+    ASSERT_NE(sim_, nullptr) << "no simulator";
+    ASSERT_NE(connect(p, firmware), nullptr) << p.model << " not identified";
   }
 
   Frames serviceFrames() const {
@@ -88,7 +94,7 @@ class ModelSimTest : public linktest::SimTest {
     return n;
   }
 
-  TZemFixture* model_ = nullptr;
+  TZemFixture* f = nullptr;  // the model connect() made
 };
 
 // ---------------------------------------------------------------------------
@@ -105,8 +111,7 @@ std::string profileName(const ::testing::TestParamInfo<size_t>& info) {
 }
 
 TEST_P(ProfileSimTest, SearchLoopIdentifiesTheModel) {
-  TZemFixture* f = connect(p());
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(p()));
   EXPECT_EQ(FindFixtureType(p().typeCode, p().subtype), static_cast<int>(GetParam()));
   EXPECT_EQ(f->GetFixtureName(), p().model);
   EXPECT_EQ(f->GetTypeCode(), p().typeCode);
@@ -114,8 +119,7 @@ TEST_P(ProfileSimTest, SearchLoopIdentifiesTheModel) {
 }
 
 TEST_P(ProfileSimTest, FirmwareAndProgramVersionsFit) {
-  TZemFixture* f = connect(p());
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(p()));
   EXPECT_TRUE(f->IsFirmwareSupported());
   EXPECT_EQ(f->GetRequiredFirmwareVersionText(), versionText(p().minimum));
   EXPECT_TRUE(f->ReadZemVersion());
@@ -171,14 +175,11 @@ class ReadAllSimTest : public ModelSimTest, public ::testing::WithParamInterface
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
     p = &profile(GetParam().code, GetParam().subtype);
-    f = connect(*p);
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(*p));
     ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
   }
   const ModelProfile* p = nullptr;
-  TZemFixture* f = nullptr;
   ProgressLog progress;
 };
 
@@ -270,8 +271,7 @@ TEST_F(ModelSimTest, EveryProfileHasAFullReadRow) {
 }
 
 TEST_F(ModelSimTest, Brv600ReadsItsEepromHeldSettings) {
-  TZemFixture* f = connect(profile("BV600", 0));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("BV600", 0)));
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(requests('E', 'e'), 15);
   EXPECT_EQ(f->GetQZLLampOff(), 1);
@@ -297,14 +297,12 @@ struct DisplayRow {
 class Brv1200SimTest : public ModelSimTest, public ::testing::WithParamInterface<DisplayRow> {};
 
 TEST_P(Brv1200SimTest, VersionTextNamesTheDisplay) {
-  TZemFixture* f = connect(profile(GetParam().code, GetParam().subtype));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile(GetParam().code, GetParam().subtype)));
   EXPECT_EQ(f->GetVersionText(), "Main CPU: Version 0.0 build 5,  Display: Version 2.1 build 7");
 }
 
 TEST_P(Brv1200SimTest, SceneReadAsksForTheModelsReplyLength) {
-  TZemFixture* f = connect(profile(GetParam().code, GetParam().subtype));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile(GetParam().code, GetParam().subtype)));
   ASSERT_TRUE(f->ReadStandAloneProgram());
   ASSERT_FALSE(sim_->receivedFrames().empty());
   EXPECT_EQ(sim_->receivedFrames().back().replyLength, GetParam().requestLength);
@@ -318,15 +316,13 @@ INSTANTIATE_TEST_SUITE_P(Profiles, Brv1200SimTest,
                          });
 
 TEST_F(ModelSimTest, GrobelVersionTextHasNoDisplay) {
-  TZemFixture* f = connect(profile("GRB__", 0));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("GRB__", 0)));
   EXPECT_EQ(f->GetVersionText(), "Main CPU: Version 0.0 build 9");
 }
 
 TEST_F(ModelSimTest, Bv40lNamesItselfAfterItsBoardAndReadsFiveLeds) {
   const ModelProfile& led = profile("BV40L", 0);
-  TZemFixture* f = connect(led);
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(led));
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (PCB40L-0000042)");
   for (size_t i = 0; i < 5; ++i) {
@@ -338,8 +334,7 @@ TEST_F(ModelSimTest, Bv40lNamesItselfAfterItsBoardAndReadsFiveLeds) {
 }
 
 TEST_F(ModelSimTest, Bv40lNameShowsTheBoardSerialAsSent) {
-  TZemFixture* f = connect(profile("BV40L", 0));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("BV40L", 0)));
   sim_->setPCBSerial("A/B\\C:D");
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(f->GetFixtureName(), "Brevidor 400 LED Series (A/B\\C:D)");
@@ -349,13 +344,10 @@ class TubeSimTest : public ModelSimTest {
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    f = connect(tube);
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(tube));
     ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   }
   const ModelProfile& tube = profile("BRALB", 0);
-  TZemFixture* f = nullptr;
 };
 
 TEST_F(TubeSimTest, ScanCountsTheSegmentsAndSelectsTheMainUnitAgain) {
@@ -388,22 +380,21 @@ TEST_F(TubeSimTest, SelectedSegmentReadsItsOwnRecordsAndTheScanResultsStay) {
 TEST_F(TubeSimTest, TubeWithoutSegmentsCountsNone) {
   ModelProfile lone = tube;
   lone.subDevicePersonalities.clear();
-  f = connect(lone);
+  ASSERT_NO_FATAL_FAILURE(connectTo(lone));
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(f->GetSegmentCount(), 0);
   EXPECT_EQ(f->WorkBuffer()[0], 1);
 }
 
 TEST_F(ModelSimTest, StripScanCountsItsSubDevices) {
-  TZemFixture* strip = connect(profile("KANDT", 1));
-  ASSERT_NE(strip, nullptr);
-  strip->WorkBuffer()[1] = 7;
-  ASSERT_TRUE(strip->ReadAllFixtureData(nullptr));
-  EXPECT_EQ(strip->GetSegmentCount(), 2);
-  EXPECT_EQ(strip->GetCurrentSegment(), 0);
-  EXPECT_EQ(strip->WorkBuffer()[1], 0);
-  EXPECT_EQ(strip->GetDmxChannelCount(), 8);  // Quodra 1200, protocol 3, two groups
-  EXPECT_EQ(strip->GetFixtureSubTypeName(), "Quodra 1200");
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("KANDT", 1)));
+  f->WorkBuffer()[1] = 7;
+  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->GetSegmentCount(), 2);
+  EXPECT_EQ(f->GetCurrentSegment(), 0);
+  EXPECT_EQ(f->WorkBuffer()[1], 0);
+  EXPECT_EQ(f->GetDmxChannelCount(), 8);  // Quodra 1200, protocol 3, two groups
+  EXPECT_EQ(f->GetFixtureSubTypeName(), "Quodra 1200");
 }
 
 // ---------------------------------------------------------------------------
@@ -559,8 +550,7 @@ class ServiceSimTest : public ModelSimTest, public ::testing::WithParamInterface
 TEST_P(ServiceSimTest, FixtureReceivesTheFrames) {
   const ServiceRow& r = GetParam();
   const ModelProfile& p = profile(r.code, r.subtype);
-  TZemFixture* f = connect(p);
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(p));
   r.call(*f);
   EXPECT_EQ(serviceFrames(), r.frames);
   EXPECT_EQ(requests('A', 'a'), r.programReads);
@@ -587,12 +577,9 @@ class TubeColourSimTest : public ModelSimTest {
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    f = connect(profile("BRALB", 0));
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(profile("BRALB", 0)));
     ASSERT_TRUE(f->ReadPersonality());  // DMX address 17
   }
-  TZemFixture* f = nullptr;
 };
 
 TEST_F(TubeColourSimTest, LiveColourGoesOutAsExtendedFramesToItsDmxAddress) {
@@ -620,8 +607,7 @@ TEST_F(TubeColourSimTest, FrameTheBoxDoesNotTakeEndsTheColour) {
 }
 
 TEST_F(ModelSimTest, StripLiveColourIsWrittenIntoTheLedData) {
-  TZemFixture* f = connect(profile("KANDT", 1));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("KANDT", 1)));
   EXPECT_TRUE(f->SendLedData(1, 2, 3, 4, 5));
   EXPECT_EQ(sim_->group('L', 'L'), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
   EXPECT_TRUE(sim_->serviceFrames().empty());
@@ -634,11 +620,8 @@ class Brv200SimTest : public ModelSimTest {
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    f = connect(profile("BV200", 0));
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(profile("BV200", 0)));
   }
-  TZemFixture* f = nullptr;
 };
 
 TEST_F(Brv200SimTest, PersonalitySetterWritesOnlyWhatChanged) {
@@ -660,7 +643,7 @@ TEST_F(Brv200SimTest, EchoWrittenSettingsReachTheFixture) {
 TEST_F(Brv200SimTest, OldFirmwareKeepsDmxResetInverted) {
   // The profile's set bit means off.
   const ModelProfile& bv200 = profile("BV200", 0);
-  f = connect(bv200, bv200.firmwareAt("old"));
+  ASSERT_NO_FATAL_FAILURE(connectTo(bv200, bv200.firmwareAt("old")));
   ASSERT_TRUE(f->ReadPersonality());
   EXPECT_EQ(f->GetDMXReset(), 0);
   ASSERT_TRUE(f->SetDMXReset(1));
@@ -673,14 +656,11 @@ class Brv600SimTest : public ModelSimTest {
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    f = connect(profile("BV600", 0));
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(profile("BV600", 0)));
     ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
     sim_->clearReceivedFrames();
     sim_->clearServiceFrames();
   }
-  TZemFixture* f = nullptr;
 };
 
 TEST_F(Brv600SimTest, SettingAlreadyHeldSendsNothing) {
@@ -716,9 +696,8 @@ class QuodraSimTest : public ModelSimTest {
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    ASSERT_NE(connect(profile("KANDT", 1)), nullptr);
-    quodra = dynamic_cast<TZemFixtureKandrel*>(model_);
+    ASSERT_NO_FATAL_FAILURE(connectTo(profile("KANDT", 1)));
+    quodra = dynamic_cast<TZemFixtureKandrel*>(f);
     ASSERT_NE(quodra, nullptr);
   }
   TZemFixtureKandrel* quodra = nullptr;
@@ -753,12 +732,9 @@ class ChunkSimTest : public ModelSimTest, public ::testing::WithParamInterface<C
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
     const ModelProfile& p = profile(GetParam().code, 0);
-    f = connect(p, p.firmwareAt(GetParam().point));
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(p, p.firmwareAt(GetParam().point)));
   }
-  TZemFixture* f = nullptr;
 };
 
 TEST_P(ChunkSimTest, ReadsAlwaysTakeFourWords) {
@@ -803,11 +779,8 @@ class ErrorSimTest : public ModelSimTest, public ::testing::WithParamInterface<E
  protected:
   void SetUp() override {
     ModelSimTest::SetUp();
-    if (IsSkipped()) return;
-    f = connect(profile(GetParam().code, GetParam().subtype));
-    ASSERT_NE(f, nullptr);
+    ASSERT_NO_FATAL_FAILURE(connectTo(profile(GetParam().code, GetParam().subtype)));
   }
-  TZemFixture* f = nullptr;
 };
 
 TEST_P(ErrorSimTest, FixtureWithoutErrorsSaysSo) {
@@ -869,8 +842,7 @@ class GrobelMonitorSimTest : public ModelSimTest, public ::testing::WithParamInt
 
 TEST_P(GrobelMonitorSimTest, MonitorValuesFromFirmwareNineOnAndTheIdleFrameAlways) {
   const ModelProfile& p = profile("GRB__", 0);
-  TZemFixture* f = connect(p, p.firmwareAt(GetParam()));
-  ASSERT_NE(f, nullptr);
+  ASSERT_NO_FATAL_FAILURE(connectTo(p, p.firmwareAt(GetParam())));
   EXPECT_TRUE(f->IdlePoll(true));
   const bool reads = std::string(GetParam()) == "monitor";
   EXPECT_EQ(requests('A', 'h'), reads ? 1 : 0);
@@ -884,19 +856,17 @@ INSTANTIATE_TEST_SUITE_P(Firmware, GrobelMonitorSimTest, ::testing::Values("no m
                          [](const auto& info) { return testName(info.param); });
 
 TEST_F(ModelSimTest, LedFixtureReadsMonitorPagesWithoutSending) {
-  TZemFixture* led = connect(profile("BV20L", 0));
-  ASSERT_NE(led, nullptr);
-  EXPECT_TRUE(led->IdlePoll(true));
-  EXPECT_TRUE(led->IdlePoll(true));
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("BV20L", 0)));
+  EXPECT_TRUE(f->IdlePoll(true));
+  EXPECT_TRUE(f->IdlePoll(true));
   EXPECT_EQ(requests('A', 'h'), 2);
-  EXPECT_DOUBLE_EQ(led->GetMonitorValueC(1), -1.0);
+  EXPECT_DOUBLE_EQ(f->GetMonitorValueC(1), -1.0);
   EXPECT_TRUE(sim_->serviceFrames().empty());
 }
 
 TEST_F(ModelSimTest, NimboReadsTemperaturesOnTheMonitorPage) {
-  TZemFixture* nimbo = connect(profile("NMB02", 0));
-  ASSERT_NE(nimbo, nullptr);
-  EXPECT_TRUE(nimbo->IdlePoll(true));
+  ASSERT_NO_FATAL_FAILURE(connectTo(profile("NMB02", 0)));
+  EXPECT_TRUE(f->IdlePoll(true));
   EXPECT_EQ(requests('P', 't'), 1);
   EXPECT_EQ(serviceFrames(), once(254, 0, 0));
 }

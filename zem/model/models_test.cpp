@@ -113,32 +113,28 @@ std::array<uint8_t, kFixtureDataSize> logEntry(uint16_t count, bool valid, uint1
   return e;
 }
 
-class GrobelLogTest : public ModelFixture {
+class GrobelLogTest : public OneModelTest {
  protected:
+  GrobelLogTest() : OneModelTest("Grobel") {}
   // Three valid entries and a fourth that is not.
   void threeEntries() {
     for (int i = 0; i < 3; ++i) dev.logEntries[i] = logEntry(3, true, 0xD000, static_cast<uint16_t>(120 + i));
     dev.logEntries[3] = logEntry(3, false, 0xD000, 0);
   }
-  void SetUp() override {
-    ModelFixture::SetUp();
-    grobel = makeModel(model("Grobel"));
-  }
-  std::unique_ptr<TZemFixture> grobel;
   ProgressLog progress;
 };
 
 TEST_F(GrobelLogTest, FullReadKeepsOneLineForEachValidEntry) {
   threeEntries();
-  ASSERT_TRUE(grobel->ReadAllFixtureData(progress.callback()));
-  EXPECT_EQ(grobel->LogTextList(),
+  ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
+  EXPECT_EQ(f->LogTextList(),
             (TStringList{"24/12-18:05 - INFO - Software V.1.2.0.", "24/12-18:05 - INFO - Software V.1.2.1.",
                          "24/12-18:05 - INFO - Software V.1.2.2."}));
 }
 
 TEST_F(GrobelLogTest, ProgressRangeHoldsTheEntryCount) {
   threeEntries();
-  ASSERT_TRUE(grobel->ReadAllFixtureData(progress.callback()));
+  ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
   std::vector<std::pair<int, int>> expected;
   for (int k = 1; k <= 13; ++k) expected.emplace_back(k, 14);
   expected.emplace_back(11, 11);
@@ -147,7 +143,7 @@ TEST_F(GrobelLogTest, ProgressRangeHoldsTheEntryCount) {
 
 TEST_F(GrobelLogTest, RecordsAreReadOnceThenTheEntriesInOrder) {
   threeEntries();
-  ASSERT_TRUE(grobel->ReadAllFixtureData(nullptr));
+  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(dev.count("GetStandAlone(13)"), 1);
   EXPECT_EQ(dev.count("GetSystemLogEntry"), 1 + 4);  // the count read, then entries 0..3
 }
@@ -167,12 +163,12 @@ TEST_F(GrobelLogTest, LoopEndsAfterEveryEntryNumberEvenWhenAllAnswerValid) {
   Device = &endless;
   int calls = 0;
   bool withinRange = true;
-  ASSERT_TRUE(grobel->ReadAllFixtureData([&](int p, int m) {
+  ASSERT_TRUE(f->ReadAllFixtureData([&](int p, int m) {
     ++calls;
     withinRange = withinRange && p >= 0 && p <= m;
   }));
   // Entry numbers are 16-bit: 65536 entries at most.
-  EXPECT_EQ(grobel->LogTextList().size(), 65536u);
+  EXPECT_EQ(f->LogTextList().size(), 65536u);
   EXPECT_EQ(endless.reads, 1 + 65536);
   EXPECT_TRUE(withinRange);
   EXPECT_EQ(calls, 10 + 65536 + 1);
@@ -181,73 +177,72 @@ TEST_F(GrobelLogTest, LoopEndsAfterEveryEntryNumberEvenWhenAllAnswerValid) {
 TEST_F(GrobelLogTest, FailedReadDropsTheGenericLineAndStops) {
   dev.logEntries[0] = logEntry(0, false, 0, 0);
   dev.failing.insert("GetSystemCalibration");
-  EXPECT_FALSE(grobel->ReadAllFixtureData(progress.callback()));
-  EXPECT_TRUE(grobel->LogTextList().empty());  // the generic line is gone, no entry was read
-  ASSERT_EQ(progress.calls.size(), 3u);        // steps 1-3; the clock read failed in step 3
+  EXPECT_FALSE(f->ReadAllFixtureData(progress.callback()));
+  EXPECT_TRUE(f->LogTextList().empty());  // the generic line is gone, no entry was read
+  ASSERT_EQ(progress.calls.size(), 3u);   // steps 1-3; the clock read failed in step 3
   EXPECT_EQ(dev.count("GetDuplexErrorStatus"), 0);
 }
 
 TEST_F(GrobelLogTest, WithoutDeviceReadsNothing) {
   Device = nullptr;
-  EXPECT_FALSE(grobel->ReadAllFixtureData(nullptr));
+  EXPECT_FALSE(f->ReadAllFixtureData(nullptr));
 }
 
 // ---------------------------------------------------------------------------
 // Brevidor 600: a word no byte setting can hold
 
-class Brv600ReadTest : public ModelFixture {
+class Brv600ReadTest : public OneModelTest {
  protected:
+  Brv600ReadTest() : OneModelTest("Brv600") {}
   void SetUp() override {
-    ModelFixture::SetUp();
-    brv = makeModel(model("Brv600"), {2, 1, 0});
+    OneModelTest::SetUp();
     for (int a : {28, 78, 38, 77, 62, 63, 64, 65, 66, 94, 95, 96, 97, 60})
       dev.eeprom[a] = static_cast<uint16_t>(a / 2);
     dev.eeprom[61] = 40000;
   }
-  std::unique_ptr<TZemFixture> brv;
   ProgressLog progress;
 };
 
 TEST_F(Brv600ReadTest, FullReadCopiesEverySetting) {
-  ASSERT_TRUE(brv->ReadAllFixtureData(progress.callback()));
+  ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
   EXPECT_EQ(progress.calls.size(), 23u);
   EXPECT_EQ(progress.calls.back(), std::make_pair(23, 23));
-  EXPECT_EQ(brv->GetTimer1StartHour(), 31);
-  EXPECT_EQ(brv->GetSensorTriggerWord(), 40000);  // the word setting is copied whole
-  EXPECT_EQ(brv->GetQZLLampOff(), 14);            // the whole byte, not a bit
+  EXPECT_EQ(f->GetTimer1StartHour(), 31);
+  EXPECT_EQ(f->GetSensorTriggerWord(), 40000);  // the word setting is copied whole
+  EXPECT_EQ(f->GetQZLLampOff(), 14);            // the whole byte, not a bit
 }
 
 TEST_F(Brv600ReadTest, WordAboveAByteFailsTheReadAndKeepsTheCopy) {
-  ASSERT_TRUE(brv->ReadAllFixtureData(nullptr));
+  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
   dev.eeprom[63] = 300;
   bool result = true;
-  EXPECT_NO_THROW(result = brv->ReadAllFixtureData(progress.callback()));
+  EXPECT_NO_THROW(result = f->ReadAllFixtureData(progress.callback()));
   EXPECT_FALSE(result);
-  EXPECT_EQ(brv->GetTimer1StartHour(), 31);
+  EXPECT_EQ(f->GetTimer1StartHour(), 31);
   EXPECT_EQ(progress.calls.back(), std::make_pair(12, 23));  // address 63 is the twelfth step
   EXPECT_EQ(dev.count("GetStandAlone"), 1);                  // only the first, complete read got there
 }
 
 TEST_F(Brv600ReadTest, ByteSettingTakesWordsUpTo255) {
   dev.eeprom[63] = 255;
-  ASSERT_TRUE(brv->ReadAllFixtureData(nullptr));
-  EXPECT_EQ(brv->GetTimer1StartHour(), 255);
+  ASSERT_TRUE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->GetTimer1StartHour(), 255);
   dev.eeprom[63] = 256;
-  EXPECT_FALSE(brv->ReadAllFixtureData(nullptr));
-  EXPECT_EQ(brv->GetTimer1StartHour(), 255);
+  EXPECT_FALSE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->GetTimer1StartHour(), 255);
 }
 
 TEST_F(Brv600ReadTest, SetterWithoutDeviceStillWaitsAndReportsFailure) {
   Device = nullptr;
   const uint32_t before = sys::tickCount();
-  EXPECT_FALSE(brv->SetTimer2StopMinute(5));
+  EXPECT_FALSE(f->SetTimer2StopMinute(5));
   EXPECT_GE(sys::tickCount() - before, 100u);
-  EXPECT_EQ(brv->GetTimer2StopMinute(), 0);
+  EXPECT_EQ(f->GetTimer2StopMinute(), 0);
 }
 
 TEST_F(Brv600ReadTest, SettersRefuseValuesTheirWordCannotHold) {
-  EXPECT_THROW((void)brv->SetTimerMode(256), ERangeError);
-  EXPECT_THROW((void)brv->SetSensorTriggerWord(65536), ERangeError);
+  EXPECT_THROW((void)f->SetTimerMode(256), ERangeError);
+  EXPECT_THROW((void)f->SetSensorTriggerWord(65536), ERangeError);
   EXPECT_TRUE(dev.calls.empty());
 }
 
@@ -311,20 +306,19 @@ class LedDevice : public zemtest::FakeDevice {
   int failingLed = -1;
 };
 
-class Bv40lTest : public ModelFixture {
+class Bv40lTest : public OneModelTest {
  protected:
+  Bv40lTest() : OneModelTest("BV40L") {}
   void SetUp() override {
-    ModelFixture::SetUp();
+    OneModelTest::SetUp();
     Device = &leds;
-    bv40 = makeModel(model("BV40L"));
   }
   LedDevice leds;
-  std::unique_ptr<TZemFixture> bv40;
   ProgressLog progress;
 };
 
 TEST_F(Bv40lTest, ReadsEveryLed) {
-  ASSERT_TRUE(bv40->ReadAllFixtureData(progress.callback()));
+  ASSERT_TRUE(f->ReadAllFixtureData(progress.callback()));
   EXPECT_EQ(progress.calls.size(), 16u);
   EXPECT_EQ(progress.calls.back(), std::make_pair(15, 15));
   EXPECT_EQ(leds.count("GetLEDDescriptionData"), 5);
@@ -332,7 +326,7 @@ TEST_F(Bv40lTest, ReadsEveryLed) {
 
 TEST_F(Bv40lTest, OneFailedLedFailsTheReadButTheOthersAreStillRead) {
   leds.failingLed = 2;
-  EXPECT_FALSE(bv40->ReadAllFixtureData(progress.callback()));
+  EXPECT_FALSE(f->ReadAllFixtureData(progress.callback()));
   EXPECT_EQ(leds.count("GetLEDDescription("), 5);  // the LEDs after the failing one are still read
   EXPECT_EQ(leds.count("GetLEDDescriptionData"), 4);
   EXPECT_EQ(progress.calls.size(), 15u);  // no closing report
@@ -340,7 +334,7 @@ TEST_F(Bv40lTest, OneFailedLedFailsTheReadButTheOthersAreStillRead) {
 
 TEST_F(Bv40lTest, UnreadableBoardSerialEndsTheReadBeforeTheLeds) {
   leds.failing.insert("GetPCBSerialNumber");
-  EXPECT_FALSE(bv40->ReadAllFixtureData(nullptr));
+  EXPECT_FALSE(f->ReadAllFixtureData(nullptr));
   EXPECT_EQ(leds.count("GetLEDDescription"), 0);
 }
 
@@ -483,22 +477,21 @@ INSTANTIATE_TEST_SUITE_P(Models, ScanFailureTest, ::testing::Values("Bralin", "K
 // ---------------------------------------------------------------------------
 // Quodra: one-shot personality bytes and dynamic times
 
-class QuodraOneShotTest : public ModelFixture {
+class QuodraOneShotTest : public OneModelTest {
  protected:
+  QuodraOneShotTest() : OneModelTest("Kandrel") {}
   void SetUp() override {
-    ModelFixture::SetUp();
-    quodra = makeModel(model("Kandrel"));
-    strip = dynamic_cast<TZemFixtureKandrel*>(quodra.get());
+    OneModelTest::SetUp();
+    strip = dynamic_cast<TZemFixtureKandrel*>(f.get());
     dev.remote[fd::kPersonality + 3] = 1;
   }
-  std::unique_ptr<TZemFixture> quodra;
   TZemFixtureKandrel* strip = nullptr;
 };
 
 TEST_F(QuodraOneShotTest, ReadClearsARequestTheFixtureStillReports) {
   dev.remote[fd::kPersonality + 4] = 1;
   dev.remote[fd::kPersonality + 5] = 1;
-  ASSERT_TRUE(quodra->ReadPersonality());
+  ASSERT_TRUE(f->ReadPersonality());
   EXPECT_EQ(FixtureData[fd::kPersonality + 4], 0);
   EXPECT_EQ(FixtureData[fd::kPersonality + 5], 0);
 }
@@ -535,7 +528,7 @@ TEST_F(QuodraOneShotTest, AutoAddressingGoesOutOnceWithoutTheReset) {
 
 TEST_F(QuodraOneShotTest, BaseSetterAfterwardsDoesNotCarryTheRequest) {
   ASSERT_TRUE(strip->AutoAddressSequentially());
-  ASSERT_TRUE(quodra->SetDmxAddress(99));
+  ASSERT_TRUE(f->SetDmxAddress(99));
   EXPECT_EQ(dev.remote[fd::kPersonality + 4], 0);
   EXPECT_EQ(dev.remote[fd::kPersonality], 99);
 }
@@ -566,7 +559,7 @@ TEST_F(QuodraOneShotTest, DynamicTimesAreStandAloneBytesFourAndFive) {
 
 TEST_F(QuodraOneShotTest, WithoutDeviceColourIsStoredButNotSent) {
   Device = nullptr;
-  EXPECT_FALSE(quodra->SendLedData(1, 2, 3, 4, 5));
+  EXPECT_FALSE(f->SendLedData(1, 2, 3, 4, 5));
   EXPECT_EQ(
       (std::vector<uint8_t>(FixtureData.begin() + fd::kLedData, FixtureData.begin() + fd::kLedData + 5)),
       (std::vector<uint8_t>{1, 2, 3, 4, 5}));
@@ -574,7 +567,7 @@ TEST_F(QuodraOneShotTest, WithoutDeviceColourIsStoredButNotSent) {
 }
 
 TEST_F(QuodraOneShotTest, ColourGoesToTheLedData) {
-  EXPECT_TRUE(quodra->SendLedData(10, 20, 30, 40, 50));
+  EXPECT_TRUE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_EQ(dev.calls, std::vector<std::string>{"SendLedData"});
   EXPECT_EQ(
       (std::vector<uint8_t>(FixtureData.begin() + fd::kLedData, FixtureData.begin() + fd::kLedData + 5)),
@@ -584,18 +577,14 @@ TEST_F(QuodraOneShotTest, ColourGoesToTheLedData) {
 // ---------------------------------------------------------------------------
 // Bralin: live colour as extended frames to its DMX address, PWM values straight to the device
 
-class BralinColourTest : public ModelFixture {
+class BralinColourTest : public OneModelTest {
  protected:
-  void SetUp() override {
-    ModelFixture::SetUp();
-    bralin = makeModel(model("Bralin"));
-  }
-  std::unique_ptr<TZemFixture> bralin;
+  BralinColourTest() : OneModelTest("Bralin") {}
 };
 
 TEST_F(BralinColourTest, FourExtendedFramesCarryTheDmxChannelAndSkipAmber) {
   FixtureData[fd::kPersonality] = 17;  // DMX address 17: channel 16
-  EXPECT_TRUE(bralin->SendLedData(10, 20, 30, 40, 50));
+  EXPECT_TRUE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_EQ(sent(), (Frames{{100, 10, 44}, {101, 20, 44}, {102, 30, 44}, {104, 50, 44}}));
   for (const auto& raw : dev.frames) expectFrameLayout(raw, 0xED, "BRALB", 100, 16);
 }
@@ -611,17 +600,17 @@ TEST_F(BralinColourTest, FailedFrameEndsTheColour) {
     int n = 0;
   } device;
   Device = &device;
-  EXPECT_FALSE(bralin->SendLedData(10, 20, 30, 40, 50));
+  EXPECT_FALSE(f->SendLedData(10, 20, 30, 40, 50));
   EXPECT_EQ(framesOf(device.frames), (Frames{{100, 10, 44}}));
 }
 
 TEST_F(BralinColourTest, PwmValuesGoStraightToTheDevice) {
-  EXPECT_TRUE(bralin->LedOperation116(1, 2, 3));
-  EXPECT_TRUE(bralin->LedOperation118(4, 5));
+  EXPECT_TRUE(f->LedOperation116(1, 2, 3));
+  EXPECT_TRUE(f->LedOperation118(4, 5));
   EXPECT_EQ(dev.calls, (std::vector<std::string>{"SetPwmData", "LatchPwmData"}));
   Device = nullptr;
-  EXPECT_FALSE(bralin->LedOperation116(1, 2, 3));
-  EXPECT_FALSE(bralin->LedOperation118(4, 5));
+  EXPECT_FALSE(f->LedOperation116(1, 2, 3));
+  EXPECT_FALSE(f->LedOperation118(4, 5));
 }
 
 // ---------------------------------------------------------------------------
