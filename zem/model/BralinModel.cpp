@@ -27,7 +27,8 @@ TZemFixtureBralin::TZemFixtureBralin() {
 
 const TStringList& TZemFixtureBralin::GetErrorList() {
   TStringList& list = clearedErrorList();
-  list = modelsupport::ledErrorLines(std::span<const uint8_t>(FixtureData.data() + fd::kErrorStatus, 15));
+  list = modelsupport::ledErrorLines(
+      std::span<const uint8_t>(FixtureData.data() + fd::kErrorStatus, fd::kErrorStatusSize));
   return list;
 }
 

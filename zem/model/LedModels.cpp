@@ -55,7 +55,8 @@ TZemFixtureBV20L::TZemFixtureBV20L() {
 
 const TStringList& TZemFixtureBV20L::GetErrorList() {
   TStringList& list = clearedErrorList();
-  list = modelsupport::ledErrorLines(std::span<const uint8_t>(FixtureData.data() + fd::kErrorStatus, 15));
+  list = modelsupport::ledErrorLines(
+      std::span<const uint8_t>(FixtureData.data() + fd::kErrorStatus, fd::kErrorStatusSize));
   return list;
 }
 

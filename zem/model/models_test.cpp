@@ -356,6 +356,7 @@ INSTANTIATE_TEST_SUITE_P(
     Serials, Bv40lNameTest,
     ::testing::Values(SerialNameRow{"Empty", "", "Brevidor 400 LED Series"},
                       SerialNameRow{"Letters", "AB", "Brevidor 400 LED Series (AB)"},
+                      SerialNameRow{"Blank", "A B", "Brevidor 400 LED Series (A B)"},
                       SerialNameRow{"ParentFolders", "../../etc", "Brevidor 400 LED Series (../../etc)"},
                       SerialNameRow{"Reserved", "C:\\x*?\"<>|", "Brevidor 400 LED Series (C:\\x*?\"<>|)"},
                       // printable characters only
@@ -636,12 +637,22 @@ TEST(ReadStepRunnerTest, ReportsEachStepAndStopsAtTheFirstFailure) {
   EXPECT_EQ(progress.calls, (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}}));
 }
 
+TEST(ReadStepRunnerTest, ClosingPositionFollowsTheLastStep) {
+  ProgressLog progress;
+  EXPECT_TRUE(modelsupport::runReadSteps({[] { return true; }}, 3, 1, progress.callback()));
+  EXPECT_EQ(progress.calls, (std::vector<std::pair<int, int>>{{1, 3}, {1, 3}}));
+  progress.calls.clear();
+  EXPECT_TRUE(modelsupport::runReadSteps({[] { return true; }}, 3, 0, progress.callback()));
+  EXPECT_EQ(progress.calls, (std::vector<std::pair<int, int>>{{1, 3}}));
+}
+
 TEST(ReadStepRunnerTest, ProgressPositionsStayWithinTheRange) {
   ProgressLog progress;
   modelsupport::reportProgress(progress.callback(), 20, 14);
   modelsupport::reportProgress(progress.callback(), -1, 14);
   modelsupport::reportProgress(nullptr, 1, 1);
-  EXPECT_EQ(progress.calls, (std::vector<std::pair<int, int>>{{14, 14}, {0, 14}}));
+  modelsupport::reportProgress(progress.callback(), 5, 0);
+  EXPECT_EQ(progress.calls, (std::vector<std::pair<int, int>>{{14, 14}, {0, 14}, {0, 0}}));
 }
 
 }  // namespace

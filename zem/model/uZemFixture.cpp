@@ -1,7 +1,6 @@
 #include "zem/model/uZemFixture.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/sys/byte_order.h"
 #include "platform/ui/message_box.h"
@@ -410,13 +409,7 @@ uint32_t TZemFixture::GetFirmwareVersion() {
 
 namespace {
 std::string versionText(uint32_t major, uint32_t minor, uint32_t build) {
-  char buf[48];
-  if (build != 0) {
-    std::snprintf(buf, sizeof buf, "%u.%u build %u", major, minor, build);
-  } else {
-    std::snprintf(buf, sizeof buf, "%u.%u", major, minor);
-  }
-  return buf;
+  return build != 0 ? FormatText("%u.%u build %u", major, minor, build) : FormatText("%u.%u", major, minor);
 }
 }  // namespace
 

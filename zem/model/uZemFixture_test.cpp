@@ -21,9 +21,11 @@ using zemtest::FakeDevice;
 class TestModel : public TZemFixture {
  public:
   using TZemFixture::appendAddressRange;
+  using TZemFixture::eepromAreaWord;
   using TZemFixture::ErrorFlag;
   using TZemFixture::fillAddressesExcept;
   using TZemFixture::fillErrorList;
+  using TZemFixture::readEepromWords;
   using TZemFixture::sendIdle;
   using TZemFixture::sendLive;
   using TZemFixture::sendPair;
@@ -63,9 +65,15 @@ TEST_F(FixtureTest, SerialTextDropsLeadingBlanksAndEndsAtAZeroByte) {
 }
 
 TEST_F(FixtureTest, SerialTextShowsUnprintableBytesByValue) {
-  const uint8_t serial[] = {'A', 200, 31, 127, 32};
+  const uint8_t serial[] = {'A', 200, 31, 127, 128, 32};
   std::memcpy(&FixtureData[fd::kSerial], serial, sizeof serial);
-  EXPECT_EQ(model.GetSerialNumberText(), "A(200)(31)\x7f ");
+  EXPECT_EQ(model.GetSerialNumberText(), "A(200)(31)\x7f(128) ");
+}
+
+TEST_F(FixtureTest, SerialStartingWithAZeroByteGivesNoText) {
+  const uint8_t serial[] = {0, 'A', 'B'};
+  std::memcpy(&FixtureData[fd::kSerial], serial, sizeof serial);
+  EXPECT_EQ(model.GetSerialNumberText(), "");
 }
 
 TEST_F(FixtureTest, AllBlankSerialGivesNoText) {
@@ -605,6 +613,27 @@ TEST_F(FixtureTest, BlockWriteIsLimitedByTheChunk) {
   EXPECT_EQ(model.WriteEepromBlock(100, 10, 150), 1);
 }
 
+TEST_F(FixtureTest, BlockWriteMayCheckWithoutAPause) {
+  EXPECT_EQ(model.WriteEepromBlock(100, 2, 0), 2);
+  EXPECT_EQ(dev.calls.back(), "WriteEEPromWords(100,2,0)");
+  EXPECT_THROW(model.WriteEepromBlock(100, 2, -1), ERangeError);
+}
+
+TEST_F(FixtureTest, EepromReadsOneToFourWords) {
+  EXPECT_EQ(model.readEepromWords(8, 4), 4);
+  EXPECT_THROW(model.readEepromWords(8, 5), ERangeError);
+  EXPECT_THROW(model.readEepromWords(8, 0), ERangeError);
+}
+
+TEST_F(FixtureTest, WordsAreaHoldsFourWordsLowByteFirst) {
+  for (size_t k = 0; k < 8; ++k) FixtureData[fd::kEEPromWords + k] = static_cast<uint8_t>(0x10 + k);
+  EXPECT_EQ(TestModel::eepromAreaWord(0), 0x1110);
+  EXPECT_EQ(TestModel::eepromAreaWord(1), 0x1312);
+  EXPECT_EQ(TestModel::eepromAreaWord(3), 0x1716);
+  EXPECT_THROW(TestModel::eepromAreaWord(4), ERangeError);
+  EXPECT_THROW(TestModel::eepromAreaWord(-1), ERangeError);
+}
+
 TEST_F(FixtureTest, FailedBlockWriteWritesNone) {
   dev.failing.insert("WriteEEPromWords");
   EXPECT_EQ(model.WriteEepromBlock(100, 10, 150), 0);
@@ -754,6 +783,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LongLogRow{"Warning", 0xE123, "Overheat", 1, true, "24/12-18:05 - WARNING - Overheat"},
                       LongLogRow{"DebugStart", 0x0800, "x", 1, true, "24/12-18:05 - DEBUG.START - x"},
                       LongLogRow{"DebugStop", 0x0000, "y", 1, true, "24/12-18:05 - DEBUG.STOP - y"},
+                      LongLogRow{"DebugStopLowBits", 0x07FF, "y", 1, true, "24/12-18:05 - DEBUG.STOP - y"},
                       LongLogRow{"ErrorStartNotValid", 0xF800, "z", 0, false,
                                  "24/12-18:05 - ERROR.START - z"},
                       LongLogRow{"ErrorStop", 0xF000, "z", 1, true, "24/12-18:05 - ERROR.STOP - z"},
@@ -786,10 +816,10 @@ TEST_F(FixtureTest, ShortLogEntryUsesTheModelsDecoder) {
 
 TEST_F(FixtureTest, CountFallsBackToTheLongRead) {
   dev.longEntries[0] = longEntry(0, "");
-  dev.longEntries[0][11] = 1;  // 259 entries
+  dev.longEntries[0][11] = 2;  // 515 entries
   EXPECT_TRUE(model.ReadLogCount());
   EXPECT_EQ(FixtureData[fd::kSystemLogEntry + 2], 3);
-  EXPECT_EQ(FixtureData[fd::kSystemLogEntry + 3], 1);
+  EXPECT_EQ(FixtureData[fd::kSystemLogEntry + 3], 2);
   dev.longEntries.clear();
   EXPECT_FALSE(model.ReadLogCount());
 }
@@ -860,6 +890,13 @@ TEST_F(FixtureTest, LiveValueOutOfRangeSendsNoEnterPrefix) {
   EXPECT_THROW((void)model.sendLive(256, 100, 1), ERangeError);
   EXPECT_THROW((void)model.sendScene(111, 300, 0), ERangeError);
   EXPECT_TRUE(dev.calls.empty());
+}
+
+TEST_F(FixtureTest, FunctionZeroIsAnEnterFunctionToo) {
+  EXPECT_TRUE(model.sendLive(0, 100, 5));
+  ASSERT_EQ(dev.frames.size(), 6u);
+  EXPECT_EQ(dev.frames[0][11], 0);
+  EXPECT_EQ(dev.frames[2][11], 100);
 }
 
 TEST_F(FixtureTest, LiveValueGoesOutAfterTheEnterPrefix) {
