@@ -6,7 +6,14 @@
 # SIM_FIXTURE: the tests run against the simulated interface box and fixture of this build, under ctest
 # (ZEM_D2XX_LIBRARY) and when the program is started by hand (ZEM_TEST_SIM_FIXTURE, see
 # zem/link/link_test_support.h).
+# Nothing is built or registered unless ZEM_BUILD_TESTS is on: the name then stands for an empty target, so
+# that a module's other commands about its test program still apply.
 function(zem_add_test)
+  if(NOT ZEM_BUILD_TESTS)
+    cmake_parse_arguments(T "" "NAME" "" ${ARGN})
+    add_custom_target(${T_NAME})
+    return()
+  endif()
   cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)

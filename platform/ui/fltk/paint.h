@@ -34,9 +34,9 @@ void paintControl(Control& c, int x, int y, const PaintContext& ctx);
 void replayCanvas(const std::vector<CanvasOp>& ops, int dx, int dy);
 void drawBitmap(const Bitmap& b, const Rect& r, bool stretch, bool center, bool transparent);
 
-// The deepest shown control under p (p in root's client area), windowed controls above the others as
-// on the original platform; local receives p in that control's client area. Returns root when nothing
-// inside is under p.
+// The deepest shown control under p (p in root's client area), windowed controls above the others
+// (as the window layer stacks them); local receives p in that control's client area. Returns root when
+// nothing inside is under p.
 Control* controlAt(WinControl& root, Point p, Point& local);
 // Position of c's top-left corner in its form's client area.
 Point originInForm(const Control& c);
