@@ -246,7 +246,7 @@ void TBralinForm::AutoConfigureNowMouseUp(ui::Component*, ui::MouseButton, ui::S
   ui::ScopedCursor hourglass(ui::crHourGlass);
   (void)CurrentFixture->SendServiceCommandOnce(kAutoConfigureFunction, 0, svc::kArgumentDone);
   pAutoConfigureNow->setBevelOuter(ui::BevelCut::Lowered);
-  pAutoConfigureNow->invalidate();
+  pAutoConfigureNow->repaint();
   (void)CurrentFixture->SendServiceCommand5();
   ui::app().processMessages();
   Delay(kAutoConfigureWaitMs);

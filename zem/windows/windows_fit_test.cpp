@@ -10,10 +10,13 @@
 
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/form.h"
+#include "platform/ui/input.h"
 #include "platform/ui/text_fit.h"
 #include "sim/fixture/model_profiles.h"
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBralin.h"
+#include "zem/modelwindows/LedAutoTest.h"
 #include "zem/windows/About.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/DownloadMemProgressForm.h"
@@ -144,6 +147,31 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
     delete model_;
     model_ = nullptr;
   }
+}
+
+// The LED auto-test windows with their longest texts, and the tube's "Auto" boxes in place of the DMX
+// address and mode of a segment that configures itself.
+TEST_F(WindowsFitTest, LedAutoTestWindowsAndTheTubesAutoBoxes) {
+  auto* tubeTest = ui::createForm<TBralinAutotestForm>(owner_.get());
+  tubeTest->lSubDevice->setCaption(ZemFormat(ZemStr::AtDmxAddress, 512));
+  tubeTest->lColorIndex->setCaption(ZemFormat(ZemStr::AtColorIndex, "Green"));
+  expectFits(tubeTest);
+  auto* stripTest = ui::createForm<TKandrelAutoTest>(owner_.get());
+  stripTest->lSubDevice->setCaption(ZemFormat(ZemStr::AtQuodraNumber, 254));
+  stripTest->lColorIndex->setCaption(ZemFormat(ZemStr::AtLedColor, "Green"));
+  expectFits(stripTest);
+
+  const profiles::ModelProfile* tube = profiles::findProfile("BRALB", 0);
+  ASSERT_NE(tube, nullptr);
+  connect(*tube);
+  auto* window = ui::createForm<TBralinForm>(owner_.get());
+  window->show();
+  ui::app().processMessages();
+  ui::input::mouseDown(*window->sbSegmentNext, 2, 2);
+  ui::input::mouseUp(*window->sbSegmentNext, 2, 2);
+  ASSERT_TRUE(window->eDMXAddressAuto->visible());
+  window->eDMXAddressAuto->setCaption(ZemFormat(ZemStr::LtAutoNumber, 512));
+  expectFits(window);
 }
 
 }  // namespace
