@@ -3,6 +3,7 @@
 #include "platform/ui/fltk/toolkit.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/ui/application.h"
@@ -125,28 +126,170 @@ ModalResult runMessageBox(const MessageBoxRequest& request) {
   return r;
 }
 
+std::filesystem::path resolveTypedName(const std::filesystem::path& folder, const std::string& typed) {
+  std::string name = typed;
+  // Blanks around a name are never meant.
+  name.erase(0, name.find_first_not_of(' '));
+  name.erase(name.find_last_not_of(' ') + 1);
+  if (name.empty()) return {};
+  std::filesystem::path p(name);
+  if (name == "~" || name.rfind("~/", 0) == 0) {
+    const char* home = std::getenv("HOME");
+    if (home && *home) p = std::filesystem::path(home) / name.substr(name.size() > 1 ? 2 : 1);
+  }
+  if (p.is_relative()) p = folder / p;
+  return p.lexically_normal();
+}
+
+namespace {
+
+// The file dialog: the folder, its files (filtered), a name field that takes a plain name, a name
+// relative to the folder or a full path, the filters, OK and Cancel. Double-clicking a folder (or typing
+// its name) opens it; the layer's FileDialog adds the default extension and asks before overwriting.
+class FileChooser {
+ public:
+  explicit FileChooser(const FileDialogRequest& request)
+      : window_(460, 304, nullptr),
+        title_(request.title.empty() ? (request.save ? "Save As" : "Open") : request.title) {
+    window_.label(title_.c_str());
+    window_.begin();
+    auto* lookIn = new Fl_Box(8, 8, 60, 22, "Folder:");
+    lookIn->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+    folder_ = new Fl_Output(70, 8, 300, 22);
+    up_ = new Fl_Button(376, 8, 76, 22, "Up");
+    up_->callback(&FileChooser::upPressed, this);
+    list_ = new Fl_File_Browser(8, 36, 444, 200);
+    list_->type(FL_HOLD_BROWSER);
+    list_->callback(&FileChooser::listPicked, this);
+    name_ = new Fl_Input(96, 244, 274, 22, "File name:");
+    name_->when(FL_WHEN_ENTER_KEY_ALWAYS);
+    name_->callback(&FileChooser::okPressed, this);
+    types_ = new Fl_Choice(96, 272, 274, 22, "Files of type:");
+    types_->callback(&FileChooser::typeChosen, this);
+    auto* ok = new Fl_Button(376, 244, 76, 22, request.save ? "Save" : "Open");
+    ok->callback(&FileChooser::okPressed, this);
+    auto* cancel = new Fl_Button(376, 272, 76, 22, "Cancel");
+    cancel->callback(&FileChooser::cancelPressed, this);
+    window_.end();
+    window_.callback(&FileChooser::cancelPressed, this);
+    window_.set_modal();
+
+    // The filters as the toolkit writes them: "Name (pattern)" each, tab-separated.
+    const std::string filters = toolkitFilter(request.filter);
+    size_t start = 0;
+    while (start < filters.size()) {
+      size_t tab = filters.find('\t', start);
+      if (tab == std::string::npos) tab = filters.size();
+      const std::string one = filters.substr(start, tab - start);
+      const size_t open = one.rfind(" (");
+      patterns_.push_back(open == std::string::npos ? "*" : one.substr(open + 2, one.size() - open - 3));
+      std::string label = one;
+      // Menu labels treat '/' and '&' specially.
+      for (char& c : label)
+        if (c == '/') c = '|';
+      types_->add(label.c_str(), 0, nullptr, nullptr, 0);
+      start = tab + 1;
+    }
+    if (patterns_.empty()) {
+      patterns_.push_back("*");
+      types_->add("All files (*)");
+    }
+    types_->value(0);
+
+    std::error_code ec;
+    std::filesystem::path folder = request.initialDir.empty() ? std::filesystem::current_path(ec)
+                                                              : std::filesystem::path(request.initialDir);
+    std::filesystem::path file(request.fileName);
+    if (!request.fileName.empty() && file.has_parent_path()) {
+      folder = file.is_absolute() ? file.parent_path() : folder / file.parent_path();
+    }
+    load(folder);
+    // The name field holds only the file's name: the folder is shown above it.
+    name_->value(file.filename().string().c_str());
+  }
+
+  std::optional<std::string> run() {
+    window_.show();
+    name_->take_focus();
+    name_->position(name_->size());
+    while (!done_ && window_.shown() && !app().terminated()) {
+      app().processMessages();
+      app().idle();
+    }
+    window_.hide();
+    return result_;
+  }
+
+ private:
+  void load(const std::filesystem::path& folder) {
+    folder_path_ = folder.lexically_normal();
+    folder_->value(folder_path_.string().c_str());
+    list_->filter(patterns_[static_cast<size_t>(std::max(0, types_->value()))].c_str());
+    list_->load(folder_path_.string().c_str(), fl_casenumericsort);
+  }
+
+  void accept(const std::string& typed) {
+    const std::filesystem::path p = resolveTypedName(folder_path_, typed);
+    if (p.empty()) return;
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) {
+      load(p);
+      name_->value("");
+      return;
+    }
+    result_ = p.string();
+    done_ = true;
+  }
+
+  static void okPressed(Fl_Widget*, void* self) {
+    auto* c = static_cast<FileChooser*>(self);
+    c->accept(c->name_->value());
+  }
+  static void cancelPressed(Fl_Widget*, void* self) {
+    auto* c = static_cast<FileChooser*>(self);
+    c->result_.reset();
+    c->done_ = true;
+  }
+  static void upPressed(Fl_Widget*, void* self) {
+    auto* c = static_cast<FileChooser*>(self);
+    c->load(c->folder_path_.parent_path());
+  }
+  static void typeChosen(Fl_Widget*, void* self) {
+    auto* c = static_cast<FileChooser*>(self);
+    c->load(c->folder_path_);
+  }
+  static void listPicked(Fl_Widget*, void* self) {
+    auto* c = static_cast<FileChooser*>(self);
+    const int line = c->list_->value();
+    if (line <= 0) return;
+    std::string entry = c->list_->text(line);
+    const bool folder = !entry.empty() && entry.back() == '/';
+    if (folder) entry.pop_back();
+    if (Fl::event_clicks() > 0) {
+      c->accept(entry);  // a folder opens, a file is chosen
+      return;
+    }
+    if (!folder) c->name_->value(entry.c_str());
+  }
+
+  Fl_Double_Window window_;
+  std::string title_;
+  Fl_Output* folder_ = nullptr;
+  Fl_Button* up_ = nullptr;
+  Fl_File_Browser* list_ = nullptr;
+  Fl_Input* name_ = nullptr;
+  Fl_Choice* types_ = nullptr;
+  std::vector<std::string> patterns_;
+  std::filesystem::path folder_path_;
+  bool done_ = false;
+  std::optional<std::string> result_;
+};
+
+}  // namespace
+
 std::optional<std::string> runFileDialog(const FileDialogRequest& request) {
-  std::string dir = request.initialDir.empty() ? std::string(".") : request.initialDir;
-  std::string filter = toolkitFilter(request.filter);
-  std::string title = request.title.empty() ? (request.save ? "Save As" : "Open") : request.title;
-  Fl_File_Chooser chooser(dir.c_str(), filter.empty() ? "*" : filter.c_str(),
-                          request.save ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE, title.c_str());
-  if (!request.fileName.empty()) {
-    std::filesystem::path p(request.fileName);
-    if (p.is_relative()) p = std::filesystem::path(dir) / p;
-    chooser.value(p.string().c_str());
-  }
-  chooser.show();
-  // The chooser is modal for the toolkit; the application's messages and timers keep running.
-  while (chooser.shown() && !app().terminated()) {
-    app().processMessages();
-    app().idle();
-  }
-  chooser.hide();
-  if (chooser.count() < 1 || !chooser.value()) return std::nullopt;
-  std::string chosen = chooser.value();
-  if (chosen.empty()) return std::nullopt;
-  return chosen;
+  FileChooser chooser(request);
+  return chooser.run();
 }
 
 }  // namespace ui::fltk

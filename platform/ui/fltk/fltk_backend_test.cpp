@@ -2,16 +2,24 @@
 // (the screenshot test runs this binary again under Xvfb).
 #include "platform/ui/fltk/fltk_backend.h"
 
-#include <gtest/gtest.h>
+// The X headers before the toolkit's, which takes their clashing macros back.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include "platform/ui/fltk/toolkit.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <thread>
 
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/edits.h"
+#include "platform/ui/file_dialog.h"
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/display.h"
 #include "platform/ui/fltk/mapping.h"
@@ -65,6 +73,15 @@ TEST(FltkMapping, YesNoBoxesCanOnlyBeAnsweredWithTheirButtons) {
   EXPECT_EQ(yn.cancel, ModalResult::None);
   EXPECT_EQ(messageBoxButtons(MessageButtons::Ok).cancel, ModalResult::Ok);
   EXPECT_EQ(messageBoxButtons(MessageButtons::YesNoCancel).cancel, ModalResult::Cancel);
+}
+
+TEST(FltkFileDialog, TypedNamesLieInTheFolderUnlessTheyAreFullPaths) {
+  const std::filesystem::path folder = "/data/logs";
+  EXPECT_EQ(resolveTypedName(folder, "notes.txt"), "/data/logs/notes.txt");
+  EXPECT_EQ(resolveTypedName(folder, " sub/notes.txt "), "/data/logs/sub/notes.txt");
+  EXPECT_EQ(resolveTypedName(folder, "../other/a.txt"), "/data/other/a.txt");
+  EXPECT_EQ(resolveTypedName(folder, "/tmp/x/a.txt"), "/tmp/x/a.txt");
+  EXPECT_EQ(resolveTypedName(folder, "   "), "");
 }
 
 TEST(FltkStart, HeadlessOptionIsTakenOutOfTheCommandLine) {
@@ -317,6 +334,60 @@ TEST_F(FltkDisplayTest, HintsWrapAtTheWidthTheProgramSets) {
   EXPECT_GT(hintWindowSize().width, 500);
   EXPECT_LT(hintWindowSize().height, 2 * lineHeight(Font{}) + 4);
   showHintWindow("", 0, 0, Font{});
+}
+
+// Presses the keys of the text (lower-case letters, digits, '/', '.', '-', '\n' for Enter) on the
+// display's keyboard, as a user would, into the window under the pointer.
+void typeKeys(const std::string& text) {
+  for (char ch : text) {
+    KeySym sym = static_cast<KeySym>(ch);
+    if (ch == '/') sym = XK_slash;
+    if (ch == '.') sym = XK_period;
+    if (ch == '-') sym = XK_minus;
+    if (ch == '\n') sym = XK_Return;
+    const KeyCode code = XKeysymToKeycode(fl_display, sym);
+    XTestFakeKeyEvent(fl_display, code, True, 0);
+    XTestFakeKeyEvent(fl_display, code, False, 0);
+  }
+  XFlush(fl_display);
+}
+
+// Opens a save dialog on the folder and types the keys into it once it is shown; the path chosen.
+std::string saveWithTypedName(const std::filesystem::path& folder, const std::string& keys) {
+  SaveDialog dialog(nullptr);
+  dialog.initialDir = folder.string();
+  dialog.filter = "Text files (*.txt)|*.txt";
+  dialog.defaultExt = "txt";
+  dialog.options = kOverwritePrompt | kPathMustExist;
+  bool typed = false;
+  Timer typist(30);
+  typist.onTimer = [&] {
+    Fl_Window* w = Fl::first_window();
+    if (typed || !w || !w->shown() || !w->label() || std::string(w->label()) != "Save As") return;
+    XTestFakeMotionEvent(fl_display, -1, w->x_root() + 40, w->y_root() + 40, 0);
+    typeKeys(keys);
+    typed = true;
+  };
+  typist.setEnabled(true);
+  const bool chosen = dialog.execute();
+  EXPECT_TRUE(typed);
+  return chosen ? dialog.fileName : std::string("(cancelled)");
+}
+
+TEST_F(FltkDisplayTest, FileDialogTakesAPlainARelativeAndAFullName) {
+  // Names the test types only with keys that need no shift.
+  const std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                     ("zemfiledialog" + std::to_string(std::random_device{}() % 100000));
+  const std::filesystem::path folder = base / "logs";
+  const std::filesystem::path other = base / "other";
+  std::filesystem::create_directories(folder / "sub");
+  std::filesystem::create_directories(other);
+  EXPECT_EQ(saveWithTypedName(folder, "notes\n"), (folder / "notes.txt").string());
+  EXPECT_EQ(saveWithTypedName(folder, "sub/notes.txt\n"), (folder / "sub" / "notes.txt").string());
+  EXPECT_EQ(saveWithTypedName(folder, (other / "full.txt").string() + "\n"), (other / "full.txt").string());
+  // A folder's name opens the folder; the next name lies in it.
+  EXPECT_EQ(saveWithTypedName(folder, "sub\nlast\n"), (folder / "sub" / "last.txt").string());
+  std::filesystem::remove_all(base);
 }
 
 TEST_F(FltkDisplayTest, AnIdleWindowSendsNothingToTheServer) {

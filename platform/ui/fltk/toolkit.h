@@ -5,10 +5,15 @@
 
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Double_Window.H>
-#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_File_Browser.H>
 #include <FL/Fl_Image.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Window.H>
+#include <FL/Fl_Output.H>
 #include <FL/fl_draw.H>
 
 #undef None
