@@ -42,13 +42,17 @@ class DialogsTest : public ::testing::Test {
   ui::Owned<ui::Form> owner_;
 };
 
-TEST_F(DialogsTest, MessageBoxesShowTheirLinesAndCloseWithResultOne) {
+TEST_F(DialogsTest, AnErrorBoxLooksLikeTheProgramsBoxes) {
   ui::Owned<TErrorForm> error(new TErrorForm(owner_.get()));
   EXPECT_EQ(error->caption(), "Error!");
   EXPECT_EQ(error->color(), kZemGrey);
   EXPECT_EQ(error->borderIcons(), 0u);
   EXPECT_FALSE(error->hasCloseBox());
   EXPECT_TRUE(error->font().bold);
+}
+
+TEST_F(DialogsTest, AnErrorBoxShowsEachLineWhiteOnRed) {
+  ui::Owned<TErrorForm> error(new TErrorForm(owner_.get()));
   error->AddText("YOLB1 error");
   error->AddText("Fixture firmeware (1.0) not compatible\rversion 2.0 required.");
   EXPECT_EQ(error->re1->lines().lines(),
@@ -60,12 +64,21 @@ TEST_F(DialogsTest, MessageBoxesShowTheirLinesAndCloseWithResultOne) {
   EXPECT_EQ(error->re1->font().size, 8);
   EXPECT_FALSE(error->re1->enabled());
   EXPECT_EQ(error->sbOk->boundsRect(), (ui::Rect{0, 0, error->pOk->width(), error->pOk->height()}));
+}
+
+TEST_F(DialogsTest, AnErrorBoxClosesWithOk) {
+  ui::Owned<TErrorForm> error(new TErrorForm(owner_.get()));
   ui::setModalResponder(clickWhenEnabled(error->sbOk));
   EXPECT_EQ(error->showModal(), ui::ModalResult::Ok);
+}
 
+TEST_F(DialogsTest, AWarningBoxIsWhite) {
   ui::Owned<TWarningForm> warning(new TWarningForm(owner_.get()));
   EXPECT_EQ(warning->caption(), "Warning!");
   EXPECT_EQ(warning->re1->color(), ui::clWhite);
+}
+
+TEST_F(DialogsTest, TheRunBoxStopsWithOkAndGivesTheOwnerBack) {
   ui::Owned<TSARunForm> run(new TSARunForm(owner_.get()));
   EXPECT_EQ(run->caption(), "Information");
   EXPECT_EQ(run->sbOk->caption(), "Stop");
@@ -147,11 +160,9 @@ TEST_F(DialogsTest, InformationBoxWithoutDelayShowsNoBarAndOkAtOnce) {
   EXPECT_EQ(passes, 1);
 }
 
-TEST_F(DialogsTest, DownloadCancelOnlyRaisesTheAbortFlag) {
+TEST_F(DialogsTest, DownloadProgressShowsTheAddressReached) {
   ui::Owned<TDownloadMemform> progress(new TDownloadMemform(owner_.get()));
   EXPECT_EQ(progress->caption(), "Retrieving fixture memory - please wait");
-  EXPECT_EQ(progress->formStyle(), ui::FormStyle::StayOnTop);
-  owner_->setEnabled(false);
   progress->show();
   progress->SetProgress(300, 255);  // the address after the last one
   EXPECT_EQ(progress->pg1->max(), 255);
@@ -159,16 +170,30 @@ TEST_F(DialogsTest, DownloadCancelOnlyRaisesTheAbortFlag) {
   progress->sbCancel->setCaption("x");
   progress->SetProgress(4, 1023);
   EXPECT_EQ(progress->sbCancel->caption(), "Cancel");
+}
+
+TEST_F(DialogsTest, DownloadCancelOnlyRaisesTheAbortFlag) {
+  ui::Owned<TDownloadMemform> progress(new TDownloadMemform(owner_.get()));
+  owner_->setEnabled(false);
+  progress->show();
   EXPECT_TRUE(ui::input::click(*progress->sbCancel));
   EXPECT_TRUE(DownloadAbort);
   DownloadAbort = false;
   EXPECT_TRUE(ui::input::click(*progress->sbCancel));
   EXPECT_TRUE(DownloadAbort);
   EXPECT_TRUE(progress->visible()) << "the caller frees the window";
+}
+
+TEST_F(DialogsTest, DownloadProgressStaysOnTop) {
+  ui::Owned<TDownloadMemform> progress(new TDownloadMemform(owner_.get()));
+  EXPECT_EQ(progress->formStyle(), ui::FormStyle::StayOnTop);
+  progress->show();
   EXPECT_EQ(ui::screen().zOrder().front(), progress.get());
   owner_->bringToFront();
   EXPECT_EQ(ui::screen().zOrder().front(), progress.get()) << "stays on top";
+}
 
+TEST_F(DialogsTest, UploadProgressStaysOnTopAndShowsItsPosition) {
   ui::Owned<TUploadMemProgress> upload(new TUploadMemProgress(owner_.get()));
   EXPECT_EQ(upload->formStyle(), ui::FormStyle::StayOnTop);
   upload->setCaption("Uploading fixture settings from file - please wait..");
@@ -177,12 +202,11 @@ TEST_F(DialogsTest, DownloadCancelOnlyRaisesTheAbortFlag) {
   EXPECT_EQ(upload->pg1->position(), 3);
 }
 
-TEST_F(DialogsTest, NotesDialogsReturnTheirButtonsResults) {
+TEST_F(DialogsTest, TheSaveNotesDialogKeepsTheUsersEditForTheCaller) {
   ui::Owned<TSaveMemoryForm> save(new TSaveMemoryForm(owner_.get()));
   EXPECT_EQ(save->caption(), "Save fixture memory to file");
   EXPECT_EQ(save->Panel2->caption(), "Memory file notes");
   EXPECT_EQ(save->sbSave->caption(), "Save to file");
-  EXPECT_TRUE(save->hasCloseBox());
   save->Re1->lines().assign({"ZEM fixture memory file", "Fixture: Brevidor 600", "1.2", ""});
   ui::setModalResponder([&](ui::Form&) {
     ASSERT_TRUE(save->Re1->setFocus());
@@ -190,12 +214,19 @@ TEST_F(DialogsTest, NotesDialogsReturnTheirButtonsResults) {
     ui::input::click(*save->sbSave);
   });
   EXPECT_EQ(save->showModal(), ui::ModalResult::Ok);
-  EXPECT_EQ(save->Re1->lines()[3], "x") << "the user's edit is kept for the caller";
+  EXPECT_EQ(save->Re1->lines()[3], "x");
+}
+
+TEST_F(DialogsTest, TheSaveNotesDialogCancelsByItsCloseBoxOrCancel) {
+  ui::Owned<TSaveMemoryForm> save(new TSaveMemoryForm(owner_.get()));
+  EXPECT_TRUE(save->hasCloseBox());
   ui::setModalResponder([&](ui::Form& f) { ui::input::clickCloseBox(f); });
   EXPECT_EQ(save->showModal(), ui::ModalResult::Cancel);
   ui::setModalResponder(clickWhenEnabled(save->sbCancel));
   EXPECT_EQ(save->showModal(), ui::ModalResult::Cancel);
+}
 
+TEST_F(DialogsTest, TheUploadNotesDialogIsReadOnlyAndAnswersItsButtons) {
   ui::Owned<TEEpromUploadForm> upload(new TEEpromUploadForm(owner_.get()));
   upload->setCaption("Uploading stand-alone program from file - please wait..");
   EXPECT_EQ(upload->Re1->color(), ui::clSilver);
