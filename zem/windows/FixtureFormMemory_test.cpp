@@ -293,9 +293,7 @@ struct UploadKindCase {
 };
 
 const UploadKindCase kUploadKinds[] = {
-    {"Settings",
-     &TFixtureFormTemplate::mUploadFixturesettingsFromFile,
-     {{2, 11}, {25, 39}, {300, 545}}},
+    {"Settings", &TFixtureFormTemplate::mUploadFixturesettingsFromFile, {{2, 11}, {25, 39}, {300, 545}}},
     {"StandAloneProgram", &TFixtureFormTemplate::mUploadSAProgramFromFile, {{0, 299}, {546, 1023}}},
     {"CompleteMemory", &TFixtureFormTemplate::mUploadCompleteMemoryFromFile, {{2, 11}, {25, 39}}},
 };
@@ -462,10 +460,7 @@ TEST_F(FixtureFormSimTest, BoardSerialIsShownAsSentAndMadeSafeOnlyForTheFolder) 
   ASSERT_TRUE(choose(window_->mSaveMemToFile));
   ASSERT_EQ(ui::shownFileDialogs().size(), 1u);
   EXPECT_EQ(ui::shownFileDialogs()[0].initialDir, (folder_ / "Brevidor 400 LED Series (A_B_C)").string());
-  const std::vector<uint8_t> data = ReadBytes(file);
-  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
-  ASSERT_TRUE(parsed.ok()) << parsed.error();
-  const std::vector<std::string> notes = NotesFromBytes(parsed.value().notes);
+  const std::vector<std::string> notes = NotesFromBytes(SavedNotes(file));
   ASSERT_GE(notes.size(), 2u);
   EXPECT_EQ(notes[1], "Fixture: Brevidor 400 LED Series (A/B:C)");
 }
@@ -485,24 +480,15 @@ TEST_F(FixtureFormSimTest, NotesTheFileCannotKeepAreToldBeforeSaving) {
   ASSERT_EQ(dialogs_.warnings.size(), 1u);
   EXPECT_EQ(dialogs_.warnings[0],
             "The notes hold 1 character(s) that a memory file cannot keep; they are saved as '?'.");
-  const std::vector<uint8_t> data = ReadBytes(file);
-  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
-  ASSERT_TRUE(parsed.ok()) << parsed.error();
+  const std::vector<uint8_t> notes = SavedNotes(file);
   const std::vector<uint8_t> stored = Bytes(
       "Lamp ? and 5\xB0"
       "C\r\n");
-  EXPECT_TRUE(std::search(parsed.value().notes.begin(), parsed.value().notes.end(), stored.begin(),
-                          stored.end()) != parsed.value().notes.end());
+  EXPECT_TRUE(std::search(notes.begin(), notes.end(), stored.begin(), stored.end()) != notes.end());
 }
 
 TEST_F(FixtureFormSimTest, DemoModeSavesNothing) {
-  sim_->setDeviceCount(0);
-  ASSERT_FALSE(CreateDevice(Device));
-  DemoMode = true;
-  SetTypeCode("BV200");  // as the demonstration menu writes it
-  model_ = CreateFixtureForType("BV200", 0);
-  CurrentFixture = model_;
-  openWindow();
+  openDemoWindow();
   answerFileDialogs(folder_ / "demo.ZEF");
   ASSERT_TRUE(choose(window_->mSaveMemToFile));
   EXPECT_EQ(dialogs_.modalNames, (std::vector<std::string>{"SaveMemoryForm"}));

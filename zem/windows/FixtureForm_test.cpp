@@ -310,13 +310,7 @@ TEST_F(FixtureFormSimTest, AByteSettingReadAsAWordIsNamedAsMissing) {
 }
 
 TEST_F(FixtureFormSimTest, DemoWindowsSayDemoAndCannotRefresh) {
-  sim_->setDeviceCount(0);
-  ASSERT_FALSE(CreateDevice(Device));
-  DemoMode = true;
-  SetTypeCode("BV200");  // as the demonstration menu writes it
-  model_ = CreateFixtureForType("BV200", 0);
-  CurrentFixture = model_;
-  openWindow();
+  openDemoWindow();
   EXPECT_EQ(window_->caption(), "Brevidor 200: DEMO");
   EXPECT_EQ(window_->sbReconnect->caption(), "Demo");
   EXPECT_FALSE(window_->sbRefresh->enabled());

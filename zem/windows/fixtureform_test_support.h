@@ -133,6 +133,15 @@ class WindowTestBase {
   ui::Ref<TFixtureFormTemplate> window_;
 };
 
+// The raw notes of a saved memory file (empty, with a failure, when the file is not a valid one).
+inline std::vector<uint8_t> SavedNotes(const fs::path& file) {
+  const std::vector<uint8_t> data = ReadBytes(file);
+  const sys::Result<TMemoryFileView> parsed = ParseMemoryFile(data);
+  EXPECT_TRUE(parsed.ok()) << parsed.error();
+  if (!parsed) return {};
+  return {parsed.value().notes.begin(), parsed.value().notes.end()};
+}
+
 // A fixture object whose memory operations are scripted and recorded; no device needed.
 class ScriptedFixture : public TZemFixture {
  public:
@@ -222,6 +231,17 @@ class FixtureFormSimTest : public linktest::SimTest, protected WindowTestBase {
     delete model_;
     model_ = nullptr;
     linktest::SimTest::TearDown();
+  }
+
+  // No interface hardware: the demonstration's window for a Brevidor 200, as the demonstration menu opens it.
+  void openDemoWindow() {
+    sim_->setDeviceCount(0);
+    ASSERT_FALSE(CreateDevice(Device));
+    DemoMode = true;
+    SetTypeCode("BV200");  // as the demonstration menu writes it
+    model_ = CreateFixtureForType("BV200", 0);
+    CurrentFixture = model_;
+    openWindow();
   }
 
   // Loads the model's profile (then the script) and identifies the fixture as the search loop does.
