@@ -219,18 +219,13 @@ TEST_F(ScriptedUploadTest, AMissingFileRaisesTheFileError) {
 // ---- End to end ---------------------------------------------------------------------------------------
 
 // A fixture whose 1024 words are all different, its window open.
-class MemorySimTest : public FixtureFormSimTest {
+class MemorySimTest : public OpenWindowSimTest {
  protected:
-  void SetUp() override {
-    FixtureFormSimTest::SetUp();
-    if (IsSkipped()) return;
-    connect("BV200", 0, [this] {
-      for (uint32_t a = 0; a < 1024; ++a)
-        sim_->setEEPromWord(a, static_cast<uint16_t>((a * 7919 + 13) % 65521));
-    });
+  void scriptFixture() override {
+    for (uint32_t a = 0; a < 1024; ++a)
+      sim_->setEEPromWord(a, static_cast<uint16_t>((a * 7919 + 13) % 65521));
     original_ = eeprom();
     ASSERT_EQ(original_.size(), 1024u);
-    openWindow();
   }
   // Downloads the fixture's memory into a file in the memory folder, with one note added.
   fs::path download() {
@@ -384,13 +379,10 @@ const RefusedFile kRefusedFiles[] = {
      "This file does not hold the fixture memory this upload needs and cannot be uploaded."},
 };
 
-class RefusedFileTest : public FixtureFormSimTest, public ::testing::WithParamInterface<RefusedFile> {
+class RefusedFileTest : public OpenWindowSimTest, public ::testing::WithParamInterface<RefusedFile> {
  protected:
   void SetUp() override {
-    FixtureFormSimTest::SetUp();
-    if (IsSkipped()) return;
-    connect("BV200", 0);
-    openWindow();
+    OpenWindowSimTest::SetUp();
     // The identity of the connected fixture, as the window sees it.
     good_ = BuildMemoryFile(IdentityFromFixtureData(), NotesToBytes({"n"}), image_);
   }

@@ -261,18 +261,13 @@ TEST_F(SceneTimesTest, EditsWithinOnePeriodAreWrittenOnceAsTheTotal) {
 
 // ---- End to end: what the window shows ------------------------------------------------------------------
 
-class ShownFixtureTest : public FixtureFormSimTest {
+class ShownFixtureTest : public OpenWindowSimTest {
  protected:
-  void SetUp() override {
-    FixtureFormSimTest::SetUp();
-    if (IsSkipped()) return;
-    connect("BV200", 0, [this] {
-      std::vector<uint8_t> program = sim_->group('A', 'a');
-      program[0] = 5;  // scenes
-      program[1] = 3;  // the scene being edited, from 0
-      sim_->setGroup('A', 'a', program);
-    });
-    openWindow();
+  void scriptFixture() override {
+    std::vector<uint8_t> program = sim_->group('A', 'a');
+    program[0] = 5;  // scenes
+    program[1] = 3;  // the scene being edited, from 0
+    sim_->setGroup('A', 'a', program);
   }
 };
 
@@ -318,14 +313,8 @@ TEST_F(FixtureFormSimTest, DemoWindowsSayDemoAndCannotRefresh) {
 
 // ---- End to end: edits --------------------------------------------------------------------------------
 
-class EditTest : public FixtureFormSimTest {
+class EditTest : public OpenWindowSimTest {
  protected:
-  void SetUp() override {
-    FixtureFormSimTest::SetUp();
-    if (IsSkipped()) return;
-    connect("BV200", 0);
-    openWindow();
-  }
   int personalityWord() { return sim_->group('P', 'p')[0] | (sim_->group('P', 'p')[1] << 8); }
 };
 

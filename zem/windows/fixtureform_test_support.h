@@ -290,4 +290,16 @@ class FixtureFormSimTest : public linktest::SimTest, protected WindowTestBase {
   TZemFixture* model_ = nullptr;
 };
 
+// The window open on a Brevidor 200 the simulator plays; a derived test may script the fixture first.
+class OpenWindowSimTest : public FixtureFormSimTest {
+ protected:
+  void SetUp() override {
+    FixtureFormSimTest::SetUp();
+    if (IsSkipped()) return;
+    connect("BV200", 0, [this] { scriptFixture(); });
+    openWindow();
+  }
+  virtual void scriptFixture() {}
+};
+
 }  // namespace fixtureformtest
