@@ -9,7 +9,6 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -20,7 +19,6 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/message_box.h"
-#include "zem/link/USB_ft245bm.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/link_test_support.h"
 #include "zem/model/fake_device.h"
