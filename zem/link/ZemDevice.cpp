@@ -224,13 +224,7 @@ bool CheckReply(std::span<const uint8_t> request, std::span<const uint8_t> reply
 
 void ReconnectDevice() {
   OperationScope scope;
-  TZemDeviceClass* old = Device;
-  closeQuietly(old);
-  Device = nullptr;
-  TUSByolb1* oldBox = InterfaceBox;
-  InterfaceBox = nullptr;
-  retire(old);
-  retire(oldBox);
+  FreeDevice();
 
   TZemDeviceClass* created = nullptr;
   // Real or demonstration device alike: the remaining attempts find out which.
@@ -388,6 +382,30 @@ bool plainTransfer(const RequestFrame& request) {
   return transfer(request, reply) == 0 && reply[0] != 0;
 }
 
+// R for one record group of the identified fixture.
+bool readGroup(char command, char subCommand, const char* label, size_t group, size_t size,
+               bool bareFailLabel = false) {
+  RequestFrame request = makeRequest(false, command, subCommand);
+  ReadSpec spec = groupRead(label, group, size);
+  spec.bareFailLabel = bareFailLabel;
+  return readPattern(request, spec);
+}
+
+// W for one record group: the group goes out whole, then its read twin reads it back.
+bool writeGroup(char command, char subCommand, size_t group, size_t size, const char* name,
+                const std::string& errorLiteral, int pauseMs, const std::function<bool()>& readBack) {
+  RequestFrame request = makeRequest(false, command, subCommand, 'W');
+  payloadFromRecord(request, group, size);
+  return writePattern(request, name, errorLiteral, pauseMs, readBack);
+}
+
+// E for one record group whose echo must equal what was sent.
+bool echoGroup(char command, char subCommand, size_t group, size_t size, const char* name) {
+  RequestFrame request = makeRequest(false, command, subCommand, 'F');
+  payloadFromRecord(request, group, size);
+  return echoPattern(request, name, group, size, true);
+}
+
 }  // namespace
 
 // ---- Identification -----------------------------------------------------------------------------------
@@ -423,9 +441,7 @@ bool TZemDeviceUSBYOLB::RereadSerialNumber() {
 }
 
 bool TZemDeviceUSBYOLB::GetFixtureInfo() {
-  RequestFrame request = makeRequest(false, 'P', 'v');
-  ReadSpec spec = groupRead("Get Fixture Info", fd::kFixtureInfo, fd::kFixtureInfoSize);
-  return readPattern(request, spec);
+  return readGroup('P', 'v', "Get Fixture Info", fd::kFixtureInfo, fd::kFixtureInfoSize);
 }
 
 bool TZemDeviceUSBYOLB::GetFixtureZemVersion() {
@@ -438,45 +454,31 @@ bool TZemDeviceUSBYOLB::GetFixtureZemVersion() {
 }
 
 bool TZemDeviceUSBYOLB::GetDuplexErrorStatus() {
-  RequestFrame request = makeRequest(false, 'P', 'e');
-  ReadSpec spec = groupRead("Get Duplex Error Status", fd::kErrorStatus, fd::kErrorStatusSize);
-  spec.bareFailLabel = true;
-  return readPattern(request, spec);
+  return readGroup('P', 'e', "Get Duplex Error Status", fd::kErrorStatus, fd::kErrorStatusSize, true);
 }
 
 bool TZemDeviceUSBYOLB::GetDuplexTempValues() {
-  RequestFrame request = makeRequest(false, 'P', 't');
-  ReadSpec spec = groupRead("Get Duplex Temp Values", fd::kTempValues, fd::kTempValuesSize);
-  spec.bareFailLabel = true;
-  return readPattern(request, spec);
+  return readGroup('P', 't', "Get Duplex Temp Values", fd::kTempValues, fd::kTempValuesSize, true);
 }
 
 // ---- Settings groups ----------------------------------------------------------------------------------
 
 bool TZemDeviceUSBYOLB::GetLampStatus() {
-  RequestFrame request = makeRequest(false, 'P', 'l');
-  ReadSpec spec = groupRead("Get Lamp Status", fd::kLampStatus, fd::kLampStatusSize);
-  return readPattern(request, spec);
+  return readGroup('P', 'l', "Get Lamp Status", fd::kLampStatus, fd::kLampStatusSize);
 }
 
 bool TZemDeviceUSBYOLB::SetLampStatus() {
-  RequestFrame request = makeRequest(false, 'P', 'L', 'W');
-  payloadFromRecord(request, fd::kLampStatus, fd::kLampStatusSize);
-  return writePattern(request, "Set Lamp Status", "YOLB1 error 3 (%d)", 0,
-                      [this] { return GetLampStatus(); });
+  return writeGroup('P', 'L', fd::kLampStatus, fd::kLampStatusSize, "Set Lamp Status", "YOLB1 error 3 (%d)",
+                    0, [this] { return GetLampStatus(); });
 }
 
 bool TZemDeviceUSBYOLB::GetSystemCalibration() {
-  RequestFrame request = makeRequest(false, 'P', 's');
-  ReadSpec spec = groupRead("Get System Calibration", fd::kSystemCalibration, fd::kSystemCalibrationSize);
-  return readPattern(request, spec);
+  return readGroup('P', 's', "Get System Calibration", fd::kSystemCalibration, fd::kSystemCalibrationSize);
 }
 
 bool TZemDeviceUSBYOLB::SetSystemCalibration() {
-  RequestFrame request = makeRequest(false, 'P', 'S', 'W');
-  payloadFromRecord(request, fd::kSystemCalibration, fd::kSystemCalibrationSize);
-  return writePattern(request, "Set System Calibration", "YOLB1 error 4 (%d)", 0,
-                      [this] { return GetSystemCalibration(); });
+  return writeGroup('P', 'S', fd::kSystemCalibration, fd::kSystemCalibrationSize, "Set System Calibration",
+                    "YOLB1 error 4 (%d)", 0, [this] { return GetSystemCalibration(); });
 }
 
 bool TZemDeviceUSBYOLB::GetEffectCalibration(int effect) {
@@ -497,9 +499,7 @@ bool TZemDeviceUSBYOLB::SetEffectCalibration(int effect) {
 }
 
 bool TZemDeviceUSBYOLB::GetPersonalities() {
-  RequestFrame request = makeRequest(false, 'P', 'p');
-  ReadSpec spec = groupRead("Get Personalities", fd::kPersonality, fd::kPersonalitySize);
-  const bool ok = readPattern(request, spec);
+  const bool ok = readGroup('P', 'p', "Get Personalities", fd::kPersonality, fd::kPersonalitySize);
   if (ok) {
     namespace pers = fdarea::pers;
     const auto p = std::span<const uint8_t>(FixtureData).subspan(fd::kPersonality, fd::kPersonalitySize);
@@ -513,41 +513,29 @@ bool TZemDeviceUSBYOLB::GetPersonalities() {
 }
 
 bool TZemDeviceUSBYOLB::SetPersonalities(int pauseMs) {
-  RequestFrame request = makeRequest(false, 'P', 'P', 'W');
-  payloadFromRecord(request, fd::kPersonality, fd::kPersonalitySize);
-  return writePattern(request, "Set Personalities", "YOLB1 error 5(%d)", pauseMs,
-                      [this] { return GetPersonalities(); });
+  return writeGroup('P', 'P', fd::kPersonality, fd::kPersonalitySize, "Set Personalities",
+                    "YOLB1 error 5(%d)", pauseMs, [this] { return GetPersonalities(); });
 }
 
 bool TZemDeviceUSBYOLB::GetStandAloneSettings() {
-  RequestFrame request = makeRequest(false, 'P', 'a');
-  ReadSpec spec = groupRead("Stand Alone Settings", fd::kStandAloneSettings, fd::kStandAloneSettingsSize);
-  return readPattern(request, spec);
+  return readGroup('P', 'a', "Stand Alone Settings", fd::kStandAloneSettings, fd::kStandAloneSettingsSize);
 }
 
 bool TZemDeviceUSBYOLB::SetStandAloneSettings() {
-  RequestFrame request = makeRequest(false, 'P', 'A', 'F');
-  payloadFromRecord(request, fd::kStandAloneSettings, fd::kStandAloneSettingsSize);
-  return echoPattern(request, "Set Stand Alone Settings", fd::kStandAloneSettings,
-                     fd::kStandAloneSettingsSize, true);
+  return echoGroup('P', 'A', fd::kStandAloneSettings, fd::kStandAloneSettingsSize,
+                   "Set Stand Alone Settings");
 }
 
 bool TZemDeviceUSBYOLB::GetTimerSettings() {
-  RequestFrame request = makeRequest(false, 'P', 'b');
-  ReadSpec spec = groupRead("Get Timer Settings", fd::kTimerSettings, fd::kTimerSettingsSize);
-  return readPattern(request, spec);
+  return readGroup('P', 'b', "Get Timer Settings", fd::kTimerSettings, fd::kTimerSettingsSize);
 }
 
 bool TZemDeviceUSBYOLB::SetTimerSettings() {
-  RequestFrame request = makeRequest(false, 'P', 'B', 'F');
-  payloadFromRecord(request, fd::kTimerSettings, fd::kTimerSettingsSize);
-  return echoPattern(request, "Set Timer Settings", fd::kTimerSettings, fd::kTimerSettingsSize, true);
+  return echoGroup('P', 'B', fd::kTimerSettings, fd::kTimerSettingsSize, "Set Timer Settings");
 }
 
 bool TZemDeviceUSBYOLB::GetSensorTriggerSettings() {
-  RequestFrame request = makeRequest(false, 'P', 'd');
-  ReadSpec spec = groupRead("Get Sensor Trigger Settings", fd::kSensorTrigger, fd::kSensorTriggerSize);
-  return readPattern(request, spec);
+  return readGroup('P', 'd', "Get Sensor Trigger Settings", fd::kSensorTrigger, fd::kSensorTriggerSize);
 }
 
 bool TZemDeviceUSBYOLB::SetSensorTriggerSettings(int trigger) {

@@ -50,21 +50,9 @@ std::string TZemFixtureBralin::GetFixtureName() {
 }
 
 bool TZemFixtureBralin::ReadAllFixtureData(const TProgressCallback& progress) {
-  const std::vector<ReadStep> steps = {
-      [this] {
-        (void)SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
-        return true;
-      },
-      [this] { return ReadZemVersion(); },
-      [this] { return ReadLampStatus(); },
-      nullptr,
-      [this] { return ReadErrorStatus(); },
-      [this] { return ReadPersonality(); },
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-  };
+  using modelsupport::operator+;
+  const std::vector<ReadStep> steps =
+      modelsupport::chainReadSteps(*this) + std::vector<ReadStep>{nullptr, nullptr, nullptr, nullptr};
   if (!modelsupport::readAllSteps(*this, steps, kTotalSteps, 0, progress)) return false;
 
   workBuffer_.fill(0);

@@ -289,30 +289,27 @@ bool TZemFixtureBrv600_20::ReadAllFixtureData(const TProgressCallback& progress)
   auto eeprom = [this](int address) -> ReadStep {
     return [this, address] { return readEepromSetting(address); };
   };
-  const std::vector<ReadStep> steps = {
-      [this] { return ReadZemVersion(); },
-      [this] { return ReadLampStatus(); },
-      [this] { return ReadClock(); },
-      [this] { return ReadErrorStatus(); },
-      [this] { return ReadPersonality(); },
-      eeprom(addr::kQZLLampOff),
-      [this] { return ReadEffectCalibration(); },
-      eeprom(addr::kStandAloneMode),
-      eeprom(addr::kAutoProgramOn),
-      eeprom(addr::kMasterSlave),
-      eeprom(addr::kTimerMode),
-      eeprom(addr::kTimer1StartHour),
-      eeprom(addr::kTimer1StartMinute),
-      eeprom(addr::kTimer1StopHour),
-      eeprom(addr::kTimer1StopMinute),
-      eeprom(addr::kTimer2StartHour),
-      eeprom(addr::kTimer2StartMinute),
-      eeprom(addr::kTimer2StopHour),
-      eeprom(addr::kTimer2StopMinute),
-      eeprom(addr::kSensorTriggerLevel),
-      eeprom(addr::kSensorTriggerWord),
-      [this] { return ReadStandAloneProgram(); },
-  };
+  using modelsupport::operator+;
+  const std::vector<ReadStep> steps =
+      modelsupport::basicReadSteps(*this) + std::vector<ReadStep>{
+                                                eeprom(addr::kQZLLampOff),
+                                                [this] { return ReadEffectCalibration(); },
+                                                eeprom(addr::kStandAloneMode),
+                                                eeprom(addr::kAutoProgramOn),
+                                                eeprom(addr::kMasterSlave),
+                                                eeprom(addr::kTimerMode),
+                                                eeprom(addr::kTimer1StartHour),
+                                                eeprom(addr::kTimer1StartMinute),
+                                                eeprom(addr::kTimer1StopHour),
+                                                eeprom(addr::kTimer1StopMinute),
+                                                eeprom(addr::kTimer2StartHour),
+                                                eeprom(addr::kTimer2StartMinute),
+                                                eeprom(addr::kTimer2StopHour),
+                                                eeprom(addr::kTimer2StopMinute),
+                                                eeprom(addr::kSensorTriggerLevel),
+                                                eeprom(addr::kSensorTriggerWord),
+                                                [this] { return ReadStandAloneProgram(); },
+                                            };
   return modelsupport::readAllSteps(*this, steps, 23, 23, progress);
 }
 

@@ -71,15 +71,12 @@ inline constexpr int kFirstStandAlone = 300;
 
 // Both models read the same records; neither reads timers, sensor trigger or log.
 bool readAll21(TZemFixture& f, const TProgressCallback& progress) {
-  const std::vector<ReadStep> steps = {
-      [&f] { return f.ReadZemVersion(); },
-      [&f] { return f.ReadLampStatus(); },
-      [&f] { return f.ReadClock(); },
-      [&f] { return f.ReadErrorStatus(); },
-      [&f] { return f.ReadPersonality(); },
-      [&f] { return f.ReadStandAloneSettings(); },
-      [&f] { return f.ReadStandAloneProgram(); },
-  };
+  using modelsupport::operator+;
+  const std::vector<ReadStep> steps =
+      modelsupport::basicReadSteps(f) + std::vector<ReadStep>{
+                                            [&f] { return f.ReadStandAloneSettings(); },
+                                            [&f] { return f.ReadStandAloneProgram(); },
+                                        };
   return modelsupport::readAllSteps(f, steps, 8, 8, progress);
 }
 

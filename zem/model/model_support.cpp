@@ -63,18 +63,40 @@ std::string numbered(const char* line, size_t number) {
 
 }  // namespace
 
-std::vector<ReadStep> standardReadSteps(TZemFixture& f) {
+std::vector<ReadStep> operator+(std::vector<ReadStep> first, const std::vector<ReadStep>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+std::vector<ReadStep> basicReadSteps(TZemFixture& f) {
   return {
+      [&f] { return f.ReadZemVersion(); },  [&f] { return f.ReadLampStatus(); },
+      [&f] { return f.ReadClock(); },       [&f] { return f.ReadErrorStatus(); },
+      [&f] { return f.ReadPersonality(); },
+  };
+}
+
+std::vector<ReadStep> chainReadSteps(TZemFixture& f) {
+  return {
+      [&f] {
+        (void)f.SetSubDevice(0, false);  // whatever the chain answers, the main unit's records follow
+        return true;
+      },
       [&f] { return f.ReadZemVersion(); },
       [&f] { return f.ReadLampStatus(); },
-      [&f] { return f.ReadClock(); },
+      nullptr,
       [&f] { return f.ReadErrorStatus(); },
       [&f] { return f.ReadPersonality(); },
-      [&f] { return f.ReadStandAloneSettings(); },
-      [&f] { return f.ReadTimerSettings(); },
-      [&f] { return f.ReadSensorTrigger(); },
-      [&f] { return f.ReadStandAloneProgram(); },
   };
+}
+
+std::vector<ReadStep> standardReadSteps(TZemFixture& f) {
+  return basicReadSteps(f) + std::vector<ReadStep>{
+                                 [&f] { return f.ReadStandAloneSettings(); },
+                                 [&f] { return f.ReadTimerSettings(); },
+                                 [&f] { return f.ReadSensorTrigger(); },
+                                 [&f] { return f.ReadStandAloneProgram(); },
+                             };
 }
 
 void reportProgress(const TProgressCallback& progress, int position, int maximum) {

@@ -17,6 +17,18 @@ namespace modelsupport {
 // One read of ReadAllFixtureData. An empty step only reports its progress position.
 using ReadStep = std::function<bool()>;
 
+// The reads a full read begins with on most models, in this order: required program version, lamp, clock,
+// errors, personality.
+std::vector<ReadStep> basicReadSteps(TZemFixture& fixture);
+
+// The first steps of the chain models' full read: the main unit selected again (whatever the chain
+// answers, the main unit's records follow), required program version, lamp, a position without a read,
+// errors and personality.
+std::vector<ReadStep> chainReadSteps(TZemFixture& fixture);
+
+// Appends the steps to the list.
+std::vector<ReadStep> operator+(std::vector<ReadStep> first, const std::vector<ReadStep>& then);
+
 // The reads nearly every model's window shows after the fixture info, in the order they are read:
 // required program version, lamp, clock, errors, personality, stand-alone settings, timers, sensor
 // trigger, stand-alone program.
