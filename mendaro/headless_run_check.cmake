@@ -1,14 +1,21 @@
 # Runs the configurator headless, as a user would from a terminal, and checks what it printed.
-#   cmake -DPROGRAM=<mendaro> -DSIM=<simulated bus library> -DMODE=boxes|none|help|bad-option|no-value
-#         -P headless_run_check.cmake
-# boxes: two simulated boxes are listed; none: no USB backend at all, an empty list; help: the usage;
+#   cmake -DPROGRAM=<mendaro> -DSIM=<simulated bus library> -DMODE=boxes|emulated|none|help|bad-option|no-value
+#         [-DRUNNER=<usbfs_run>] -P headless_run_check.cmake
+# boxes: two simulated boxes are listed; emulated: the same boxes reached as real USB devices through the
+# libusb backend (RUNNER plugs them into umockdev's usbfs); none: no USB backend at all, an empty list;
+# help: the usage;
 # bad-option, no-value: the command line is refused with exit code 2.
 set(env)
+set(runner)
 set(devices "")
 set(args --headless)
 set(expected_result 0)
 if(MODE STREQUAL "boxes")
   set(env "ZEM_USB_LIBRARY=${SIM}")
+  set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
+elseif(MODE STREQUAL "emulated")
+  set(env --unset=ZEM_USB_LIBRARY)
+  set(runner ${RUNNER})
   set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
 elseif(MODE STREQUAL "none")
   set(env "ZEM_USB_LIBRARY=${CMAKE_CURRENT_LIST_DIR}/no-such-usb-library.so")
@@ -22,7 +29,7 @@ elseif(MODE STREQUAL "no-value")
   set(expected_result 2)
 endif()
 # The device list is one argument: its ';' must not split it.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ${env} "ZEM_SIM_USB_DEVICES=${devices}" ${PROGRAM} ${args}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${env} "ZEM_SIM_USB_DEVICES=${devices}" ${runner} ${PROGRAM} ${args}
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 if(NOT result STREQUAL "${expected_result}")
   message(FATAL_ERROR "expected exit code ${expected_result}, got '${result}'\nstdout: ${out}\nstderr: ${err}")
@@ -35,10 +42,14 @@ function(expect text pattern)
   endif()
 endfunction()
 
-if(MODE STREQUAL "boxes")
+if(MODE STREQUAL "boxes" OR MODE STREQUAL "emulated")
   expect("${out}" "== modal window: Omnex USB DMX configuration tool ==")
   expect("${out}" "lbDevices: ListBox (12,28,300,238) [index -1: \"Tavren omnex USB DMX v01.04 unconfigured\" \"Tavren omnex USB DMX v01.04 unconfigured\"]")
   expect("${out}" "bUpdate: Button \"Update\" (324,246,106,25)\n")
+elseif(MODE STREQUAL "emulated")
+  set(env --unset=ZEM_USB_LIBRARY)
+  set(runner ${RUNNER})
+  set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
 elseif(MODE STREQUAL "none")
   expect("${out}" "lbDevices: ListBox (12,28,300,238) [index -1]")
   expect("${err}" "mendaro: no USB devices can be listed: ")

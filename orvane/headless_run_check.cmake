@@ -1,15 +1,24 @@
 # Runs the program headless against the simulated USB bus, as a user would from a terminal, and checks what
 # it printed.
-#   cmake -DPROGRAM=<orvane> -DLIBRARY=<libsim_usb.so> -DMODE=devices|none -P headless_run_check.cmake
+#   cmake -DPROGRAM=<orvane> -DLIBRARY=<libsim_usb.so> -DMODE=devices|emulated|none [-DRUNNER=<usbfs_run>]
+#         -P headless_run_check.cmake
 # devices: a programmed chip with a board and a chip without firmware are listed.
+# emulated: the same chips reached as real USB devices through the libusb backend (RUNNER plugs them
+# into umockdev's usbfs).
 # none: the backend library names no file: no device can be listed, and the program says why.
-if(MODE STREQUAL "devices")
+set(backend ZEM_USB_LIBRARY=${LIBRARY})
+set(runner)
+if(MODE STREQUAL "devices" OR MODE STREQUAL "emulated")
   set(sim_devices "fx2:1001:0102:Front panel;board:24:F080:30:05:0102;fx2")
 else()
   set(sim_devices "")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ZEM_USB_LIBRARY=${LIBRARY} "ZEM_SIM_USB_DEVICES=${sim_devices}"
-                        ${PROGRAM} --headless
+if(MODE STREQUAL "emulated")
+  set(backend --unset=ZEM_USB_LIBRARY)
+  set(runner ${RUNNER})
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${backend} "ZEM_SIM_USB_DEVICES=${sim_devices}"
+                        ${runner} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 if(NOT result STREQUAL "0")
   message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")
@@ -25,7 +34,7 @@ endfunction()
 
 expect(out "== modal window: PCB orvane (V1.0.0.0) ==")
 expect(out "btnClose: Button \"&Close\"")
-if(MODE STREQUAL "devices")
+if(MODE STREQUAL "devices" OR MODE STREQUAL "emulated")
   expect(out "lbUsbDevices: ListBox (12,26,320,108) [index -1: \"1001  Front panel  v01.02  DIPS:0\" \"8613  Unprogrammed USB uC  v00.00  DIPS:0\"]")
   expect(out "btnUpdateUsb: Button \"Update &USB Firmware\" (12,142,150,25)\n")
   expect(out "btnUpdateIic: Button \"Update &IIC firmware\" (344,142,150,25) disabled")

@@ -25,7 +25,7 @@ class QuillonHost : public ::testing::Test {
   static constexpr uint32_t kWaitMs = 5000;     // generous bound of every wait on the library
 
   void SetUp() override {
-    bus = wdu::testing::useSimulatedBus(SIM_USB_LIB);
+    bus = selectBackend();
     ASSERT_NE(bus, nullptr) << wdu::BackendError();
     ui::app().reset();
     ui::setBackend(&backend_);
@@ -65,8 +65,13 @@ class QuillonHost : public ::testing::Test {
   uint32_t plug(const simusb::DmxBoxConfig& config = {}) {
     auto box = bus->newDmxBox(config);
     boxes.push_back(box);
-    return bus->plug(box);
+    return plugDevice(box);
   }
+
+  // Where the boxes are plugged: the simulated bus, as the layer's backend. A fixture that runs the
+  // same scenarios over another backend answers the bus that makes its boxes and plugs them itself.
+  virtual simusb::Control* selectBackend() { return wdu::testing::useSimulatedBus(SIM_USB_LIB); }
+  virtual uint32_t plugDevice(std::shared_ptr<simusb::Device> device) { return bus->plug(std::move(device)); }
 
   // Polls cond (pumping the host's messages) until it holds or kWaitMs pass.
   bool waitUntil(const std::function<bool()>& cond, uint32_t ms = kWaitMs) {

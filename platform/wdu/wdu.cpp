@@ -13,6 +13,7 @@
 
 #include "platform/sys/dynlib.h"
 #include "platform/wdu/backend.h"
+#include "platform/wdu/libusb_backend.h"
 
 namespace wdu {
 
@@ -42,6 +43,8 @@ const char* StatusText(Status status) {
       return "Insufficient resources";
     case kBusy:
       return "Busy";
+    case kAccessDenied:
+      return "Permission denied: the device cannot be opened";
     default:
       return "Unrecognized status";
   }
@@ -127,6 +130,7 @@ class Layer final : public BackendListener {
 
  private:
   Status ensureBackend();                                       // under loadMutex_
+  void useBackend(Backend* backend, const std::string& path);   // under loadMutex_
   void offerNext(const std::shared_ptr<DeviceRecord>& device);  // under m_
   void run(const std::shared_ptr<Registration>& reg);
 
@@ -162,13 +166,16 @@ Status Layer::ensureBackend() {
     const char* env = std::getenv(kLibraryEnvVar);
     path = env ? env : "";
   }
-  if (path.empty()) {
-    // The libusb backend plugs in here once it exists.
-    error_ = std::string("no USB backend: ") + kLibraryEnvVar +
-             " names no library and the libusb backend is not built";
-    return kNoBackend;
-  }
   std::string why;
+  if (path.empty()) {
+    Backend* backend = libusbBackend(why);
+    if (backend == nullptr) {
+      error_ = "no USB backend: " + why;
+      return kNoBackend;
+    }
+    useBackend(backend, path);
+    return kSuccess;
+  }
   auto library = sys::DynamicLibrary::open(path, &why);
   if (!library) {
     error_ = "cannot load USB backend " + path + ": " + why;
@@ -181,6 +188,11 @@ Status Layer::ensureBackend() {
     return kNoBackend;
   }
   libraries_.push_back(std::move(library));
+  useBackend(backend, path);
+  return kSuccess;
+}
+
+void Layer::useBackend(Backend* backend, const std::string& path) {
   {
     std::lock_guard<std::mutex> lock(m_);
     backend_ = backend;
@@ -188,7 +200,6 @@ Status Layer::ensureBackend() {
   loadedPath_ = path;
   error_.clear();
   backend->addListener(this);
-  return kSuccess;
 }
 
 Status Layer::selectLibrary(const std::string& path) {

@@ -27,8 +27,8 @@
 //    first.
 //
 // The layer runs over a backend chosen at run time: the library named by the environment variable
-// ZEM_USB_LIBRARY (the simulated bus, libsim_usb.so, in tests and demos), else the libusb backend
-// (planned; until it exists Init answers kNoBackend). The WDU-style names are in wdu_names.h.
+// ZEM_USB_LIBRARY (the simulated bus, libsim_usb.so, in tests and demos), else, when it is unset or
+// empty, the libusb backend for real devices (libusb_backend.h). The WDU-style names are in wdu_names.h.
 // The layer is a shared library that stays loaded once loaded: one layer per process, whichever
 // programs and libraries use it.
 #pragma once
@@ -55,7 +55,8 @@ inline constexpr Status kWrongContext = 0x20000106;      // e.g. Uninit from its
 inline constexpr Status kOverflow = 0x20000107;          // the device sent more than the buffer holds
 inline constexpr Status kDeviceError = 0x20000108;       // the device or the backend failed otherwise
 inline constexpr Status kNoResources = 0x20000109;       // a thread or buffer could not be had
-inline constexpr Status kBusy = 0x2000010A;              // the backend cannot change while in use
+inline constexpr Status kBusy = 0x2000010A;  // in use: the backend, or an interface another program holds
+inline constexpr Status kAccessDenied = 0x2000010B;  // the user may not open the device (see udev/)
 
 // Text for a status; never null, unknown codes get a generic text.
 const char* StatusText(Status status);
@@ -167,8 +168,9 @@ Status TransferBulk(DeviceHandle device, uint32_t endpoint, bool read, uint32_t 
 // Backend choice. The environment variable that names the backend library.
 inline constexpr const char* kLibraryEnvVar = "ZEM_USB_LIBRARY";
 // Uses this backend library from now on instead of the one the environment names (tests do this
-// with the build's simulator). Fails with kBusy while a registration is alive, kNoBackend if the
-// library cannot be loaded or lacks the backend entry point.
+// with the build's simulator); an empty path selects the libusb backend. Fails with kBusy while a
+// registration is alive, kNoBackend if the library cannot be loaded or lacks the backend entry point
+// (or libusb cannot start).
 Status SelectBackendLibrary(const std::string& path);
 // Why no backend could be loaded (empty while one is in use).
 std::string BackendError();

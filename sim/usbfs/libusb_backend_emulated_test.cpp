@@ -1,0 +1,223 @@
+// The USB layer's promises over its libusb backend, with simulated devices behind umockdev's usbfs.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+#include <vector>
+
+#include "platform/wdu/wdu.h"
+#include "platform/wdu/wdu_test_support.h"
+#include "sim/usbfs/usbfs_test_support.h"
+
+namespace {
+
+using namespace wdu::testing;
+using wdu::DeviceHandle;
+using wdu::Status;
+
+// The fake device, with a bulk OUT that stalls on a first byte of 0xEE.
+class StallingDevice : public FakeDevice {
+ public:
+  using FakeDevice::FakeDevice;
+  Reply bulkOut(uint8_t endpoint, const uint8_t* data, uint32_t len) override {
+    if (len > 0 && data[0] == 0xEE) return Reply::stall();
+    return FakeDevice::bulkOut(endpoint, data, len);
+  }
+};
+
+class LibusbLayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    emu = simusb::testing::emulator(&why);
+    if (emu == nullptr) GTEST_SKIP() << "no emulated usbfs here: " << why;
+    ASSERT_EQ(wdu::SelectBackendLibrary(""), wdu::kSuccess) << wdu::BackendError();
+  }
+  void TearDown() override {
+    registration.reset();
+    for (uint32_t address : plugged) emu->unplug(address);
+  }
+  uint32_t plug(std::shared_ptr<simusb::Device> device) {
+    const uint32_t address = emu->plug(std::move(device));
+    EXPECT_NE(address, 0u);
+    plugged.push_back(address);
+    return address;
+  }
+  // Plugs the device in and takes it; answers its handle.
+  DeviceHandle attachOne(std::shared_ptr<simusb::Device> device) {
+    plug(std::move(device));
+    registration = std::make_unique<Registration>(recorder);
+    EXPECT_TRUE(recorder.waitFor('A', 1));
+    const auto handles = recorder.handles('A');
+    return handles.empty() ? 0 : handles.back();
+  }
+
+  simusb::UsbfsEmulator* emu = nullptr;
+  std::vector<uint32_t> plugged;
+  Recorder recorder;
+  std::unique_ptr<Registration> registration;
+};
+
+TEST_F(LibusbLayer, InitAndUninitWithNoMatchingDevice) {
+  plug(std::make_shared<FakeDevice>(1));
+  Recorder other;
+  wdu::DriverHandle driver = 0;
+  const wdu::MatchRow rows[] = {{0x4321, 0}};
+  ASSERT_EQ(wdu::Init(driver, rows, other.events(), wdu::kAcknowledge), wdu::kSuccess);
+  EXPECT_FALSE(other.waitFor('A', 1, 200ms)) << "the plugged device has another vendor";
+  EXPECT_EQ(wdu::Uninit(driver), wdu::kSuccess);
+  EXPECT_EQ(wdu::Uninit(driver), wdu::kInvalidHandle);
+}
+
+TEST_F(LibusbLayer, TheAttachCarriesTheDescriptorsOnTheLayersThread) {
+  plug(std::make_shared<FakeDevice>(7));
+  wdu::DeviceInfo seen;
+  recorder.decide = [&](DeviceHandle, const wdu::DeviceInfo& info) {
+    seen = info;
+    return true;
+  };
+  registration = std::make_unique<Registration>(recorder);
+  ASSERT_TRUE(recorder.waitFor('A', 1));
+  EXPECT_EQ(recorder.threads().count(std::this_thread::get_id()), 0u);
+  EXPECT_EQ(seen.vendorId, kVendor);
+  EXPECT_EQ(seen.productId, 7);
+  EXPECT_EQ(seen.bcdDevice, 0x0101);
+  ASSERT_EQ(seen.interfaces.size(), 1u);
+  const auto& iface = seen.interfaces[0];
+  EXPECT_EQ(iface.activeAlt, 0);
+  ASSERT_EQ(iface.alts.size(), 2u);
+  ASSERT_EQ(iface.alts[0].endpoints.size(), 2u);
+  EXPECT_EQ(iface.alts[0].interfaceClass, 0xFF);
+  EXPECT_EQ(iface.alts[0].endpoints[0].address, kBulkIn);
+  EXPECT_EQ(iface.alts[0].endpoints[0].attributes, 2);
+  EXPECT_EQ(iface.alts[0].endpoints[0].maxPacketSize, 64);
+  EXPECT_EQ(iface.alts[0].endpoints[1].address, kBulkOut);
+  ASSERT_EQ(iface.alts[1].endpoints.size(), 1u);
+  EXPECT_EQ(iface.alts[1].endpoints[0].address, kAltBulkIn);
+}
+
+TEST_F(LibusbLayer, SetInterfaceSelectsTheSettingWhoseEndpointsThenServe) {
+  auto device = std::make_shared<FakeDevice>();
+  const DeviceHandle h = attachOne(device);
+  ASSERT_EQ(wdu::SetInterface(h, 0, 1), wdu::kSuccess);
+  wdu::DeviceInfo info;
+  ASSERT_EQ(wdu::GetDeviceInfo(h, info), wdu::kSuccess);
+  EXPECT_EQ(info.interfaces.at(0).activeAlt, 1);
+  uint8_t buf[64] = {};
+  uint32_t done = 0;
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkIn, true, 0, buf, 64, &done, 100), wdu::kInvalidParameter)
+      << "setting 0's endpoint is not active";
+  device->push({1, 2, 3});
+  EXPECT_EQ(wdu::TransferBulk(h, kAltBulkIn, true, 0, buf, 64, &done, 1000), wdu::kSuccess);
+  EXPECT_EQ(done, 3u);
+  EXPECT_EQ(wdu::SetInterface(h, 0, 5), wdu::kStall) << "no such setting";
+  EXPECT_EQ(wdu::SetInterface(h, 0, 0), wdu::kSuccess);
+}
+
+TEST_F(LibusbLayer, ControlTransfersBothWaysAndAStallThatPasses) {
+  auto device = std::make_shared<FakeDevice>();
+  const DeviceHandle h = attachOne(device);
+  uint8_t in[4] = {};
+  uint32_t done = 0;
+  ASSERT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 1000), wdu::kSuccess);
+  EXPECT_EQ(done, 4u);
+  EXPECT_EQ(std::vector<uint8_t>(in, in + 4), (std::vector<uint8_t>{0, 1, 2, 3}));
+  uint8_t out[3] = {7, 8, 9};
+  const uint8_t writeSetup[8] = {0x40, kReqWrite, 0, 0, 0, 0, 3, 0};
+  ASSERT_EQ(wdu::Transfer(h, 0, false, 0, out, 3, &done, writeSetup, 1000), wdu::kSuccess);
+  EXPECT_EQ(done, 3u);
+  EXPECT_EQ(device->written(), (std::vector<uint8_t>{7, 8, 9}));
+  const uint8_t unknown[8] = {0xC0, 0x77, 0, 0, 0, 0, 4, 0};
+  EXPECT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, unknown, 1000), wdu::kStall);
+  EXPECT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 1000), wdu::kSuccess) << "pipe 0 recovers";
+}
+
+TEST_F(LibusbLayer, BulkBothWaysAStallAndTheEndpointAfterIt) {
+  auto device = std::make_shared<StallingDevice>();
+  const DeviceHandle h = attachOne(device);
+  uint8_t out[5] = {1, 2, 3, 4, 5};
+  uint32_t done = 0;
+  ASSERT_EQ(wdu::TransferBulk(h, kBulkOut, false, 0, out, 5, &done, 1000), wdu::kSuccess);
+  EXPECT_EQ(done, 5u);
+  EXPECT_EQ(device->written(), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+  uint8_t stall[2] = {0xEE, 0};
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkOut, false, 0, stall, 2, &done, 1000), wdu::kStall);
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkOut, false, 0, out, 5, &done, 1000), wdu::kSuccess) << "halt cleared";
+
+  device->push(std::vector<uint8_t>(10, 0x5A));
+  uint8_t in[64] = {};
+  ASSERT_EQ(wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, &done, 1000), wdu::kSuccess);
+  EXPECT_EQ(done, 10u) << "a short packet ends the transfer";
+  EXPECT_EQ(in[9], 0x5A);
+}
+
+TEST_F(LibusbLayer, ATimeOutAnswersWithTheBytesMoved) {
+  auto device = std::make_shared<FakeDevice>();
+  const DeviceHandle h = attachOne(device);
+  device->push(std::vector<uint8_t>(64, 1));  // a full packet: the transfer goes on waiting
+  uint8_t in[128] = {};
+  uint32_t done = 0;
+  EXPECT_EQ(wdu::TransferBulk(h, kBulkIn, true, 0, in, 128, &done, 100), wdu::kTimeout);
+  EXPECT_EQ(done, 64u);
+  EXPECT_EQ(in[63], 1);
+}
+
+TEST_F(LibusbLayer, TimeOutZeroWaitsUntilTheDataComes) {
+  auto device = std::make_shared<FakeDevice>();
+  const DeviceHandle h = attachOne(device);
+  uint32_t done = 0;
+  uint8_t in[64] = {};
+  auto read = std::async(std::launch::async,
+                         [&] { return wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, &done, 0); });
+  EXPECT_EQ(read.wait_for(200ms), std::future_status::timeout);
+  device->push({4, 5});
+  ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(read.get(), wdu::kSuccess);
+  EXPECT_EQ(done, 2u);
+}
+
+TEST_F(LibusbLayer, UnplugEndsATransferInFlightThenDetachesAndTheHandleIsNeverReused) {
+  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>());
+  std::atomic<bool> returned{false};
+  bool returnedBeforeDetach = false;
+  recorder.onDetach = [&](DeviceHandle) { returnedBeforeDetach = returned.load(); };
+  uint8_t in[64] = {};
+  auto read = std::async(std::launch::async, [&] {
+    const Status st = wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, nullptr, 0);
+    returned = true;
+    return st;
+  });
+  EXPECT_EQ(read.wait_for(200ms), std::future_status::timeout);
+  emu->unplug(plugged.back());
+  ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(read.get(), wdu::kDeviceRemoved);
+  ASSERT_TRUE(recorder.waitFor('D', 1));
+  EXPECT_TRUE(returnedBeforeDetach);
+  uint32_t done = 0;
+  EXPECT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 100), wdu::kInvalidHandle);
+
+  plug(std::make_shared<FakeDevice>());
+  ASSERT_TRUE(recorder.waitFor('A', 2));
+  const DeviceHandle again = recorder.handles('A').back();
+  EXPECT_NE(again, h);
+  EXPECT_EQ(wdu::Transfer(again, 0, true, 0, in, 4, &done, kReadSetup, 1000), wdu::kSuccess);
+}
+
+TEST_F(LibusbLayer, CallsFromSeveralThreadsAtOnce) {
+  auto device = std::make_shared<FakeDevice>();
+  const DeviceHandle h = attachOne(device);
+  std::vector<std::future<int>> workers;
+  for (int t = 0; t < 4; ++t) {
+    workers.push_back(std::async(std::launch::async, [h] {
+      int ok = 0;
+      for (int i = 0; i < 20; ++i) {
+        uint8_t in[4] = {};
+        ok += wdu::Transfer(h, 0, true, 0, in, 4, nullptr, kReadSetup, 1000) == wdu::kSuccess && in[3] == 3;
+      }
+      return ok;
+    }));
+  }
+  for (auto& w : workers) EXPECT_EQ(w.get(), 20);
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// Test support for runs over the libusb backend: one umockdev test bed for the whole test process (the
+// process starts itself again under umockdev's preload library first), with simulated devices plugged
+// into it, and the simulated bus library only as the maker of those devices.
+#pragma once
+
+#include <string>
+
+#include "sim/usb/sim_usb.h"
+#include "sim/usbfs/usbfs_emulator.h"
+
+namespace simusb::testing {
+
+// The process's emulator; nullptr (and why) when umockdev cannot run here: the tests then skip.
+UsbfsEmulator* emulator(std::string* why = nullptr);
+// The simulated bus library's control, to make boxes and chips (never selected as the backend here).
+Control* deviceMaker();
+
+}  // namespace simusb::testing
