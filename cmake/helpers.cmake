@@ -34,3 +34,17 @@ function(zem_add_test)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
 endfunction()
+
+# zem_add_emulated_run_test(NAME name PROGRAM target SCRIPT check.cmake)
+# The program's headless check run in MODE=emulated: its devices reached as real USB devices, through the
+# libusb backend and umockdev's emulated usbfs (sim/usbfs's usbfs_run). Only when umockdev was found.
+function(zem_add_emulated_run_test)
+  cmake_parse_arguments(T "" "NAME;PROGRAM;SCRIPT" "" ${ARGN})
+  if(NOT TARGET usbfs_run)
+    return()
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${T_PROGRAM}> -DRUNNER=$<TARGET_FILE:usbfs_run> -DMODE=emulated
+                   -P ${T_SCRIPT})
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 120)
+endfunction()

@@ -417,14 +417,8 @@ Status LibusbBackend::handleOf(Dev& dev, libusb_device_handle*& handle) {
 Status LibusbBackend::setInterface(BackendDeviceId id, uint8_t interfaceNumber, uint8_t alternateSetting) {
   auto dev = find(id);
   if (!dev) return kDeviceRemoved;
-  const bool exists =
-      std::any_of(dev->info.interfaces.begin(), dev->info.interfaces.end(), [&](const InterfaceInfo& iface) {
-        return iface.number == interfaceNumber &&
-               std::any_of(iface.alts.begin(), iface.alts.end(), [&](const AltSettingInfo& alt) {
-                 return alt.alternateSetting == alternateSetting;
-               });
-      });
-  if (!exists) return kStall;  // as the device answers a SET_INTERFACE for a setting it lacks
+  if (!dev->info.hasSetting(interfaceNumber, alternateSetting))
+    return kStall;  // as the device answers a SET_INTERFACE for a setting it lacks
 
   std::lock_guard<std::mutex> open(dev->openMutex);
   libusb_device_handle* handle = nullptr;

@@ -122,6 +122,17 @@ struct DeviceInfo {
   uint8_t iSerialNumber = 0;
   std::vector<InterfaceInfo> interfaces;  // the active configuration's interfaces
 
+  // Whether the interface of this number has this alternate setting.
+  bool hasSetting(uint8_t interfaceNumber, uint8_t alternateSetting) const {
+    for (const auto& iface : interfaces) {
+      if (iface.number != interfaceNumber) continue;
+      for (const auto& alt : iface.alts) {
+        if (alt.alternateSetting == alternateSetting) return true;
+      }
+    }
+    return false;
+  }
+
   // The endpoint with this address in an interface's active setting, or nullptr.
   const EndpointInfo* findEndpoint(uint8_t address) const {
     for (const auto& iface : interfaces) {

@@ -268,13 +268,9 @@ wdu::Status Bus::setInterface(wdu::BackendDeviceId id, uint8_t interfaceNumber, 
   uint32_t unusedCap = 0;
   if (!beforeDevice(*slot, 0, kRequestSetInterface, false, deadline, st, unusedCap)) {
     std::lock_guard<std::mutex> device(slot->deviceMutex);
-    const wdu::DeviceInfo info = slot->device->info();
-    const auto exists = std::any_of(info.interfaces.begin(), info.interfaces.end(), [&](const auto& iface) {
-      return iface.number == interfaceNumber &&
-             std::any_of(iface.alts.begin(), iface.alts.end(),
-                         [&](const auto& alt) { return alt.alternateSetting == alternateSetting; });
-    });
-    st = exists ? slot->device->setInterface(interfaceNumber, alternateSetting) : wdu::kStall;
+    st = slot->device->info().hasSetting(interfaceNumber, alternateSetting)
+             ? slot->device->setInterface(interfaceNumber, alternateSetting)
+             : wdu::kStall;
   }
   {
     std::lock_guard<std::mutex> lock(m_);

@@ -76,15 +76,6 @@ int urbStatusOf(uint32_t status) {
   }
 }
 
-bool hasSetting(const wdu::DeviceInfo& info, unsigned interfaceNumber, unsigned alternateSetting) {
-  return std::any_of(info.interfaces.begin(), info.interfaces.end(), [&](const wdu::InterfaceInfo& iface) {
-    return iface.number == interfaceNumber &&
-           std::any_of(iface.alts.begin(), iface.alts.end(), [&](const wdu::AltSettingInfo& alt) {
-             return alt.alternateSetting == alternateSetting;
-           });
-  });
-}
-
 struct Urb {
   UMockdevIoctlData* data = nullptr;  // the client's struct usbdevfs_urb; touched on umockdev's thread only
   unsigned long clientAddress = 0;
@@ -388,7 +379,9 @@ void EmulatedDevice::setInterface(UMockdevIoctlClient* client, UMockdevIoctlData
     std::lock_guard<std::mutex> device(deviceMutex_);
     if (gone_) {
       st = wdu::kDeviceRemoved;
-    } else if (hasSetting(device_->info(), request.interface, request.altsetting)) {
+    } else if (request.interface <= 0xFF && request.altsetting <= 0xFF &&
+               device_->info().hasSetting(static_cast<uint8_t>(request.interface),
+                                          static_cast<uint8_t>(request.altsetting))) {
       st = device_->setInterface(static_cast<uint8_t>(request.interface),
                                  static_cast<uint8_t>(request.altsetting));
     }
