@@ -198,6 +198,7 @@ class LibusbBackend final : public Backend {
   };
 
   void loop();
+  void cancelAbandoned();      // on the event thread, between rounds of libusb's event handling
   void scan();                 // without hot-plug: compares libusb's list with ours
   void processEventsLocked();  // under listenerMutex_
   std::shared_ptr<Dev> find(BackendDeviceId id);
@@ -223,6 +224,7 @@ class LibusbBackend final : public Backend {
   std::map<BackendDeviceId, std::shared_ptr<Dev>> devices_;
   std::map<libusb_device*, BackendDeviceId> byDevice_;
   BackendDeviceId nextId_ = 1;
+  std::vector<std::shared_ptr<Pending>> abandoned_;  // left by their waiters on an unplug
 };
 
 void LIBUSB_CALL transferDone(libusb_transfer* transfer) {
@@ -281,8 +283,28 @@ void LibusbBackend::loop() {
       scan();
       nextScan = std::chrono::steady_clock::now() + kScanInterval;
     }
-    std::lock_guard<std::mutex> lock(listenerMutex_);
-    processEventsLocked();
+    {
+      std::lock_guard<std::mutex> lock(listenerMutex_);
+      processEventsLocked();
+    }
+    cancelAbandoned();
+  }
+}
+
+void LibusbBackend::cancelAbandoned() {
+  std::vector<std::shared_ptr<Pending>> abandoned;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    abandoned.swap(abandoned_);
+  }
+  for (auto& pending : abandoned) {
+    libusb_transfer* transfer = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      if (!pending->done) transfer = pending->transfer;
+    }
+    // Completions run on this thread only, inside libusb's event handling: the transfer is still there.
+    if (transfer != nullptr) (void)libusb_cancel_transfer(transfer);
   }
 }
 
@@ -457,8 +479,11 @@ Status LibusbBackend::submitAndWait(const std::shared_ptr<Pending>& pending, lib
   }
   changed_.wait(lock, [&] { return pending->done || dev.gone; });
   if (!pending->done) {
-    // Unplugged: leave now. libusb ends the transfer on our buffer; the callback frees both.
-    (void)libusb_cancel_transfer(pending->transfer);
+    // Unplugged: leave now. The event thread cancels the transfer (only there can no completion free
+    // it meanwhile); libusb ends it on our buffer, and the callback frees both.
+    abandoned_.push_back(pending);
+    lock.unlock();
+    libusb_interrupt_event_handler(ctx_);
     return kDeviceRemoved;
   }
   actual = std::max(pending->actual, 0);

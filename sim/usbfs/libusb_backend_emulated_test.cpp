@@ -36,6 +36,7 @@ class LibusbLayer : public ::testing::Test {
   void TearDown() override {
     registration.reset();
     for (uint32_t address : plugged) emu->unplug(address);
+    EXPECT_TRUE(simusb::testing::waitUntilUnplugged());
   }
   uint32_t plug(std::shared_ptr<simusb::Device> device) {
     const uint32_t address = emu->plug(std::move(device));
@@ -178,21 +179,20 @@ TEST_F(LibusbLayer, TimeOutZeroWaitsUntilTheDataComes) {
 
 TEST_F(LibusbLayer, UnplugEndsATransferInFlightThenDetachesAndTheHandleIsNeverReused) {
   const DeviceHandle h = attachOne(std::make_shared<FakeDevice>());
-  std::atomic<bool> returned{false};
-  bool returnedBeforeDetach = false;
-  recorder.onDetach = [&](DeviceHandle) { returnedBeforeDetach = returned.load(); };
+  Status duringDetach = wdu::kSuccess;
+  uint8_t probe[4] = {};
+  recorder.onDetach = [&](DeviceHandle d) {
+    duringDetach = wdu::Transfer(d, 0, true, 0, probe, 4, nullptr, kReadSetup, 100);
+  };
   uint8_t in[64] = {};
-  auto read = std::async(std::launch::async, [&] {
-    const Status st = wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, nullptr, 0);
-    returned = true;
-    return st;
-  });
+  auto read = std::async(std::launch::async,
+                         [&] { return wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, nullptr, 0); });
   EXPECT_EQ(read.wait_for(200ms), std::future_status::timeout);
   emu->unplug(plugged.back());
   ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
   EXPECT_EQ(read.get(), wdu::kDeviceRemoved);
   ASSERT_TRUE(recorder.waitFor('D', 1));
-  EXPECT_TRUE(returnedBeforeDetach);
+  EXPECT_EQ(duringDetach, wdu::kDeviceRemoved) << "the handle fails safely until its detach has returned";
   uint32_t done = 0;
   EXPECT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 100), wdu::kInvalidHandle);
 

@@ -19,8 +19,12 @@ class EmulatedQuillon : public QuillonHost {
   }
   void TearDown() override {
     if (emu == nullptr) return;
+    // Shut down as a host does before unloading: the port threads end before the loader's lock is held
+    // (the sanitizers' runtime may start up in one of them and need that lock).
+    (void)Q(DMX_CMD_INIT, 0);
     QuillonHost::TearDown();
     for (uint32_t address : plugged) emu->unplug(address);
+    EXPECT_TRUE(simusb::testing::waitUntilUnplugged());
   }
   simusb::Control* selectBackend() override {
     if (wdu::SelectBackendLibrary("") != wdu::kSuccess) return nullptr;
