@@ -1,6 +1,7 @@
 #include "platform/sys/process.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -8,8 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "platform/sys/clock.h"
@@ -20,9 +19,24 @@ namespace sys {
 
 namespace {
 
+// A process may end while its /proc files are read: any failure reads as an empty text (a stream
+// would raise on the read error instead).
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string text;
+  char chunk[512];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n < 0) text.clear();
+      break;
+    }
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return text;
 }
 
 // The state letter of /proc/PID/stat: it follows the command name in brackets, which may itself hold

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -34,6 +35,27 @@ TEST(ProcessTest, FindsARunningProcessByItsExactNameOnly) {
   EXPECT_TRUE(findProcesses("").empty());
   // By the kernel's command name too.
   EXPECT_FALSE(findProcesses("sleep").empty());
+}
+
+TEST(ProcessTest, AScanWhileProcessesComeAndGoNeitherRaisesNorMissesALivingOne) {
+  testing::FakeService service;
+  ASSERT_TRUE(service.launch());
+  // A swarm of processes that end at once, so that some vanish between the listing and the reads.
+  std::atomic<bool> done{false};
+  std::thread churn([&] {
+    while (!done) (void)runToEnd("i=0; while [ $i -lt 200 ]; do /bin/true & i=$((i+1)); done; wait");
+  });
+  size_t wrong = 0;
+  std::string raised;
+  try {
+    for (int i = 0; i < 100; ++i) wrong += findProcesses(service.name()).size() != 1u;
+  } catch (const std::exception& e) {
+    raised = e.what();
+  }
+  done = true;
+  churn.join();
+  EXPECT_EQ(raised, "");
+  EXPECT_EQ(wrong, 0u);
 }
 
 TEST(ProcessTest, WatchSeesTheEndOfAProcessThatIsNotOurs) {
