@@ -354,6 +354,7 @@ void LibusbBackend::processEventsLocked() {
       continue;
     }
     BackendDeviceId id = 0;
+    std::shared_ptr<Dev> left;  // released below, without m_: the last reference closes the device in libusb
     {
       std::lock_guard<std::mutex> lock(m_);
       auto it = byDevice_.find(ev.device);
@@ -361,11 +362,13 @@ void LibusbBackend::processEventsLocked() {
         id = it->second;
         byDevice_.erase(it);
         auto dev = devices_.find(id);
-        dev->second->gone = true;  // waiting transfers end now with kDeviceRemoved
+        left = std::move(dev->second);
+        left->gone = true;  // waiting transfers end now with kDeviceRemoved
         devices_.erase(dev);
         changed_.notify_all();
       }
     }
+    left.reset();
     libusb_unref_device(ev.device);
     if (id != 0) {
       for (BackendListener* listener : listeners_) listener->deviceLeft(id);
