@@ -18,6 +18,7 @@
 #include "zem/windows/FixtureForm.h"
 #include "zem/windows/InformationDialog.h"
 #include "zem/windows/MemoryFile.h"
+#include "zem/windows/MemoryUpload.h"
 #include "zem/windows/SaveMemoryDialog.h"
 #include "zem/windows/UploadMemProgressForm.h"
 #include "zem/windows/ZemStrings.h"
@@ -31,14 +32,6 @@ constexpr const char* kMemoryFileExt = "ZEF";
 
 std::string MemoryFileFilter() {
   return ZemString(ZemStr::FfMemoryFilesFilter) + " (*.ZEF)|*.ZEF";
-}
-
-// Image word of an address into word k of the EEPROM-words area, its two bytes as they were read.
-void ImageWordToArea(std::span<const uint8_t> image, int address, int k) {
-  const size_t from = 2 * static_cast<size_t>(address);
-  const size_t to = fd::kEEPromWords + 2 * static_cast<size_t>(k);
-  FixtureData[to] = image[from];
-  FixtureData[to + 1] = image[from + 1];
 }
 
 uint32_t FixtureMemoryMapVersion() {
@@ -212,11 +205,9 @@ void TFixtureFormTemplate::UploadFromFile(UploadKind kind) {
 
   // Only words taken from the file may reach the fixture: a file whose image lacks any listed address
   // is refused before the first write.
-  for (int address : list) {
-    if (address < 0 || 2 * static_cast<uint64_t>(address) + 2 > file.image.size()) {
-      ShowErrorForm(ZemString(ZemStr::FfFileImageTooSmall));
-      return;
-    }
+  if (!ImageHoldsAddresses(file.image, list)) {
+    ShowErrorForm(ZemString(ZemStr::FfFileImageTooSmall));
+    return;
   }
   timer.stop();
 
@@ -227,28 +218,14 @@ void TFixtureFormTemplate::UploadFromFile(UploadKind kind) {
     progress->pg1->setMax(static_cast<int>(list.size()));
     WindowDisabled disabled(*this, true);
     progress->show();
-    size_t index = 0;
-    while (!failed && index < list.size()) {
-      const int address = list[index];
-      ImageWordToArea(file.image, address, 0);
-      // A block: up to four listed addresses that follow each other without a gap.
-      int k = 1;
-      while (k < kAreaWords && index + static_cast<size_t>(k) < list.size() &&
-             list[index + static_cast<size_t>(k)] == address + k) {
-        ImageWordToArea(file.image, address + k, k);
-        ++k;
-      }
-      const int written = f.WriteEepromBlock(address, k, f.GetEepromSettleTime());
-      if (written <= 0) {
-        failed = true;
-      } else if (kind == UploadKind::CompleteMemory) {
-        DelayNoMessages(kCompleteBlockPauseMs);
-      }
-      if (progress) progress->pg1->setPosition(static_cast<int>(index));
-      ui::app().processMessages();
-      // A model that writes fewer words than the block holds writes the rest in the next pass.
-      index += static_cast<size_t>(std::clamp(written, 0, k));
-    }
+    failed = !UploadImageWords(
+        file.image, list,
+        [&](int address, int count) { return f.WriteEepromBlock(address, count, f.GetEepromSettleTime()); },
+        [&](size_t index, int written) {
+          if (written > 0 && kind == UploadKind::CompleteMemory) DelayNoMessages(kCompleteBlockPauseMs);
+          if (progress) progress->pg1->setPosition(static_cast<int>(index));
+          ui::app().processMessages();
+        });
     if (kind != UploadKind::StandAloneProgram) DelayNoMessages(kAfterUploadPauseMs);
     progress.reset();
     disabled.end();
