@@ -42,6 +42,26 @@ TEST_F(ControlsTest, ComboBoxReportsOnlyTheUsersChoice) {
   EXPECT_EQ(cb->itemIndex(), -1);
 }
 
+TEST_F(ControlsTest, ComboBoxPickRunsOnClickBeforeItsChangeAndKeepsItsTextUntilThen) {
+  auto* cb = add<ComboBox>("cb");
+  cb->items().assign({"Centre", "Stop"});
+  cb->setCaption("Select action");
+  EXPECT_EQ(cb->itemIndex(), -1);
+  EXPECT_EQ(cb->text(), "Select action");
+  std::vector<std::string> events;
+  cb->onClick = [&](Component*) { events.push_back("click " + std::to_string(cb->itemIndex())); };
+  cb->onChange = [&](Component*) { events.push_back("change " + std::to_string(cb->itemIndex())); };
+  cb->setItemIndex(0);  // the program's own choice: no pick
+  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(input::selectComboItem(*cb, 1));
+  EXPECT_TRUE(input::selectComboItem(*cb, 1));
+  ASSERT_TRUE(cb->setFocus());
+  input::pressKey(vk::Up);
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"click 1", "change 1", "click 1", "change 1", "click 0", "change 0"}));
+  EXPECT_EQ(cb->text(), "Centre");
+}
+
 TEST_F(ControlsTest, SpinEditValueTextAndTyping) {
   auto* se = add<SpinEdit>("se");
   se->setMinValue(1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ui/controls.h"
 #include "platform/ui/input.h"
 #include "platform/ui/ui_test_support.h"
 
@@ -128,6 +129,57 @@ TEST_F(PageControlScrollTest, HiddenPagesHaveThePageAreaSoTheirContentCanBeLaidO
   pc_->setTabHeight(30);
   EXPECT_EQ(late->boundsRect(), pages_[0]->boundsRect());
   EXPECT_LT(late->height(), area.height());
+}
+
+// A page control on a page of another, drawing its own tabs: its tabs are drawn on its own canvas, a
+// press on its row picks its pages, and its pages show only while the outer page does.
+class NestedPageControlTest : public ShownFormTest {
+ protected:
+  void SetUp() override {
+    ShownFormTest::SetUp();
+    outer_ = add<PageControl>("outer");
+    outer_->setBounds(0, 0, 400, 300);
+    first_ = add<TabSheet>("first", outer_);
+    first_->setCaption("First");
+    second_ = add<TabSheet>("second", outer_);
+    second_->setCaption("Second");
+    inner_ = add<PageControl>("inner", first_);
+    inner_->setAlign(Align::Client);
+    inner_->setTabHeight(20);
+    inner_->setOwnerDraw(true);
+    inner_->onDrawTab = [this](PageControl* c, int i, const Rect& r, bool active) {
+      c->canvas().brush.color = active ? clWhite : clSilver;
+      c->canvas().fillRect(r);
+      drawn_.push_back(std::to_string(i) + (active ? " active" : ""));
+    };
+    a_ = add<TabSheet>("a", inner_);
+    a_->setCaption("Intensity");
+    b_ = add<TabSheet>("b", inner_);
+    b_->setCaption("Gobo");
+    control_ = add<Panel>("onB", b_);
+  }
+  PageControl *outer_ = nullptr, *inner_ = nullptr;
+  TabSheet *first_ = nullptr, *second_ = nullptr, *a_ = nullptr, *b_ = nullptr;
+  Panel* control_ = nullptr;
+  std::vector<std::string> drawn_;
+};
+
+TEST_F(NestedPageControlTest, DrawsItsOwnTabsAndPicksItsOwnPages) {
+  EXPECT_EQ(inner_->activePage(), a_);
+  inner_->drawTabs();
+  EXPECT_EQ(drawn_, (std::vector<std::string>{"0 active", "1"}));
+  ASSERT_EQ(inner_->canvas().ops().size(), 2u);
+  EXPECT_EQ(inner_->canvas().ops()[1].rect, inner_->tabRect(1));
+  EXPECT_EQ(inner_->canvas().ops()[1].brushColor, colorToRGB(clSilver));
+
+  const Rect tab = inner_->tabRect(1);
+  EXPECT_TRUE(input::pressTabRow(*inner_, (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2));
+  EXPECT_EQ(inner_->activePage(), b_);
+  EXPECT_EQ(outer_->activePage(), first_) << "the outer control keeps its page";
+  EXPECT_TRUE(control_->showing());
+  ASSERT_TRUE(input::selectTab(*outer_, *second_));
+  EXPECT_FALSE(control_->showing());
+  EXPECT_EQ(inner_->activePage(), b_);
 }
 
 }  // namespace

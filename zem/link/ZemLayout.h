@@ -270,7 +270,22 @@ inline constexpr size_t kSceneSize = fd::kStandAloneProgramSize - kScene;
 namespace temps {
 inline constexpr size_t kHead = 0;
 inline constexpr size_t kBase = 2;
+inline constexpr size_t kLamp = 4;
 }  // namespace temps
+
+// An LED description (fd::kLedDescription + kLedDescriptionSize x LED): the channel's colour and name.
+namespace led {
+inline constexpr size_t kRed = 3;
+inline constexpr size_t kGreen = 4;
+inline constexpr size_t kBlue = 5;
+inline constexpr size_t kName = 6;  // 8-bit characters, ending early at a zero byte
+inline constexpr size_t kNameSize = 9;
+static_assert(kName + kNameSize == fd::kLedDescriptionSize);
+// In the LED's description data (fd::kLedDescriptionData + kLedDescriptionDataSize x LED): non-zero when
+// the channel is shown.
+inline constexpr size_t kShown = 6;
+static_assert(kShown < fd::kLedDescriptionDataSize);
+}  // namespace led
 
 namespace logentry {
 inline constexpr size_t kCount = 2;  // 16-bit

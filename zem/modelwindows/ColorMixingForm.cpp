@@ -21,7 +21,6 @@ namespace {
 constexpr ui::Color kFaderColor = 0x575757;
 constexpr ui::Color kFaderButtonColor = 0xAAAAAA;
 constexpr ui::Color kFaderMaskColor = 0x808080;
-constexpr int kFaderWidth = 64;
 constexpr int kFaderGap = 6;
 
 constexpr int kColorPanelWidth = 36;
@@ -37,7 +36,10 @@ constexpr int kSettingComboWidth = 130;
 constexpr int kEditWidth = 60;
 constexpr int kRowCaptionWidth = 96;
 constexpr int kAdjustRowMaxHeight = 26;
+// A row whose buttons still hold a line of the dialog face inside their edges.
+constexpr int kAdjustRowMinHeight = 23;
 constexpr int kAdjustGroupWidth = 376;
+constexpr int kAdjustPageWidth = 576;
 
 // Bevels of a panel used as an adjustment button, a colour or a frost choice.
 void SetBevels(ui::Panel* p, ui::BevelCut cut) {
@@ -58,11 +60,20 @@ void SetItems(ui::ComboBox* box, std::span<const ZemStr> items) {
   box->items().assign(texts);
 }
 
-// "sbCyanOpen" sits on "pCyanOpen".
+// "sbCyanOpen" sits on "pCyanOpen", the picture "iAdjGobo1" in "pAdjGobo1".
 std::string PanelNameFor(const char* buttonName) {
   std::string name(buttonName);
-  if (name.rfind("sb", 0) == 0) name.erase(0, 2);
+  if (name.rfind("sb", 0) == 0) {
+    name.erase(0, 2);
+  } else if (name.rfind('i', 0) == 0) {
+    name.erase(0, 1);
+  }
   return "p" + name;
+}
+
+// A 16-bit scene value, low byte first.
+int Word(int low, int high) {
+  return (high << 8) | low;
 }
 
 }  // namespace
@@ -90,19 +101,13 @@ TColorMixingForm::TColorMixingForm(ui::Component* owner, const WindowTables& tab
 void TColorMixingForm::BuildFaders(int& left) {
   const int height = std::max(120, Panel4->clientHeight() - 8);
   for (const FaderSpec& spec : tables_.faders) {
-    auto* fader = new TFader(this);
-    fader->setName(spec.name);
-    fader->setParent(Panel4);
-    fader->SetMax(255);
-    fader->SetMin(0);
-    fader->SetColor(kFaderColor);
-    fader->SetButtonColor(kFaderButtonColor);
-    fader->SetMaskColor(kFaderMaskColor);
-    fader->SetMaskSize(0);
-    fader->SetStyle(kAllAppearenceStyles);
-    fader->SetBounds(left, 4, kFaderWidth, height);
-    left += kFaderWidth + kFaderGap;
-    live_.push_back({fader, spec.live, LiveControl::Kind::Fader, spec.inverted, nullptr});
+    TFader* fader = MakeFader(Panel4, spec.name, left, 4, tables_.faderWidth, height, 0, spec.maxValue);
+    if (spec.headerColor != kNoColor) fader->SetColor(spec.headerColor);
+    if (spec.positionColor != kNoColor) fader->SetPositionColor(spec.positionColor);
+    left += tables_.faderWidth + kFaderGap;
+    LiveControl c(fader, spec.live, LiveControl::Kind::Fader, spec.inverted);
+    c.maxValue = spec.maxValue;
+    live_.push_back(std::move(c));
     const std::string name = spec.name;
     if (name == "frIntensity") frIntensity = fader;
     if (name == "frCyan") frCyan = fader;
@@ -113,13 +118,79 @@ void TColorMixingForm::BuildFaders(int& left) {
   if (!tables_.faders.empty()) left += 10;
 }
 
+TFader* TColorMixingForm::MakeFader(ui::WinControl* parent, const char* name, int left, int top, int width,
+                                    int height, int minValue, int maxValue) {
+  auto* fader = new TFader(this);
+  fader->setName(name);
+  fader->setParent(parent);
+  fader->SetMax(maxValue);
+  fader->SetMin(minValue);
+  fader->SetColor(kFaderColor);
+  fader->SetButtonColor(kFaderButtonColor);
+  fader->SetMaskColor(kFaderMaskColor);
+  fader->SetMaskSize(0);
+  fader->SetStyle(kAllAppearenceStyles);
+  fader->SetBounds(left, top, width, height);
+  return fader;
+}
+
+ui::Panel* TColorMixingForm::MakeModeButton(ui::WinControl* parent, const char* name, int left, int top,
+                                            int width, int height, ui::MouseEvent onPress) {
+  ui::Panel* p = MakeButtonPanel(this, parent, name, left, top, width, height);
+  p->setCursor(ui::crHandPoint);
+  p->onMouseDown = [this, onPress](ui::Component* s, ui::MouseButton b, ui::ShiftState sh, int x, int y) {
+    Guarded([&] { onPress(s, b, sh, x, y); });
+  };
+  p->onMouseUp = [this](ui::Component* s, ui::MouseButton b, ui::ShiftState sh, int x, int y) {
+    pMouseUp(s, b, sh, x, y);
+  };
+  // A modal window taking the mouse away must not leave it pressed.
+  p->onMouseCaptureLost = [this](ui::Component* s) { pMouseUp(s, ui::MouseButton::Left, 0, 0, 0); };
+  return p;
+}
+
+std::array<ui::Ref<ui::Panel>, 4> TColorMixingForm::MakeGoboPanels(ui::WinControl* parent, int left, int top,
+                                                                   int size, ui::NotifyEvent onPick) {
+  std::array<ui::Ref<ui::Panel>, 4> panels;
+  constexpr int kMargin = 4;
+  for (int i = 0; i < 4; ++i) {
+    const std::string number = std::to_string(i + 1);
+    const std::string name = "pGobo" + number;
+    const std::string pictureName = "iGobo" + number;
+    auto* p = ui::make<ui::Panel>(this, parent, name.c_str(), left + (i % 2) * (size + 4),
+                                  top + (i / 2) * (size + 4), size, size);
+    p->setTag(i);
+    p->setBevelWidth(kColorBevelWidth);
+    p->setCursor(ui::crHandPoint);
+    p->onClick = [this, onPick](ui::Component* s) { Guarded([&] { onPick(s); }); };
+    // The picture is the panel's: a press on it is a press on the panel.
+    auto* picture = ui::make<ui::Image>(this, p, pictureName.c_str(), kMargin, kMargin, size - 2 * kMargin,
+                                        size - 2 * kMargin);
+    picture->setPicture(GoboPicture(i));
+    picture->setStretch(true);
+    picture->setEnabled(false);
+    panels[static_cast<size_t>(i)] = p;
+  }
+  return panels;
+}
+
+void TColorMixingForm::ShowChosen(std::span<const ui::Ref<ui::Panel>> panels, int index) {
+  for (size_t i = 0; i < panels.size(); ++i) {
+    if (static_cast<int>(i) == index) {
+      LowerPanel(panels[i]);
+    } else {
+      RaisePanel(panels[i]);
+    }
+  }
+}
+
 void TColorMixingForm::BuildChoice(int& left) {
   const ChoiceSpec* spec = tables_.choice;
   if (spec == nullptr) return;
   lRandomColor = MakeLabel(this, Panel4, spec->labelName, left, 10);
   cbRandomColor = MakeList(this, Panel4, spec->name, left, 28, 180);
   cbRandomColor->setDropDownCount(static_cast<int>(spec->items.size()));
-  live_.push_back({cbRandomColor.get(), spec->live, LiveControl::Kind::Choice, false, spec->byteToIndex});
+  live_.emplace_back(cbRandomColor.get(), spec->live, LiveControl::Kind::Choice, false, spec->byteToIndex);
 }
 
 void TColorMixingForm::BuildColors(int left) {
@@ -139,7 +210,7 @@ void TColorMixingForm::BuildColors(int left) {
       p->onClick = [this](ui::Component* s) { Guarded([&] { pColorClicked(s); }); };
       colorPanels_.push_back(p);
     }
-    live_.push_back({pColors.get(), spec->live, LiveControl::Kind::Colors, false, nullptr});
+    live_.emplace_back(pColors.get(), spec->live, LiveControl::Kind::Colors);
   }
   if (const Live* frost = tables_.frost) {
     pFrost = ui::make<ui::Panel>(this, Panel4, "pFrost", left, 60, 16 + 2 * kFrostPanelWidth,
@@ -160,56 +231,97 @@ void TColorMixingForm::BuildColors(int left) {
     };
     make("pFrostOff", "iFrostOff", 6, false, pFrostOff, iFrostOff);
     make("pFrostOn", "iFrostOn", 10 + kFrostPanelWidth, true, pFrostOn, iFrostOn);
-    live_.push_back({pFrost.get(), *frost, LiveControl::Kind::Frost, false, nullptr});
+    live_.emplace_back(pFrost.get(), *frost, LiveControl::Kind::Frost);
   }
 }
 
 void TColorMixingForm::BuildAdjustRows() {
   const int pageHeight = tsAdjustment->clientHeight();
   gbAdjustmentFunctions->setBounds(8, 4, kAdjustGroupWidth, pageHeight - 8);
-  gbCalibrationFunctions->setBounds(16 + kAdjustGroupWidth, 4, 576 - 8 - kAdjustGroupWidth, pageHeight - 8);
+  gbCalibrationFunctions->setBounds(16 + kAdjustGroupWidth, 4, kAdjustPageWidth - 8 - kAdjustGroupWidth,
+                                    pageHeight - 8);
   // The template's reset and lamp buttons become the group's first row.
   pResetLamp->setBounds(8, 16, kAdjustGroupWidth - 16, 28);
   for (ui::SpeedButton* b : {sbReset2.get(), sbLampOn2.get(), sbLampOff2.get()}) {
     if (ui::WinControl* holder = b->parent()) holder->setTop(2);
   }
   const int rows = static_cast<int>(tables_.adjustRows.size()) + (tables_.testSequence ? 1 : 0);
+  auto pressable = [this](ui::Control* c, ui::Panel* pressed) {
+    c->onMouseDown = [this, pressed](ui::Component*, ui::MouseButton mb, ui::ShiftState sh, int px, int py) {
+      pAdjColorMouseDown(pressed, mb, sh, px, py);
+    };
+    c->onMouseUp = [this, pressed](ui::Component*, ui::MouseButton mb, ui::ShiftState sh, int px, int py) {
+      pAdjColorMouseUp(pressed, mb, sh, px, py);
+    };
+    // A modal window taking the mouse away must not leave the panel pressed.
+    ui::Ref<ui::Panel> held(pressed);
+    c->onMouseCaptureLost = [held](ui::Component*) {
+      if (held) held->setBevelOuter(ui::BevelCut::Raised);
+    };
+  };
   const int first = 48;
-  const int rowHeight =
-      rows == 0 ? kAdjustRowMaxHeight
-                : std::min(kAdjustRowMaxHeight, (gbAdjustmentFunctions->clientHeight() - first - 6) / rows);
+  const int room = gbAdjustmentFunctions->clientHeight() - first - 6;
+  // Rows too many for one column share the page in two, the calibration group giving way.
+  const bool twoColumns = rows > 0 && room / rows < kAdjustRowMinHeight && tables_.edits.empty();
+  if (twoColumns) {
+    gbAdjustmentFunctions->setWidth(kAdjustPageWidth);
+    gbCalibrationFunctions->setVisible(false);
+    pResetLamp->setWidth(kAdjustPageWidth - 16);
+  }
+  const int perColumn = twoColumns ? (rows + 1) / 2 : std::max(rows, 1);
+  const int columnWidth = twoColumns ? (kAdjustPageWidth - 8) / 2 - 8 : kAdjustGroupWidth - 16;
+  const int rowHeight = std::min(kAdjustRowMaxHeight, room / perColumn);
+  int index = 0;
   int top = first;
   for (const AdjustRowSpec& row : tables_.adjustRows) {
-    auto* panel = ui::make<ui::Panel>(this, gbAdjustmentFunctions, row.name, 8, top, kAdjustGroupWidth - 16,
-                                      rowHeight - 2);
+    const int left = 8 + (index / perColumn) * (columnWidth + 8);
+    top = first + (index % perColumn) * rowHeight;
+    ++index;
+    auto* panel =
+        ui::make<ui::Panel>(this, gbAdjustmentFunctions, row.name, left, top, columnWidth, rowHeight - 2);
     panel->setAlignment(ui::Alignment::Left);
-    // Beside colour panels a captioned button takes two shares of the row, so that its caption fits.
-    const bool colored = std::any_of(row.buttons.begin(), row.buttons.end(),
-                                     [](const AdjustButtonSpec& b) { return b.color != kNoColor; });
-    auto shares = [colored](const AdjustButtonSpec& b) { return colored && b.color == kNoColor ? 2 : 1; };
+    // Beside colour or picture panels a captioned button takes two shares of the row, so that its caption
+    // fits.
+    auto captioned = [](const AdjustButtonSpec& b) { return b.color == kNoColor && b.picture == nullptr; };
+    const bool colored = !std::all_of(row.buttons.begin(), row.buttons.end(), captioned);
+    auto shares = [&](const AdjustButtonSpec& b) { return colored && captioned(b) ? 2 : 1; };
     int total = 0;
     for (const AdjustButtonSpec& b : row.buttons) total += shares(b);
     const int area = panel->width() - kRowCaptionWidth - 2;
     int x = kRowCaptionWidth;
+    if (const AdjustChoiceSpec* choice = row.choice) {
+      auto* box = ui::make<ui::ComboBox>(this, panel, choice->name, x, 2, area - 2, panel->height() - 4);
+      box->setDropDownCount(static_cast<int>(choice->items.size()));
+      // Picking an item acts; the text stays what the user picked.
+      box->onClick = [this](ui::Component* s) { Guarded([&] { sbAdjustClick(s); }); };
+    }
     for (const AdjustButtonSpec& b : row.buttons) {
       const int width = area * shares(b) / total;
-      if (b.color == kNoColor) {
+      if (b.picture != nullptr) {
+        auto* p =
+            MakeButtonPanel(this, panel, PanelNameFor(b.name).c_str(), x, 2, width - 2, panel->height() - 4);
+        constexpr int kMargin = 3;
+        auto* image = ui::make<ui::Image>(this, p, b.name, kMargin, kMargin, p->width() - 2 * kMargin,
+                                          p->height() - 2 * kMargin);
+        image->setPicture(b.picture());
+        image->setStretch(true);
+        pressable(p, p);
+        pressable(image, p);
+        // The picture acts when it is released; the panel's margin only looks pressed.
+        auto up = image->onMouseUp;
+        image->onMouseUp = [this, up](ui::Component* s, ui::MouseButton mb, ui::ShiftState sh, int px,
+                                      int py) {
+          up(s, mb, sh, px, py);
+          Guarded([&] { sbAdjustClick(s); });
+        };
+      } else if (b.color == kNoColor) {
         PanelButton pb = MakePanelButton(this, panel, PanelNameFor(b.name).c_str(), b.name, x, 2, width - 2,
                                          panel->height() - 4);
         pb.button->onClick = [this](ui::Component* s) { Guarded([&] { sbAdjustClick(s); }); };
       } else {
         auto* p = MakeButtonPanel(this, panel, b.name, x, 2, width - 2, panel->height() - 4);
         p->setColor(b.color);
-        p->onMouseDown = [this](ui::Component* s, ui::MouseButton mb, ui::ShiftState sh, int px, int py) {
-          pAdjColorMouseDown(s, mb, sh, px, py);
-        };
-        p->onMouseUp = [this](ui::Component* s, ui::MouseButton mb, ui::ShiftState sh, int px, int py) {
-          pAdjColorMouseUp(s, mb, sh, px, py);
-        };
-        // A modal window taking the mouse away must not leave the panel pressed.
-        p->onMouseCaptureLost = [](ui::Component* s) {
-          if (auto* held = dynamic_cast<ui::Panel*>(s)) held->setBevelOuter(ui::BevelCut::Raised);
-        };
+        pressable(p, p);
         p->onClick = [this](ui::Component* s) { Guarded([&] { sbAdjustClick(s); }); };
       }
       x += width;
@@ -245,8 +357,9 @@ std::pair<int, int> TColorMixingForm::ListColumn(const ui::WinControl* group) {
 
 void TColorMixingForm::BuildSettings() {
   for (const SettingComboSpec& spec : tables_.settings) {
-    ui::GroupBox* group =
-        spec.group == SettingsGroup::DMX ? gbDMXProtocolSettings.get() : gbOtherSettings.get();
+    ui::GroupBox* group = spec.group == SettingsGroup::DMX && spec.box == SettingsBox::OfGroup
+                              ? gbDMXProtocolSettings.get()
+                              : gbOtherSettings.get();
     const int top = NextRowTop(group);
     const auto [left, width] = ListColumn(group);
     MakeLabel(this, group, spec.labelName, 8, top + 4);
@@ -275,7 +388,8 @@ void TColorMixingForm::BuildEdits() {
                           spec.minValue, spec.maxValue, spec.digits);
     } else {
       // A value in the settings: the edit where the lists are, its unit after it.
-      ui::GroupBox* group = gbDMXProtocolSettings;
+      ui::GroupBox* group =
+          spec.box == SettingsBox::Other ? gbOtherSettings.get() : gbDMXProtocolSettings.get();
       const int top = NextRowTop(group);
       const int left = ListColumn(group).first;
       edit = MakeSpinEdit(this, group, spec.name, left, top, kEditWidth, spec.minValue, spec.maxValue,
@@ -324,11 +438,17 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
 
   for (const AdjustRowSpec& row : tables_.adjustRows) {
     Find<ui::Panel>(row.name)->setCaption(ZemString(row.caption));
+    if (const AdjustChoiceSpec* choice = row.choice) {
+      auto* box = Find<ui::ComboBox>(choice->name);
+      SetItems(box, choice->items);
+      box->setCaption(ZemString(choice->text));
+      box->setHint(ZemString(choice->hint));
+    }
     for (const AdjustButtonSpec& b : row.buttons) {
       auto* c = Find<ui::Control>(b.name);
       if (b.caption != ZemStr::Count_) c->setCaption(ZemString(b.caption));
       c->setHint(ZemString(b.hint));
-      if (b.color == kNoColor) FitToPanel(c, dynamic_cast<ui::Panel*>(c->parent()));
+      if (b.color == kNoColor && b.picture == nullptr) FitToPanel(c, dynamic_cast<ui::Panel*>(c->parent()));
     }
   }
   if (sbRunTestSequence) {
@@ -453,7 +573,7 @@ int TColorMixingForm::LiveValue(const LiveControl& c) const {
     case LiveControl::Kind::Fader: {
       const auto* fader = dynamic_cast<const TFader*>(c.control.get());
       const int position = fader ? fader->Position() : 0;
-      return c.inverted ? 255 - position : position;
+      return c.inverted ? c.maxValue - position : position;
     }
     case LiveControl::Kind::Choice: {
       const auto* box = dynamic_cast<const ui::ComboBox*>(c.control.get());
@@ -463,8 +583,17 @@ int TColorMixingForm::LiveValue(const LiveControl& c) const {
       return SelectedColor();
     case LiveControl::Kind::Frost:
       return Lowered(pFrostOn) ? 1 : 0;
+    case LiveControl::Kind::Action:
+      break;
   }
   return 0;
+}
+
+void TColorMixingForm::AddLiveAction(uint32_t bit, uint32_t order, std::function<bool()> send) {
+  LiveControl c(nullptr, {bit, nullptr, 0}, LiveControl::Kind::Action);
+  c.order = order;
+  c.action = std::move(send);
+  live_.push_back(std::move(c));
 }
 
 bool TColorMixingForm::SendChangedValues() {
@@ -474,14 +603,19 @@ bool TColorMixingForm::SendChangedValues() {
   ChangedBits = 0;
   std::vector<const LiveControl*> order;
   for (const LiveControl& c : live_) {
-    if ((bits & c.live.bit) != 0 && c.control) order.push_back(&c);
+    if ((bits & c.live.bit) != 0 && (c.control || c.action)) order.push_back(&c);
   }
+  auto place = [](const LiveControl* c) {
+    return c->kind == LiveControl::Kind::Action ? c->order : c->live.bit;
+  };
   std::stable_sort(order.begin(), order.end(),
-                   [](const LiveControl* a, const LiveControl* b) { return a->live.bit < b->live.bit; });
+                   [&](const LiveControl* a, const LiveControl* b) { return place(a) < place(b); });
   for (const LiveControl* c : order) {
     if (!CurrentFixture) break;
+    const bool taken =
+        c->kind == LiveControl::Kind::Action ? c->action() : (CurrentFixture->*(c->live.send))(LiveValue(*c));
     // The fixture did not take it: the rest of this tick would fare no better.
-    if (!(CurrentFixture->*(c->live.send))(LiveValue(*c))) break;
+    if (!taken) break;
   }
   return true;
 }
@@ -527,10 +661,12 @@ void TColorMixingForm::ShowSceneValues() {
     if (!c.control) continue;
     const int byte = SceneByte(c.live.sceneByte);
     switch (c.kind) {
-      case LiveControl::Kind::Fader:
+      case LiveControl::Kind::Fader: {
+        const int value = c.maxValue > 255 ? Word(byte, SceneByte(c.live.sceneByte + 1)) : byte;
         if (auto* fader = dynamic_cast<TFader*>(c.control.get()))
-          fader->SetPosition(c.inverted ? 255 - byte : byte);
+          fader->SetPosition(c.inverted ? c.maxValue - value : value);
         break;
+      }
       case LiveControl::Kind::Choice:
         if (auto* box = dynamic_cast<ui::ComboBox*>(c.control.get()))
           box->setItemIndex(c.byteToIndex ? c.byteToIndex(byte) : byte);
@@ -543,6 +679,8 @@ void TColorMixingForm::ShowSceneValues() {
       case LiveControl::Kind::Frost:
         SetBevels(pFrostOn, byte == 1 ? ui::BevelCut::Lowered : ui::BevelCut::Raised);
         SetBevels(pFrostOff, byte == 0 ? ui::BevelCut::Lowered : ui::BevelCut::Raised);
+        break;
+      case LiveControl::Kind::Action:
         break;
     }
   }
@@ -628,6 +766,11 @@ void TColorMixingForm::UpdateOtherSettings() {
 void TColorMixingForm::sbAdjustClick(ui::Component* sender) {
   if (!CurrentFixture || sender == nullptr) return;
   for (const AdjustRowSpec& row : tables_.adjustRows) {
+    if (row.choice != nullptr && sender->name() == row.choice->name) {
+      const auto* box = dynamic_cast<const ui::ComboBox*>(sender);
+      if (box != nullptr && box->itemIndex() >= 0) row.choice->action(*CurrentFixture, box->itemIndex());
+      return;
+    }
     for (const AdjustButtonSpec& b : row.buttons) {
       if (sender->name() == b.name) {
         b.action(*CurrentFixture);

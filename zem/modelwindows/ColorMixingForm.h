@@ -16,8 +16,10 @@
 // same tables: nothing here is specific to one model.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -40,14 +42,23 @@ struct Live {
   size_t sceneByte;
 };
 
+// No colour: an adjustment button is a speed button, not a coloured panel; a fader keeps its own colours.
+inline constexpr ui::Color kNoColor = 0x1FFFFFFF;
+
 struct FaderSpec {
   const char* name;  // "frCyan"
   ZemStr caption;
   ZemStr hint;
-  int imageIndex;  // in ImageList1: cyan 0, magenta 1, yellow 2, zoom 3, intensity 4
+  // In ImageList1: cyan 0, magenta 1, yellow 2, zoom 3, intensity 4, then the LED colours red 5, green 6,
+  // blue 7, amber 8, white 9; -1 for no picture.
+  int imageIndex;
   ui::Color captionColor;
-  bool inverted;  // sends 255 - position and shows 255 - byte
+  bool inverted;  // sends maxValue - position and shows maxValue - value
   Live live;
+  // 65535: a 16-bit value, kept in the scene as a word, low byte first.
+  int maxValue = 255;
+  ui::Color headerColor = kNoColor;    // the caption strip and the level label
+  ui::Color positionColor = kNoColor;  // the level's text
 };
 
 // A drop-down list whose item index is sent live (the random-colour choice).
@@ -90,28 +101,39 @@ void AdjustWith(TZemFixture& fixture) {
   if (auto* model = dynamic_cast<Model*>(&fixture)) (model->*Op)(Value);
 }
 
-// No colour: an adjustment button is a speed button, not a coloured panel.
-inline constexpr ui::Color kNoColor = 0x1FFFFFFF;
-
-// One button of an adjustment row: a speed button fitted to a panel ("sbCyanOpen" on "pCyanOpen"), or,
-// with a colour, a coloured panel pressed like a button ("pAdjColor1").
+// One button of an adjustment row: a speed button fitted to a panel ("sbCyanOpen" on "pCyanOpen"); with a
+// colour, a coloured panel pressed like a button ("pAdjColor1"); with a picture, a picture in a panel
+// ("iAdjGobo1" in "pAdjGobo1") that acts when released, the panel's margin doing nothing.
 struct AdjustButtonSpec {
   const char* name;
   ZemStr caption;  // ZemStr::Count_ for none
   ZemStr hint;
   AdjustAction action;
   ui::Color color = kNoColor;
+  ui::Bitmap (*picture)() = nullptr;
 };
 
-// A captioned row of adjustment buttons.
+// A drop-down list in an adjustment row: picking an item runs the action with the item's index.
+struct AdjustChoiceSpec {
+  const char* name;
+  ZemStr text;  // shown until the first pick
+  std::span<const ZemStr> items;
+  ZemStr hint;
+  void (*action)(TZemFixture&, int index);
+};
+
+// A captioned row of adjustment buttons, or of one list.
 struct AdjustRowSpec {
   const char* name;  // "pAdjCyan"
   ZemStr caption;    // " Cyan"
   std::span<const AdjustButtonSpec> buttons;
+  const AdjustChoiceSpec* choice = nullptr;
 };
 
 // Where a setting is shown and what a successful change refreshes.
 enum class SettingsGroup { DMX, Other };
+// The box a setting sits in: its group's, or the other-settings box while its group's update shows it.
+enum class SettingsBox { OfGroup, Other };
 enum class Refresh { DMX, Other, Both, Calibration };
 
 // A drop-down list on the Fixture settings page written through its setter as soon as the user picks an
@@ -126,6 +148,7 @@ struct SettingComboSpec {
   int (TZemFixture::*get)();
   bool (TZemFixture::*set)(int);
   Refresh refresh;
+  SettingsBox box = SettingsBox::OfGroup;
 };
 
 // A spin edit the user changes and the write-back tick writes (once, when it differs from the fixture's
@@ -141,6 +164,7 @@ struct TickEditSpec {
   ui::Color color;
   int (TZemFixture::*get)();
   bool (TZemFixture::*set)(int);
+  SettingsBox box = SettingsBox::OfGroup;  // for a DMX edit
 };
 
 enum class MonitorRule { Keep, Remove, RemoveBelowFirmware9 };
@@ -159,7 +183,7 @@ struct MonitorFormatSpec {
 };
 
 // The fixture picture of the information page.
-enum class FixtureOutline { MovingHead, Wash, Compact, Round, Cube };
+enum class FixtureOutline { MovingHead, Wash, Compact, Round, Cube, Scanner, LedPar };
 
 struct WindowTables {
   const char* formName;
@@ -176,6 +200,7 @@ struct WindowTables {
   std::span<const MonitorFormatSpec> monitorFormats;
   MonitorRule monitor = MonitorRule::Keep;
   bool sceneTimesInSeconds = false;  // hours, minutes and seconds edits instead of the time lists
+  int faderWidth = 64;
   // "Run test sequence" under the adjustment rows: switches the fixture's test mode on or off.
   void (*testSequence)(TZemFixture&, bool on) = nullptr;
 };
@@ -238,14 +263,25 @@ class TColorMixingForm : public TFixtureFormTemplate {
   // The number of the colour the panels show (the first lowered one in read-back order; 0 for none).
   int SelectedColor() const;
 
+  // A live value the window sends itself: a change marks `bit`; the tick sends it through `send` among the
+  // table's controls, which go in the order of their bits, at the place `order` gives it (its bit unless
+  // the fixture wants it elsewhere).
+  void AddLiveAction(uint32_t bit, uint32_t order, std::function<bool()> send);
+
  protected:
   // One live control and where it lives.
   struct LiveControl {
+    enum class Kind { Fader, Choice, Colors, Frost, Action };
+    LiveControl(ui::Control* c, colormix::Live l, Kind k, bool inv = false, int (*toIndex)(int) = nullptr)
+        : control(c), live(l), kind(k), inverted(inv), byteToIndex(toIndex) {}
     ui::Ref<ui::Control> control;
     colormix::Live live;
-    enum class Kind { Fader, Choice, Colors, Frost } kind;
+    Kind kind;
     bool inverted = false;
     int (*byteToIndex)(int) = nullptr;
+    int maxValue = 255;
+    uint32_t order = 0;
+    std::function<bool()> action;
   };
   // The value a live control sends now.
   int LiveValue(const LiveControl& c) const;
@@ -259,6 +295,20 @@ class TColorMixingForm : public TFixtureFormTemplate {
   static int NextRowTop(const ui::WinControl* group);
   // Left and width of the lists in a settings group.
   static std::pair<int, int> ListColumn(const ui::WinControl* group);
+  // A fader as the table's faders are made (picture and caption set by the caller).
+  TFader* MakeFader(ui::WinControl* parent, const char* name, int left, int top, int width, int height,
+                    int minValue, int maxValue);
+  // A panel that switches a mode when pressed (onPress) and comes up again when released.
+  ui::Panel* MakeModeButton(ui::WinControl* parent, const char* name, int left, int top, int width,
+                            int height, ui::MouseEvent onPress);
+  // "pGobo1" .. "pGobo4" (Tags 0 to 3), two by two from left, top, each size pixels square and showing
+  // its gobo; a click on one runs onPick with it.
+  std::array<ui::Ref<ui::Panel>, 4> MakeGoboPanels(ui::WinControl* parent, int left, int top, int size,
+                                                   ui::NotifyEvent onPick);
+  // Lowers the panel at index (both bevels) and raises the others; an index outside lowers none.
+  static void ShowChosen(std::span<const ui::Ref<ui::Panel>> panels, int index);
+  // Shows the settings of a group from the fixture (Updating raised meanwhile).
+  void ShowSettings(colormix::SettingsGroup group);
 
   const colormix::WindowTables& tables_;
   std::vector<LiveControl> live_;
@@ -274,7 +324,6 @@ class TColorMixingForm : public TFixtureFormTemplate {
   void BuildSettings();
   void BuildEdits();
   void BuildTestSequence(int top);
-  void ShowSettings(colormix::SettingsGroup group);
   void ShowEdits(colormix::EditPlace place);
   void RefreshAfter(colormix::Refresh refresh);
 };

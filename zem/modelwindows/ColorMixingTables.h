@@ -72,6 +72,19 @@ constexpr FaderSpec ZoomFader(uint32_t bit, size_t sceneByte, bool inverted) {
           {bit, &TZemFixture::SetLiveZoom, sceneByte}};
 }
 
+// Focus: 8-bit, or with maxValue 65535 a 16-bit word.
+constexpr FaderSpec FocusFader(uint32_t bit, size_t sceneByte, int maxValue = 255) {
+  FaderSpec f{"frFocus",
+              ZemStr::MwFocus,
+              ZemStr::MwFocusHint,
+              -1,
+              kWhiteCaption,
+              false,
+              {bit, &TZemFixture::SetLiveFocus, sceneByte}};
+  f.maxValue = maxValue;
+  return f;
+}
+
 // The random-colour list; the item index is what the fixture takes.
 inline constexpr ZemStr kRandomColorItems[] = {
     ZemStr::FfOff,

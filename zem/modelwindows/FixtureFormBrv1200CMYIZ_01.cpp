@@ -50,12 +50,6 @@ constexpr AdjustRowSpec kAdjustRows[] = {
     {"pAdjZoom", ZemStr::MwRowZoom, kZoomRow},
 };
 
-constexpr MonitorFormatSpec kMonitorFormats[] = {
-    {0, ZemStr::MwAmbientLight},  {7, ZemStr::MwPcbVoltage},   {14, ZemStr::MwInternalTemp},
-    {15, ZemStr::MwExternalTemp}, {24, ZemStr::MwExternalFan}, {25, ZemStr::MwInternalFan1},
-    {26, ZemStr::MwInternalFan2},
-};
-
 constexpr WindowTables kTables = [] {
   WindowTables t;
   t.formName = "ZemFixtureBrv1200CMYIZ_01Form";
@@ -65,7 +59,7 @@ constexpr WindowTables kTables = [] {
   t.adjustRows = kAdjustRows;
   t.sensorTrigger = &kTrigger1036;
   t.sceneTimesInSeconds = true;
-  t.monitorFormats = kMonitorFormats;
+  t.monitorFormats = std::span(grobel::kBrv1200MonitorFormats).first(grobel::kBrv1200WashMonitorFormats);
   return t;
 }();
 

@@ -35,4 +35,12 @@ inline constexpr AdjustButtonSpec kYellow[] = {
     {"sbYellowSensor", ZemStr::MwSensor, ZemStr::MwSensorHint, &Adjust<G, &G::GrobelAdjust76_2>},
 };
 
+// The Brevidor 1200 family's Monitor texts; the Wash shows the first seven, the IP all nine.
+inline constexpr MonitorFormatSpec kBrv1200MonitorFormats[] = {
+    {0, ZemStr::MwAmbientLight},  {7, ZemStr::MwPcbVoltage},    {14, ZemStr::MwInternalTemp},
+    {15, ZemStr::MwExternalTemp}, {24, ZemStr::MwExternalFan},  {25, ZemStr::MwInternalFan1},
+    {26, ZemStr::MwInternalFan2}, {21, ZemStr::MwAnimationFan}, {22, ZemStr::MwGoboFan},
+};
+inline constexpr size_t kBrv1200WashMonitorFormats = 7;
+
 }  // namespace colormix::grobel

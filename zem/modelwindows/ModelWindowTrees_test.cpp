@@ -18,7 +18,10 @@
 #include "platform/ui/edits.h"
 #include "zem/link/ZEMData.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBV20L.h"
+#include "zem/modelwindows/FixtureFormBV40L.h"
 #include "zem/modelwindows/FixtureFormBralin.h"
+#include "zem/modelwindows/FixtureFormBrv1200CIGZF_01.h"
 #include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/modelwindows/FixtureFormBrv600C_20.h"
@@ -29,6 +32,7 @@
 #include "zem/modelwindows/FixtureFormLunav150_20.h"
 #include "zem/modelwindows/FixtureFormNimboO2_21.h"
 #include "zem/modelwindows/FixtureFormQuintelCMYI_01.h"
+#include "zem/modelwindows/FixtureFormRastel_21.h"
 
 namespace {
 
@@ -155,6 +159,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Case<TZemFixtureQuintelCMYI, TZemFixtureQuintelCMYI_01Form>("QuintelCMYI_01Form"),
                       Case<TZemFixtureNimboO2_21, TNimboO2_21Form>("NimboO2_21Form"),
                       Case<TZemFixtureBrv1200CMYIZ, TZemFixtureBrv1200CMYIZ_01Form>("Brv1200CMYIZ_01Form"),
+                      Case<TZemFixtureBrv1200CIGZF, TZemFixtureBrv1200CIGZF_01Form>("Brv1200CIGZF_01Form"),
+                      Case<TZemFixtureRastel_21, TRastel_21Form>("Rastel_21Form"),
+                      Case<TZemFixtureBV20L, TBV20LForm>("BV20LForm"),
+                      Case<TZemFixtureBV40L, TBV40LForm>("BV40LForm"),
                       Case<TZemFixtureBralin, TBralinForm>("BralinForm"),
                       Case<TZemFixtureKandrel, TKandrelForm>("KandrelForm")),
     [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });

@@ -17,44 +17,12 @@
 namespace {
 
 using mwtest::ServiceCalls;
+using mwtest::SetRecord;
 using mwtest::SetScene;
 using Strings = std::vector<std::string>;
 using Frames = std::vector<std::pair<int, int>>;
 
-// A record area as the fixture holds it and as the program last read it.
-void SetRecord(zemtest::FakeDevice& device, size_t offset, std::initializer_list<uint8_t> bytes) {
-  size_t i = offset;
-  for (uint8_t b : bytes) {
-    FixtureData[i] = b;
-    device.remote[i] = b;
-    ++i;
-  }
-}
-
-template <class Model>
-class ModelWindowTest : public mwtest::WindowTest<Model> {
- protected:
-  void type(ui::SpinEdit& edit, const std::string& text) {
-    this->showPageOf(&edit);
-    ASSERT_TRUE(edit.setFocus());
-    edit.selectAll();
-    ui::input::typeText(text);
-    ui::input::pressKey(ui::vk::Return);  // the value is complete
-  }
-  // Clicks a control and returns the service frames it caused.
-  Frames press(ui::Control& control) {
-    this->device_.frames.clear();
-    this->showPageOf(&control);
-    EXPECT_TRUE(ui::input::click(control)) << control.name();
-    return ServiceCalls(this->device_);
-  }
-  // The service frames an operation of the model sends by itself.
-  Frames framesOf(void (*op)(Model&)) {
-    this->device_.frames.clear();
-    op(this->fixture_);
-    return ServiceCalls(this->device_);
-  }
-};
+using mwtest::ModelWindowTest;
 
 // ---------------------------------------------------------------------------------------------------------
 // Brevidor 600 and 600 Compact

@@ -84,6 +84,75 @@ void FillFaderImages(ui::ImageList& list) {
   list.add(Gradient(ui::clYellow));
   list.add(Beam());
   list.add(Gradient(ui::clWhite));
+  for (ui::Color led : {kLedRed, kLedGreen, kLedBlue, kLedAmber, kLedWhite}) list.add(Gradient(led));
+}
+
+ui::Bitmap LevelPicture(ui::Color color) {
+  return Gradient(color);
+}
+
+ui::Bitmap GoboPicture(int gobo) {
+  constexpr int kSize = 32;
+  constexpr int kC = kSize / 2;
+  ui::Bitmap b = Blank(kSize, kSize, 0x303030);
+  Disc(b, kC, kC, kC - 1, 0x101010, 0x909090);
+  // Each gobo its own pattern of light: a dot, bars, a ring, a star.
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const int dx = x - kC;
+      const int dy = y - kC;
+      const int d2 = dx * dx + dy * dy;
+      if (d2 > (kC - 4) * (kC - 4)) continue;
+      bool light = false;
+      switch (gobo & 3) {
+        case 0:
+          light = d2 <= 36;
+          break;
+        case 1:
+          light = (x / 4) % 2 == 0;
+          break;
+        case 2:
+          light = d2 >= 49 && d2 <= 110;
+          break;
+        case 3:
+          light = std::abs(dx) <= 1 || std::abs(dy) <= 1 || std::abs(dx - dy) <= 1 || std::abs(dx + dy) <= 1;
+          break;
+      }
+      if (light) b.setPixelValue(x, y, 0xF0F0F0);
+    }
+  }
+  return b;
+}
+
+ui::Bitmap ArrowPicture(int dx, int dy) {
+  constexpr int kSize = 9;
+  constexpr int kC = kSize / 2;
+  ui::Bitmap b = Blank(kSize, kSize, 0xBDBDBD);
+  b.setTransparent(true);
+  // A triangle pointing along (dx, dy): i steps back from its point it is 2i + 1 pixels wide.
+  for (int i = 0; i <= kC; ++i) {
+    const int along = kC + 2 - i;
+    for (int w = -i; w <= i; ++w) {
+      const int x = dx != 0 ? kC + dx * (along - kC) : kC + w;
+      const int y = dy != 0 ? kC + dy * (along - kC) : kC + w;
+      b.setPixelValue(x, y, 0x202020);
+    }
+  }
+  return b;
+}
+
+ui::Bitmap GridPicture(int width, int height) {
+  ui::Bitmap b = Blank(width, height, 0x202020);
+  // Lines every eighth of the way and a brighter cross through the middle.
+  for (int k = 1; k < 8; ++k) {
+    const ui::Color c = k == 4 ? 0x909090 : 0x484848;
+    const int x = width * k / 8;
+    const int y = height * k / 8;
+    for (int i = 0; i < height; ++i) b.setPixelValue(x, i, c);
+    for (int i = 0; i < width; ++i) b.setPixelValue(i, y, c);
+  }
+  Rectangle(b, 0, 0, width - 1, height - 1, 0x909090);
+  return b;
 }
 
 ui::Bitmap FrostPicture(bool on) {
@@ -124,6 +193,18 @@ ui::Bitmap FixturePicture(FixtureOutline outline) {
     case FixtureOutline::Cube:
       Rectangle(b, 6, 6, 33, 33, kOutline);
       Rectangle(b, 12, 12, 27, 27, kOutline);
+      break;
+    case FixtureOutline::Scanner:
+      Rectangle(b, 4, 14, 27, 25, kOutline);                                          // body
+      Rectangle(b, 28, 10, 35, 29, kOutline);                                         // mirror housing
+      for (int k = 0; k < 6; ++k) b.setPixelValue(30 + k / 2, 12 + 3 * k, 0xE0E0E0);  // the mirror
+      break;
+    case FixtureOutline::LedPar:
+      Disc(b, 20, 20, 16, 0x404040, kOutline);
+      for (int k = 0; k < 5; ++k) {
+        const ui::Color led[] = {kLedRed, kLedGreen, kLedBlue, kLedAmber, kLedWhite};
+        Disc(b, 20 + (k - 2) * 6, 20 + (k % 2 == 0 ? -4 : 4), 2, led[k], led[k]);
+      }
       break;
   }
   return b;

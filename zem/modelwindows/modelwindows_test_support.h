@@ -14,6 +14,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/application.h"
+#include "platform/ui/edits.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_box.h"
@@ -44,6 +45,16 @@ class Recording : public Model {
   bool SetLiveColor(int v) override { return record("SetLiveColor", v); }
   bool SetLiveFrost(int v) override { return record("SetLiveFrost", v); }
   bool SetLiveRandomColor(int v) override { return record("SetLiveRandomColor", v); }
+  bool SetLiveFocus(int v) override { return record("SetLiveFocus", v); }
+  bool SetLiveRed(int v) override { return record("SetLiveRed", v); }
+  bool SetLiveGreen(int v) override { return record("SetLiveGreen", v); }
+  bool SetLiveBlue(int v) override { return record("SetLiveBlue", v); }
+  bool SetLiveAmber(int v) override { return record("SetLiveAmber", v); }
+  bool SetLiveWhite(int v) override { return record("SetLiveWhite", v); }
+  bool SetControlValue78(int a, int b) override { return record("SetControlValue78", a, b); }
+  bool SetControlValue79(int a, int b) override { return record("SetControlValue79", a, b); }
+  bool SetControlValue80(int a, int b) override { return record("SetControlValue80", a, b); }
+  bool SetLivePanTilt(int a, int b) override { return record("SetLivePanTilt", a, b); }
   bool IdlePoll(bool monitor) override { return record("IdlePoll", monitor ? 1 : 0); }
   bool SetDmxProtocol(int v) override {
     record("SetDmxProtocol", v);
@@ -63,8 +74,12 @@ class Recording : public Model {
   }
 
  private:
-  bool record(const std::string& name, int value) {
-    calls.push_back(name + "(" + std::to_string(value) + ")");
+  bool record(const std::string& name, int value) { return recordText(name, std::to_string(value)); }
+  bool record(const std::string& name, int a, int b) {
+    return recordText(name, std::to_string(a) + "," + std::to_string(b));
+  }
+  bool recordText(const std::string& name, const std::string& arguments) {
+    calls.push_back(name + "(" + arguments + ")");
     if (throwing.count(name)) throw ERangeError(name + " refused");
     return failing.count(name) == 0;
   }
@@ -76,6 +91,16 @@ inline void SetScene(int count, int index, std::initializer_list<std::pair<size_
   FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneCount] = static_cast<uint8_t>(count);
   FixtureData[fd::kStandAloneProgram + fdarea::program::kSceneIndex] = static_cast<uint8_t>(index);
   for (const auto& [offset, value] : bytes) FixtureData.at(offset) = value;
+}
+
+// A record area as the fixture holds it and as the program last read it.
+inline void SetRecord(zemtest::FakeDevice& device, size_t offset, std::initializer_list<uint8_t> bytes) {
+  size_t i = offset;
+  for (uint8_t b : bytes) {
+    FixtureData[i] = b;
+    device.remote[i] = b;
+    ++i;
+  }
 }
 
 // Service frames as (function, value) pairs.
@@ -126,11 +151,19 @@ class WindowTest : public ::testing::Test {
     device_.frames.clear();
     return w;
   }
-  // One period of the write-back timer.
-  void tick(int periods = 1) {
+  // One period of the write-back timer (of the given length).
+  void tick(int periods = 1, uint32_t periodMs = 200) {
     for (int i = 0; i < periods; ++i) {
-      sys::sleepMs(200);
+      sys::sleepMs(periodMs);
       ui::app().processMessages();
+    }
+  }
+  // Runs the message loop one millisecond at a time, calling each after every step.
+  void runFor(uint32_t ms, const std::function<void()>& each = {}) {
+    for (uint32_t i = 0; i < ms; ++i) {
+      sys::sleepMs(1);
+      ui::app().processMessages();
+      if (each) each();
     }
   }
   // Brings the page holding the control to the front, as the user would before touching it.
@@ -149,6 +182,32 @@ class WindowTest : public ::testing::Test {
   Recording<Model> fixture_;
   ui::Owned<ui::Form> owner_;
   ui::Ref<TColorMixingForm> window_;
+};
+
+template <class Model>
+// A window test with the user's typing and clicks and the frames an operation of the model sends.
+class ModelWindowTest : public WindowTest<Model> {
+ protected:
+  void type(ui::SpinEdit& edit, const std::string& text) {
+    this->showPageOf(&edit);
+    ASSERT_TRUE(edit.setFocus());
+    edit.selectAll();
+    ui::input::typeText(text);
+    ui::input::pressKey(ui::vk::Return);  // the value is complete
+  }
+  // Clicks a control and returns the service frames it caused.
+  std::vector<std::pair<int, int>> press(ui::Control& control) {
+    this->device_.frames.clear();
+    this->showPageOf(&control);
+    EXPECT_TRUE(ui::input::click(control)) << control.name();
+    return ServiceCalls(this->device_);
+  }
+  // The service frames an operation of the model sends by itself.
+  std::vector<std::pair<int, int>> framesOf(void (*op)(Model&)) {
+    this->device_.frames.clear();
+    op(this->fixture_);
+    return ServiceCalls(this->device_);
+  }
 };
 
 }  // namespace mwtest

@@ -220,6 +220,36 @@ TEST_F(FaderTest, DraggingFollowsTheMouseAndClampsOutsideTheArea) {
   EXPECT_EQ(fader_->Position(), 0);
 }
 
+TEST_F(FaderTest, SignedAndSixteenBitRangesShowAndDragTheirLevels) {
+  fader_->SetMin(-32768);
+  fader_->SetMax(32767);
+  fader_->SetPosition(-10);
+  EXPECT_EQ(fader_->PositionLabel->caption(), "-10");
+  EXPECT_EQ(maskHeight(), 186 - 93);  // 32758 of 65535 units over 186 pixels: 92.97...
+  ui::input::mouseDown(*fader_->FaderPanel, 10, 0);
+  EXPECT_EQ(fader_->Position(), 32767);
+  ui::input::mouseMove(*fader_->FaderPanel, 10, 186);
+  EXPECT_EQ(fader_->Position(), -32768);
+  EXPECT_EQ(maskHeight(), 186);
+  ui::input::mouseUp(*fader_->FaderPanel, 10, 186);
+  // Narrowed to a signed byte the level is kept inside without a change being reported.
+  fader_->SetPosition(32767);
+  changes_ = 0;
+  fader_->SetMin(-128);
+  fader_->SetMax(127);
+  EXPECT_EQ(fader_->Position(), 127);
+  EXPECT_EQ(changes_, 0);
+  // A 16-bit range: a held arrow's step keeps growing past a byte range's cap of 10 (its own is 2621).
+  fader_->SetMax(65535);
+  fader_->SetMin(0);
+  fader_->SetPosition(0);
+  ui::input::mouseDown(*fader_->UpButton, 5, 5);
+  runFor(6000);
+  ui::input::mouseUp(*fader_->UpButton, 5, 5);
+  auto last = byTime_.rbegin();
+  EXPECT_EQ(last->second - std::next(last)->second, 246);
+}
+
 TEST_F(FaderTest, ArrowGlyphsAreShadesOfTheButtonColour) {
   fader_->SetButtonColor(ui::rgb(100, 10, 250));
   EXPECT_EQ(fader_->UpButton->color(), ui::rgb(100, 10, 250));

@@ -577,6 +577,11 @@ void TFixtureFormTemplate::MainMenuDrawItem(ui::Component* sender, ui::Canvas& c
 
 void TFixtureFormTemplate::PC1DrawTab(ui::PageControl* control, int tabIndex, const ui::Rect& rect,
                                       bool active) {
+  DrawTab(control, tabIndex, rect, active, 2);
+}
+
+void TFixtureFormTemplate::DrawTab(ui::PageControl* control, int tabIndex, const ui::Rect& rect, bool active,
+                                   int activeShortening) {
   if (control == nullptr) return;
   const std::vector<ui::TabSheet*> tabs = control->visibleTabs();
   if (tabIndex < 0 || tabIndex >= static_cast<int>(tabs.size())) return;
@@ -586,7 +591,7 @@ void TFixtureFormTemplate::PC1DrawTab(ui::PageControl* control, int tabIndex, co
   if (active) {
     canvas.brush.color = kTabActive;
     canvas.font.color = ui::clBlack;
-    area.bottom -= 2;
+    area.bottom -= activeShortening;
   } else {
     canvas.brush.color = kTabInactive;
     canvas.font.color = ui::clWhite;

@@ -246,6 +246,11 @@ class TFixtureFormTemplate : public ui::Form {
     bool done_ = false;
   };
 
+  // An owner-drawn tab of the window's look: the active one white with black text (its fill ending
+  // activeShortening pixels above the rectangle's bottom), the others silver with white text; the caption
+  // 2 pixels right of and below the rectangle's top-left corner.
+  static void DrawTab(ui::PageControl* control, int tabIndex, const ui::Rect& rect, bool active,
+                      int activeShortening);
   // Runs an event handler the way the application's default exception handler would: an exception is
   // shown in the system error box and goes no further.
   void Guarded(const std::function<void()>& handler);

@@ -8,7 +8,10 @@
 #include "zem/link/ZemDevice.h"
 #include "zem/link/ZemUtils.h"
 #include "zem/model/uZemModels.h"
+#include "zem/modelwindows/FixtureFormBV20L.h"
+#include "zem/modelwindows/FixtureFormBV40L.h"
 #include "zem/modelwindows/FixtureFormBralin.h"
+#include "zem/modelwindows/FixtureFormBrv1200CIGZF_01.h"
 #include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
 #include "zem/modelwindows/FixtureFormBrv600C_20.h"
@@ -19,6 +22,7 @@
 #include "zem/modelwindows/FixtureFormLunav150_20.h"
 #include "zem/modelwindows/FixtureFormNimboO2_21.h"
 #include "zem/modelwindows/FixtureFormQuintelCMYI_01.h"
+#include "zem/modelwindows/FixtureFormRastel_21.h"
 #include "zem/windows/About.h"
 #include "zem/windows/DemoMenu.h"
 #include "zem/windows/DialogLook.h"
@@ -67,30 +71,24 @@ ui::Form* Open(ui::Component* owner, const TFixtureWindowRow&) {
   return ui::createForm<Window>(owner);
 }
 
-// Rows whose model window is still to come open the fixture window template itself; the table keeps
-// their window class for the window that will take its place.
-ui::Form* OpenTemplate(ui::Component* owner, const TFixtureWindowRow&) {
-  return ui::createForm<TFixtureFormTemplate>(owner);
-}
-
 const std::array<TFixtureWindowRow, 17> kWindows = {{
     {"TBrv600_20Form", &Open<TBrv600_20Form>},
     {"TBrv200_20Form", &Open<TBrv200_20Form>},
     {"TKandrelForm", &Open<TKandrelForm>},
     {"TBralinForm", &Open<TBralinForm>},
-    {"TBV20LForm", &OpenTemplate},
-    {"TBV40LForm", &OpenTemplate},
+    {"TBV20LForm", &Open<TBV20LForm>},
+    {"TBV40LForm", &Open<TBV40LForm>},
     {"TLunavCMY150_20Form", &Open<TLunavCMY150_20Form>},
     {"TBrv600C_20Form", &Open<TBrv600C_20Form>},
     {"TNimboO2_21Form", &Open<TNimboO2_21Form>},
-    {"TRastel_21Form", &OpenTemplate},
+    {"TRastel_21Form", &Open<TRastel_21Form>},
     {"TZemFixtureGrobel200CMYI_01Form", &Open<TZemFixtureGrobel200CMYI_01Form>},
     {"TZemFixtureGrobel200CI_01Form", &Open<TZemFixtureGrobel200CI_01Form>},
     {"TZemFixtureQuintelCMYI_01Form", &Open<TZemFixtureQuintelCMYI_01Form>},
     {"TZemFixtureBrv1200CMYIZ_01Form", &Open<TZemFixtureBrv1200CMYIZ_01Form>},
-    {"TZemFixtureBrv1200CIGZF_01Form", &OpenTemplate},
+    {"TZemFixtureBrv1200CIGZF_01Form", &Open<TZemFixtureBrv1200CIGZF_01Form>},
     {"TZemFixtureBrv1200CMYIZ_01Form", &Open<TZemFixtureBrv1200CMYIZ_01Form>},
-    {"TZemFixtureBrv1200CIGZF_01Form", &OpenTemplate},
+    {"TZemFixtureBrv1200CIGZF_01Form", &Open<TZemFixtureBrv1200CIGZF_01Form>},
 }};
 
 // The type code as the record holds it: bytes 15..19, ending early at a zero byte.

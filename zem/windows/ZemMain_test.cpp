@@ -597,17 +597,18 @@ TEST_P(ZemMainColourMixingRowTest, SearchLoopOpensTheRowsWindowShowingTheFixture
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ZemMainColourMixingRowTest,
-                         ::testing::Values(std::pair{"BV600", 0}, std::pair{"BV200", 0},
-                                           std::pair{"LU150", 0}, std::pair{"BV60C", 0},
-                                           std::pair{"NMB02", 0}, std::pair{"GRB__", 0},
-                                           std::pair{"GRB__", 1}, std::pair{"GRB__", 4},
-                                           std::pair{"BVT12", 0}, std::pair{"BV6NS", 0}),
-                         [](const ::testing::TestParamInfo<std::pair<const char*, int>>& info) {
-                           std::string name = info.param.first;
-                           std::replace(name.begin(), name.end(), '_', 'x');
-                           return name + "_" + std::to_string(info.param.second);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ZemMainColourMixingRowTest,
+    ::testing::Values(std::pair{"BV600", 0}, std::pair{"BV200", 0}, std::pair{"LU150", 0},
+                      std::pair{"BV60C", 0}, std::pair{"NMB02", 0}, std::pair{"GRB__", 0},
+                      std::pair{"GRB__", 1}, std::pair{"GRB__", 4}, std::pair{"BVT12", 0},
+                      std::pair{"BV6NS", 0}, std::pair{"BVT12", 2}, std::pair{"B12GM", 2},
+                      std::pair{"RASTE", 0}, std::pair{"BV20L", 0}, std::pair{"BV40L", 0}),
+    [](const ::testing::TestParamInfo<std::pair<const char*, int>>& info) {
+      std::string name = info.param.first;
+      std::replace(name.begin(), name.end(), '_', 'x');
+      return name + "_" + std::to_string(info.param.second);
+    });
 
 TEST_F(ZemMainTest, OldGrobelFirmwareOpensItsWindowWithoutAMonitorPage) {
   const simfix::profiles::ModelProfile* profile = simfix::profiles::findProfile("GRB__", 1);
@@ -637,6 +638,9 @@ TEST_F(ZemMainTest, DemoMenuOpensEachModelWindowWithoutAFixture) {
       {&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
       {&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
       {&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
+      {&TDemoMenuForm::sbRastel, "TRastel_21Form"},
+      {&TDemoMenuForm::sbBV20L, "TBV20LForm"},
+      {&TDemoMenuForm::sbBrv1200CIGZF, "TZemFixtureBrv1200CIGZF_01Form"},
       {&TDemoMenuForm::sbBralin, "TBralinForm"},
   };
   onDemoMenu = [&](TDemoMenuForm& menu) {

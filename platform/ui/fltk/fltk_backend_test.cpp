@@ -28,6 +28,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/page_control.h"
 #include "platform/ui/text_layout.h"
 #include "platform/ui/up_down.h"
 
@@ -46,6 +47,12 @@ TEST(FltkMapping, KeysBecomeVirtualKeyCodes) {
   EXPECT_EQ(virtualKey(FL_Caps_Lock), 0);
   EXPECT_EQ(shiftState(FL_SHIFT | FL_CTRL | FL_BUTTON1, true), kShift | kCtrl | kLeftButton | kDouble);
   EXPECT_EQ(mouseButton(FL_RIGHT_MOUSE), MouseButton::Right);
+}
+
+TEST(FltkMapping, TheEmptyCursorHidesTheMouse) {
+  EXPECT_EQ(toolkitCursor(crNone), FL_CURSOR_NONE);
+  EXPECT_EQ(toolkitCursor(crDefault), FL_CURSOR_DEFAULT);
+  EXPECT_EQ(toolkitCursor(crCross), FL_CURSOR_CROSS);
 }
 
 TEST(FltkMapping, FiltersAndFonts) {
@@ -174,6 +181,50 @@ TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
   panel->setColor(clLime);
   app().processMessages();
   EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
+}
+
+TEST_F(FltkDisplayTest, APageControlOnAPageDrawsItsOwnTabs) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Nested tabs test");
+  f->setBounds(0, 0, 300, 200);
+  // No text is drawn: fonts loaded in one test's display connection do not outlive it.
+  auto* outer = make<PageControl>(f.get(), f.get(), "outer", 0, 0, 300, 200);
+  outer->setOwnerDraw(true);
+  outer->onDrawTab = [](PageControl* c, int, const Rect& r, bool) {
+    c->canvas().brush.color = clWhite;
+    c->canvas().fillRect(r);
+  };
+  auto* page = new TabSheet(f.get());
+  page->setCaption("Outer");
+  page->setPageControl(outer);
+  auto* inner = make<PageControl>(f.get(), page, "inner");
+  inner->setAlign(Align::Client);
+  inner->setTabHeight(20);
+  inner->setOwnerDraw(true);
+  inner->onDrawTab = [](PageControl* c, int, const Rect& r, bool active) {
+    c->canvas().brush.color = active ? clRed : clBlue;
+    c->canvas().fillRect(r);
+  };
+  for (const char* caption : {"One", "Two"}) {
+    auto* sheet = new TabSheet(f.get());
+    sheet->setCaption(caption);
+    sheet->setPageControl(inner);
+  }
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  auto inWindow = [&](int tab) {
+    const Rect r = inner->tabRect(tab);
+    const Point p = inner->clientToScreen({r.left + 4, r.top + 4});
+    const Point origin = f->clientToScreen({0, 0});
+    return Point{p.x - origin.x, p.y - origin.y};
+  };
+  const Point active = inWindow(0);
+  const Point other = inWindow(1);
+  for (int i = 0; i < 200 && pixel(*w, active.x, active.y) != static_cast<Color>(clRed); ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, active.x, active.y), static_cast<Color>(clRed));
+  EXPECT_EQ(pixel(*w, other.x, other.y), static_cast<Color>(clBlue));
 }
 
 TEST_F(FltkDisplayTest, DisabledEditsAreGreyedUnlessGivenAColourOfTheirOwn) {
