@@ -223,6 +223,18 @@ TEST_F(Brv600ReadTest, WordAboveAByteFailsTheReadAndKeepsTheCopy) {
   EXPECT_EQ(dev.count("GetStandAlone"), 1);                  // only the first, complete read got there
 }
 
+TEST_F(Brv600ReadTest, WordAboveAByteIsNamedAsTheFailedRead) {
+  dev.eeprom[63] = 300;
+  EXPECT_FALSE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->ReadFailure(), "setting at EEPROM address 63 (300 is no byte value)");
+}
+
+TEST_F(Brv600ReadTest, UnreadableWordIsNamedByItsAddress) {
+  dev.failing.insert("ReadEEProm");
+  EXPECT_FALSE(f->ReadAllFixtureData(nullptr));
+  EXPECT_EQ(f->ReadFailure(), "setting at EEPROM address 28");
+}
+
 TEST_F(Brv600ReadTest, ByteSettingTakesWordsUpTo255) {
   dev.eeprom[63] = 255;
   ASSERT_TRUE(f->ReadAllFixtureData(nullptr));

@@ -559,6 +559,76 @@ TEST_F(FixtureTest, ResettingACounterThatIsZeroWritesNothing) {
   EXPECT_FALSE(dev.writes());
 }
 
+// ---- a failed read names its record, for the message after a full read stops ----
+
+struct ReadFailureRow {
+  const char* name;
+  std::function<bool(TZemFixture&)> read;
+  const char* deviceOperation;  // made to fail
+  const char* record;
+};
+
+class ReadFailureTest : public FixtureTest, public ::testing::WithParamInterface<ReadFailureRow> {};
+
+TEST_P(ReadFailureTest, NamesTheRecord) {
+  dev.failing.insert(GetParam().deviceOperation);
+  EXPECT_FALSE(GetParam().read(model));
+  EXPECT_EQ(model.ReadFailure(), GetParam().record);
+}
+
+TEST_P(ReadFailureTest, SuccessfulReadKeepsTheEarlierName) {
+  model.ClearReadFailure();
+  EXPECT_TRUE(GetParam().read(model));
+  EXPECT_EQ(model.ReadFailure(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, ReadFailureTest,
+    ::testing::Values(ReadFailureRow{"Serial", [](F& f) { return f.ReadSerialNumber(); }, "GetSerialNumber",
+                                     "serial number"},
+                      ReadFailureRow{"Info", [](F& f) { return f.ReadFixtureInfo(); }, "GetFixtureInfo",
+                                     "fixture information"},
+                      ReadFailureRow{"ZemVersion", [](F& f) { return f.ReadZemVersion(); },
+                                     "GetFixtureZemVersion", "required program version"},
+                      ReadFailureRow{"Errors", [](F& f) { return f.ReadErrorStatus(); },
+                                     "GetDuplexErrorStatus", "error status"},
+                      ReadFailureRow{"Temperatures", [](F& f) { return f.ReadTemperatures(); },
+                                     "GetDuplexTempValues", "temperatures"},
+                      ReadFailureRow{"Lamp", [](F& f) { return f.ReadLampStatus(); }, "GetLampStatus",
+                                     "lamp status and counters"},
+                      ReadFailureRow{"Clock", [](F& f) { return f.ReadClock(); }, "GetSystemCalibration",
+                                     "real-time clock"},
+                      ReadFailureRow{"Personality", [](F& f) { return f.ReadPersonality(); },
+                                     "GetPersonalities", "DMX and other settings"},
+                      ReadFailureRow{"Calibration", [](F& f) { return f.ReadEffectCalibration(); },
+                                     "GetEffectCalibration", "effect calibration"},
+                      ReadFailureRow{"StandAlone", [](F& f) { return f.ReadStandAloneSettings(); },
+                                     "GetStandAloneSettings", "stand-alone settings"},
+                      ReadFailureRow{"Timers", [](F& f) { return f.ReadTimerSettings(); }, "GetTimerSettings",
+                                     "timer settings"},
+                      ReadFailureRow{"Sensor", [](F& f) { return f.ReadSensorTrigger(); },
+                                     "GetSensorTriggerSettings", "light-sensor settings"},
+                      ReadFailureRow{"Program", [](F& f) { return f.ReadStandAloneProgram(); },
+                                     "GetStandAlone", "stand-alone program"},
+                      ReadFailureRow{"BoardSerial", [](F& f) { return f.ReadPcbSerialNumber(); },
+                                     "GetPCBSerialNumber", "board serial number"},
+                      ReadFailureRow{"Led", [](F& f) { return f.ReadLedDescription(2); }, "GetLEDDescription",
+                                     "LED 3 description"},
+                      ReadFailureRow{"LedData", [](F& f) { return f.ReadLedDescription2(2); },
+                                     "GetLEDDescriptionData", "LED 3 description data"},
+                      ReadFailureRow{"Monitor", [](F& f) { return f.ReadNextMonitorPage(); },
+                                     "GetHardwareMonitorValues", "hardware monitor values"},
+                      ReadFailureRow{"MainUnit", [](F& f) { return f.SetSubDevice(0, true); }, "SetSubdevice",
+                                     "main unit"},
+                      ReadFailureRow{"SubDevice", [](F& f) { return f.SetSubDevice(4, true); },
+                                     "SetSubdevice", "sub-device 4"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FixtureTest, LogCountReadInNeitherFormNamesTheLog) {
+  EXPECT_FALSE(model.ReadLogCount());
+  EXPECT_EQ(model.ReadFailure(), "system log");
+}
+
 // ---- monitor ----
 
 struct MonitorRow {
