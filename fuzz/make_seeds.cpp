@@ -18,6 +18,7 @@
 #include "fuzz/mendaro_session.h"
 #include "fuzz/model_ops.h"
 #include "fuzz/orvane_round.h"
+#include "fuzz/quillon_session.h"
 #include "fuzz/usb_ops.h"
 #include "fuzz/usb_session.h"
 #include "platform/d2xx/d2xx.h"
@@ -328,6 +329,30 @@ void mendaroSeeds() {
   }
 }
 
+void quillonSeeds() {
+  const fuzzquillon::Entry quillon = fuzzquillon::LoadLibrary(FUZZ_QUILLON_LIBRARY);
+  // Every command once, with ordinary arguments, in two sessions.
+  Bytes all;
+  for (uint8_t code = 0; code < 18; ++code)
+    all.insert(all.end(), {code, static_cast<uint8_t>(3 * code + 1), 2});
+  const Bytes programs[] = {Bytes(all.begin(), all.begin() + 45), Bytes(all.begin() + 45, all.end())};
+  for (size_t p = 0; p < std::size(programs); ++p) {
+    plug("");
+    (void)bus().recorder->takeRecorded();
+    simusb::DmxBoxConfig config;
+    config.name = "Stage left";
+    config.configBlock = {0xE0, 0xE1, 0xA4, 0x5B, 5, 6, 1, 0, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF};
+    bus().sim->plug(bus().sim->newDmxBox(config));
+    fuzzquillon::RunSession(quillon, *bus().recorder, config.bcdDevice, programs[p]);
+    Bytes head = {2};  // product F0A9
+    fuzz::PutWord(head, config.bcdDevice);
+    head.push_back(static_cast<uint8_t>(programs[p].size() / 3));
+    seed("quillon_commands", "session_" + std::to_string(p),
+         head + programs[p] + bus().recorder->takeRecorded());
+  }
+  plug("");
+}
+
 void orvaneSeeds() {
   plug("fx2:1001:0102:Front panel;board:24:F080:30:05:0102");
   fuzzorvane::OpenDialog(*bus().recorder);
@@ -370,6 +395,7 @@ int main(int argc, char** argv) {
   modelSeeds();
   usbAnswerSeeds();
   mendaroSeeds();
+  quillonSeeds();
   orvaneSeeds();
   std::printf("seeds written to %s\n", g_out.c_str());
   // The dialog and the layer's registrations stay to the process's end, as in the targets.

@@ -46,8 +46,6 @@ uint8_t CodeOf(wdu::Status status) {
 
 namespace {
 
-constexpr wdu::BackendDeviceId kDevice = 1;
-
 class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
  public:
   // ---- Control ----
@@ -57,6 +55,25 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
     pos_ = 0;
     info_ = info;
     transfers_.clear();
+  }
+
+  void replug(const uint8_t* data, size_t size, const wdu::DeviceInfo& info) override {
+    wdu::BackendListener* listener = nullptr;
+    wdu::BackendDeviceId old = 0;
+    wdu::BackendDeviceId fresh = 0;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      stream_.assign(data, data + size);
+      pos_ = 0;
+      info_ = info;
+      transfers_.clear();
+      old = device_++;
+      fresh = device_;
+      listener = listener_;
+    }
+    if (listener == nullptr) return;
+    listener->deviceLeft(old);
+    listener->deviceArrived(fresh, info);
   }
 
   bool record(const char* libraryPath) override {
@@ -89,12 +106,14 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
   void addListener(wdu::BackendListener* listener) override {
     if (inner_ != nullptr) return inner_->addListener(listener);
     wdu::DeviceInfo info;
+    wdu::BackendDeviceId id = 0;
     {
       std::lock_guard<std::mutex> lock(m_);
       listener_ = listener;
       info = info_;
+      id = device_;
     }
-    listener->deviceArrived(kDevice, info);  // the one device is always plugged in
+    listener->deviceArrived(id, info);  // the one device is always plugged in
   }
 
   void removeListener(wdu::BackendListener* listener) override {
@@ -106,7 +125,7 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
   wdu::Status deviceInfo(wdu::BackendDeviceId id, wdu::DeviceInfo& info) override {
     if (inner_ != nullptr) return inner_->deviceInfo(id, info);
     std::lock_guard<std::mutex> lock(m_);
-    if (id != kDevice) return wdu::kDeviceRemoved;
+    if (id != device_) return wdu::kDeviceRemoved;
     info = info_;
     return wdu::kSuccess;
   }
@@ -114,7 +133,8 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
   // Selecting a setting always works: the programs' own choice, not an answer of the device.
   wdu::Status setInterface(wdu::BackendDeviceId id, uint8_t number, uint8_t alternate) override {
     if (inner_ != nullptr) return inner_->setInterface(id, number, alternate);
-    return id == kDevice ? wdu::kSuccess : wdu::kDeviceRemoved;
+    std::lock_guard<std::mutex> lock(m_);
+    return id == device_ ? wdu::kSuccess : wdu::kDeviceRemoved;
   }
 
   wdu::Status control(wdu::BackendDeviceId id, const uint8_t setup[8], uint8_t* data, uint32_t& done,
@@ -164,7 +184,7 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
       return st;
     }
     std::lock_guard<std::mutex> lock(m_);
-    if (id != kDevice) return wdu::kDeviceRemoved;
+    if (id != device_) return wdu::kDeviceRemoved;
     wdu::Status st = nextStatus();
     if (st == wdu::kSuccess) {
       if (t.in) {
@@ -194,6 +214,7 @@ class FuzzBackend : public wdu::Backend, public fuzzusb::Control {
   size_t pos_ = 0;
   wdu::DeviceInfo info_;
   wdu::BackendListener* listener_ = nullptr;
+  wdu::BackendDeviceId device_ = 1;  // the device plugged in now
   std::vector<fuzzusb::Transfer> transfers_;
   wdu::Backend* inner_ = nullptr;
   std::vector<uint8_t> recorded_;

@@ -33,6 +33,9 @@ class Control {
  public:
   // Starts a replay of this stream (copied), with the device's information as given.
   virtual void replay(const uint8_t* data, size_t size, const wdu::DeviceInfo& info) = 0;
+  // The device is unplugged and a new one plugged in with this information, answering from this stream
+  // (copied); every later operation on the old one answers device removed.
+  virtual void replug(const uint8_t* data, size_t size, const wdu::DeviceInfo& info) = 0;
   // Passes everything to the backend library at path from now on, recording its answers; false when it
   // cannot be loaded. Call before the layer loads this backend.
   virtual bool record(const char* libraryPath) = 0;
