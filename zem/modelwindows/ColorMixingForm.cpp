@@ -174,6 +174,35 @@ std::array<ui::Ref<ui::Panel>, 4> TColorMixingForm::MakeGoboPanels(ui::WinContro
   return panels;
 }
 
+void TColorMixingForm::ShowWheel(TFader* fader, ui::Panel* modeButton, bool rotate, const WheelRanges& ranges,
+                                 int value) {
+  if (fader == nullptr || modeButton == nullptr) return;
+  const bool was = Updating;
+  Updating = true;
+  modeButton->setCaption(ZemString(rotate ? ZemStr::MwRotate : ZemStr::MwIndex));
+  const int minValue = rotate ? ranges.rotateMin : ranges.indexMin;
+  const int maxValue = rotate ? ranges.rotateMax : ranges.indexMax;
+  // The fader keeps Min below Max: the bound that can move first goes first.
+  if (minValue < fader->Max()) {
+    fader->SetMin(minValue);
+    fader->SetMax(maxValue);
+  } else {
+    fader->SetMax(maxValue);
+    fader->SetMin(minValue);
+  }
+  fader->SetPosition(value);
+  Updating = was;
+}
+
+bool TColorMixingForm::PickPanel(ui::Component* sender, std::span<const ui::Ref<ui::Panel>> panels,
+                                 int& index) {
+  auto* panel = dynamic_cast<ui::Panel*>(sender);
+  if (panel == nullptr || std::find(panels.begin(), panels.end(), panel) == panels.end()) return false;
+  index = static_cast<int>(panel->tag());
+  ShowChosen(panels, index);
+  return true;
+}
+
 void TColorMixingForm::ShowChosen(std::span<const ui::Ref<ui::Panel>> panels, int index) {
   for (size_t i = 0; i < panels.size(); ++i) {
     if (static_cast<int>(i) == index) {

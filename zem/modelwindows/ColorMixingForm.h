@@ -305,6 +305,15 @@ class TColorMixingForm : public TFixtureFormTemplate {
   // its gobo; a click on one runs onPick with it.
   std::array<ui::Ref<ui::Panel>, 4> MakeGoboPanels(ui::WinControl* parent, int left, int top, int size,
                                                    ui::NotifyEvent onPick);
+  // A wheel's value on its fader and its mode button: "Rotate" and the rotate range, or "Index" and the
+  // index range. The window shows its own value: no change of the user's is marked.
+  struct WheelRanges {
+    int indexMin, indexMax, rotateMin, rotateMax;
+  };
+  void ShowWheel(TFader* fader, ui::Panel* modeButton, bool rotate, const WheelRanges& ranges, int value);
+  // A click on one of the panels: index becomes its Tag, it is lowered and the others raised; false for
+  // another sender.
+  static bool PickPanel(ui::Component* sender, std::span<const ui::Ref<ui::Panel>> panels, int& index);
   // Lowers the panel at index (both bevels) and raises the others; an index outside lowers none.
   static void ShowChosen(std::span<const ui::Ref<ui::Panel>> panels, int index);
   // Shows the settings of a group from the fixture (Updating raised meanwhile).

@@ -132,16 +132,12 @@ constexpr AdjustRowSpec kAdjustRows[] = {
 };
 
 constexpr WindowTables kTables = [] {
-  WindowTables t;
+  WindowTables t = grobel::Brv1200Tables();
   t.formName = "ZemFixtureBrv1200CIGZF_01Form";
-  t.picture = FixtureOutline::MovingHead;
   t.faders = kFaders;
   t.colors = &kColors;
   t.adjustRows = kAdjustRows;
-  t.sensorTrigger = &kTrigger1036;
-  t.sceneTimesInSeconds = true;
-  t.monitorFormats = grobel::kBrv1200MonitorFormats;
-  t.faderWidth = 56;
+  t.faderWidth = 56;  // six faders and the colour wheel side by side
   return t;
 }();
 
@@ -335,11 +331,7 @@ void Form::WheelFaderChange(ui::Component* sender) {
 }
 
 void Form::pGoboClick(ui::Component* sender) {
-  auto* panel = dynamic_cast<ui::Panel*>(sender);
-  if (panel == nullptr) return;
-  GoboIndex = static_cast<int>(panel->tag());
-  ShowChosen(goboPanels_, GoboIndex);
-  ChangedBits |= kGoboBit;
+  if (PickPanel(sender, goboPanels_, GoboIndex)) ChangedBits |= kGoboBit;
 }
 
 void Form::pGoboMouseDown(ui::Component*, ui::MouseButton, ui::ShiftState, int, int) {
@@ -353,19 +345,7 @@ void Form::pGoboMouseDown(ui::Component*, ui::MouseButton, ui::ShiftState, int, 
 
 void Form::ShowGobo() {
   ShowChosen(goboPanels_, GoboIndex);
-  const bool was = Updating;
-  Updating = true;  // the window's own value, no change of the user's
-  if (GoboRotateMode) {
-    pGoboRotIndex->setCaption(ZemString(ZemStr::MwRotate));
-    frGoboIndex->SetMin(-32768);
-    frGoboIndex->SetMax(32767);
-  } else {
-    pGoboRotIndex->setCaption(ZemString(ZemStr::MwIndex));
-    frGoboIndex->SetMax(65535);
-    frGoboIndex->SetMin(0);
-  }
-  frGoboIndex->SetPosition(GoboValue);
-  Updating = was;
+  ShowWheel(frGoboIndex, pGoboRotIndex, GoboRotateMode, {0, 65535, -32768, 32767}, GoboValue);
 }
 
 void Form::pAnimOnOffMouseDown(ui::Component*, ui::MouseButton, ui::ShiftState, int, int) {
@@ -385,18 +365,9 @@ void Form::pAnimIndexMouseDown(ui::Component*, ui::MouseButton, ui::ShiftState, 
 }
 
 void Form::ShowAnimation() {
+  ShowWheel(frAnimIndex, pAnimRotIndex, AnimationState.rotate, {0, 255, -128, 127}, AnimationValue);
   const bool was = Updating;
   Updating = true;
-  if (AnimationState.rotate) {
-    pAnimRotIndex->setCaption(ZemString(ZemStr::MwRotate));
-    frAnimIndex->SetMin(-128);
-    frAnimIndex->SetMax(127);
-  } else {
-    pAnimRotIndex->setCaption(ZemString(ZemStr::MwIndex));
-    frAnimIndex->SetMax(255);
-    frAnimIndex->SetMin(0);
-  }
-  frAnimIndex->SetPosition(AnimationValue);
   pAnimOnOff->setCaption(ZemString(kInsertionCaptions[std::clamp(AnimationState.insertion, 0, int{kUser})]));
   if (AnimationState.insertion == kUser) frAnimPos->SetPosition(AnimationState.position);
   Updating = was;

@@ -51,15 +51,12 @@ constexpr AdjustRowSpec kAdjustRows[] = {
 };
 
 constexpr WindowTables kTables = [] {
-  WindowTables t;
+  WindowTables t = grobel::Brv1200Tables();
   t.formName = "ZemFixtureBrv1200CMYIZ_01Form";
-  t.picture = FixtureOutline::MovingHead;
   t.faders = kFaders;
   t.colors = &kColors;
   t.adjustRows = kAdjustRows;
-  t.sensorTrigger = &kTrigger1036;
-  t.sceneTimesInSeconds = true;
-  t.monitorFormats = std::span(grobel::kBrv1200MonitorFormats).first(grobel::kBrv1200WashMonitorFormats);
+  t.monitorFormats = t.monitorFormats.first(grobel::kBrv1200WashMonitorFormats);
   return t;
 }();
 

@@ -296,11 +296,7 @@ void TRastel_21Form::GoboFaderChange(ui::Component* sender) {
 }
 
 void TRastel_21Form::pGoboClick(ui::Component* sender) {
-  auto* panel = dynamic_cast<ui::Panel*>(sender);
-  if (panel == nullptr) return;
-  GoboIndex = static_cast<int>(panel->tag());
-  ShowChosen(goboPanels_, GoboIndex);
-  ChangedBits |= kGoboBit;
+  if (PickPanel(sender, goboPanels_, GoboIndex)) ChangedBits |= kGoboBit;
 }
 
 void TRastel_21Form::pGoboIndexMouseDown(ui::Component*, ui::MouseButton, ui::ShiftState, int, int) {
@@ -314,19 +310,7 @@ void TRastel_21Form::pGoboIndexMouseDown(ui::Component*, ui::MouseButton, ui::Sh
 
 void TRastel_21Form::ShowGobo() {
   ShowChosen(goboPanels_, GoboIndex);
-  const bool was = Updating;
-  Updating = true;  // the fader shows the window's value; it is no change of the user's
-  if (RotateMode) {
-    pRotIndex->setCaption(ZemString(ZemStr::MwRotate));
-    frGobo->SetMin(-128);
-    frGobo->SetMax(127);
-  } else {
-    pRotIndex->setCaption(ZemString(ZemStr::MwIndex));
-    frGobo->SetMax(32767);
-    frGobo->SetMin(-32768);
-  }
-  frGobo->SetPosition(GoboValue);
-  Updating = was;
+  ShowWheel(frGobo, pRotIndex, RotateMode, {-32768, 32767, -128, 127}, GoboValue);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -11,7 +11,6 @@
 
 namespace {
 
-using mwtest::SetRecord;
 using mwtest::SetScene;
 using Strings = std::vector<std::string>;
 using Frames = std::vector<std::pair<int, int>>;
@@ -173,16 +172,8 @@ TEST_F(RastelWindowTest, ATickSendsEachChangeOnceWithPanAndTiltBeforeTheGobo) {
 
 // A level the edit cannot show is shown limited, and the limited value is not written.
 TEST_F(RastelWindowTest, TheWarningLevelIsWrittenOnlyWhenTheUserChangesIt) {
-  SetRecord(device_, fd::kPersonality + fdarea::pers::kWarningLevel, {0xBC, 0x02});  // 700
-  w->UpdateDMXSettings();
-  EXPECT_EQ(w->seWarningLevel->caption(), "650");
-  tick(3);
-  EXPECT_EQ(device_.count("SetPersonalities"), 0);
-  type(*w->seWarningLevel, "120");
-  tick(2);
-  EXPECT_EQ(device_.count("SetPersonalities"), 1);
-  EXPECT_EQ(device_.remote[fd::kPersonality + fdarea::pers::kWarningLevel], 120);
   EXPECT_EQ(w->seWarningLevel->parent(), w->gbOtherSettings.get());
+  expectOnlyTheUsersWarningLevelIsWritten(*w->seWarningLevel, [this] { w->UpdateDMXSettings(); });
 }
 
 TEST_F(RastelWindowTest, SettingsAreWrittenWhenPickedAndTemperaturesShownEveryTick) {

@@ -43,4 +43,15 @@ inline constexpr MonitorFormatSpec kBrv1200MonitorFormats[] = {
 };
 inline constexpr size_t kBrv1200WashMonitorFormats = 7;
 
+// What the Brevidor 1200 family's windows share: the picture, the 0-1036 trigger, scene times in seconds
+// and the Monitor texts (the Wash keeps the first kBrv1200WashMonitorFormats).
+constexpr WindowTables Brv1200Tables() {
+  WindowTables t;
+  t.picture = FixtureOutline::MovingHead;
+  t.sensorTrigger = &kTrigger1036;
+  t.sceneTimesInSeconds = true;
+  t.monitorFormats = kBrv1200MonitorFormats;
+  return t;
+}
+
 }  // namespace colormix::grobel

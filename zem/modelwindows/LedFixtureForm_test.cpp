@@ -11,7 +11,6 @@
 
 namespace {
 
-using mwtest::SetRecord;
 using mwtest::SetScene;
 using Strings = std::vector<std::string>;
 

@@ -163,22 +163,8 @@ TEST_F(NimboWindowTest, RandomColourBandsAreShownWithoutSending) {
 }
 
 TEST_F(NimboWindowTest, AWarningLevelTheEditCannotShowIsNotWritten) {
-  SetRecord(device_, fd::kPersonality + fdarea::pers::kWarningLevel,
-            {0xDC, 0x05});  // 1500 hundred hours: above the edit's 650
   auto* w = open<TNimboO2_21Form>();
-  EXPECT_EQ(w->seWarningLevel->caption(), "650");
-  tick(3);
-  EXPECT_EQ(device_.count("SetPersonalities"), 0);
-  SetRecord(device_, fd::kPersonality + fdarea::pers::kWarningLevel, {0, 0});
-  w->UpdateDMXSettings();
-  EXPECT_EQ(w->seWarningLevel->caption(), "1");
-  tick(3);
-  EXPECT_EQ(device_.count("SetPersonalities"), 0);
-
-  type(*w->seWarningLevel, "120");
-  tick(2);
-  EXPECT_EQ(device_.count("SetPersonalities"), 1);
-  EXPECT_EQ(device_.remote[fd::kPersonality + fdarea::pers::kWarningLevel], 120);
+  expectOnlyTheUsersWarningLevelIsWritten(*w->seWarningLevel, [w] { w->UpdateDMXSettings(); });
 }
 
 TEST_F(NimboWindowTest, LampSettingsAndTemperatures) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -201,6 +202,22 @@ class ModelWindowTest : public WindowTest<Model> {
     this->showPageOf(&control);
     EXPECT_TRUE(ui::input::click(control)) << control.name();
     return ServiceCalls(this->device_);
+  }
+  // The lamp-hour warning level: a level the edit cannot show (1500, 0) is shown limited and not written;
+  // the user's level is written once. show shows the DMX settings again.
+  void expectOnlyTheUsersWarningLevelIsWritten(ui::SpinEdit& edit, const std::function<void()>& show) {
+    const size_t level = fd::kPersonality + fdarea::pers::kWarningLevel;
+    for (auto [low, high, shown] : {std::tuple{0xDC, 0x05, "650"}, std::tuple{0, 0, "1"}}) {
+      SetRecord(this->device_, level, {static_cast<uint8_t>(low), static_cast<uint8_t>(high)});
+      show();
+      EXPECT_EQ(edit.caption(), shown);
+      this->tick(3);
+      EXPECT_EQ(this->device_.count("SetPersonalities"), 0) << "shown " << shown;
+    }
+    type(edit, "120");
+    this->tick(2);
+    EXPECT_EQ(this->device_.count("SetPersonalities"), 1);
+    EXPECT_EQ(this->device_.remote[level], 120);
   }
   // The service frames an operation of the model sends by itself.
   std::vector<std::pair<int, int>> framesOf(void (*op)(Model&)) {
