@@ -1,10 +1,19 @@
 #include "platform/sys/system.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
+
+// The installed data folder relative to the installed programs' folder (set by the build from the install
+// layout).
+#ifndef ZEM_INSTALL_BIN_TO_DATA
+#define ZEM_INSTALL_BIN_TO_DATA "../share"
+#endif
 
 namespace sys {
 
@@ -15,6 +24,57 @@ std::string programFolder() {
   std::string path(buf, static_cast<size_t>(n));
   auto slash = path.rfind('/');
   return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+std::string withTrailingSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+namespace {
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+    return found->pw_dir;
+  return "";
+}
+
+}  // namespace
+
+std::string userDataFolder(std::string_view app) {
+  // A relative XDG_DATA_HOME is invalid and ignored, as the base-directory rules ask.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  std::string base;
+  if (xdg && xdg[0] == '/') {
+    base = xdg;
+  } else {
+    const std::string home = homeFolder();
+    if (home.empty()) return "";
+    base = withTrailingSlash(home) + ".local/share";
+  }
+  return withTrailingSlash(base) + std::string(app) + "/";
+}
+
+std::string installedDataFolder(const std::string& programFolder, std::string_view app) {
+  if (programFolder.empty()) return "";
+  const std::string folder =
+      withTrailingSlash(programFolder) + ZEM_INSTALL_BIN_TO_DATA + "/" + std::string(app) + "/";
+  return isFolder(folder) ? folder : "";
+}
+
+bool folderWritable(const std::string& folder) {
+  return !folder.empty() && isFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 namespace {

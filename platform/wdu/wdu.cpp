@@ -176,7 +176,9 @@ Status Layer::ensureBackend() {
     useBackend(backend, path);
     return kSuccess;
   }
-  auto library = sys::DynamicLibrary::open(path, &why);
+  // A name without a folder is looked for beside this library first (the program's library folder).
+  auto library =
+      sys::DynamicLibrary::open(path, &why, sys::folderOfCodeAt(reinterpret_cast<const void*>(&layer)));
   if (!library) {
     error_ = "cannot load USB backend " + path + ": " + why;
     return kNoBackend;

@@ -80,7 +80,8 @@ void LoadD2xx() {
   g_loadNote.clear();
   const std::string name = libraryName();
   std::string loaderError;
-  auto library = sys::DynamicLibrary::open(name, &loaderError);
+  // A name without a folder (the default one too) is looked for among the program's own libraries first.
+  auto library = sys::DynamicLibrary::open(name, &loaderError, sys::programLibraryFolder());
   if (!library) {
     // No driver: zero devices, demonstration mode. Silent when the default library is simply not
     // installed; a library the user named, or a broken default one, is worth a note.

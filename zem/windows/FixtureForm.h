@@ -193,7 +193,8 @@ class TFixtureFormTemplate : public ui::Form {
   // Saves the lines of the system log to a text file the user chooses.
   void SaveLog();
 
-  // ProgramFolder followed by the fixture's name made safe as a folder name.
+  // The memory files' folder (memoryFilesRoot: the program's folder, or the user's data folder) followed by
+  // the fixture's name made safe as a folder name.
   std::string MemoryFolder() const;
   // True while the Monitor page exists and is the active page.
   [[nodiscard]] bool MonitorPageShowing() const;

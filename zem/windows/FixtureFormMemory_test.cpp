@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sys/byte_order.h"
+#include "platform/sys/sys_testing.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/screen.h"
@@ -80,6 +81,22 @@ TEST_F(FixtureFormTest, MemoryFolderIsMadeSafeFromTheFixtureName) {
   EXPECT_TRUE(fs::is_directory(dir));
   EXPECT_EQ(dir.filename().string().find(".."), std::string::npos);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+
+TEST_F(FixtureFormTest, InstalledProgramSavesMemoryFilesInTheUserDataFolder) {
+  // The program as installed: its folder <prefix>/bin beside <prefix>/share/zem.
+  fs::create_directories(folder_ / "prefix/bin");
+  fs::create_directories(folder_ / "prefix/share/zem");
+  ProgramFolder = (folder_ / "prefix/bin").string() + "/";
+  sys::testing::ScopedEnv dataHome("XDG_DATA_HOME", (folder_ / "data").c_str());
+  openWindow();
+  dialogs_.saveNotes = true;
+  ui::setFileDialogResponder([](const ui::FileDialogRequest& r) { return r.initialDir + "/saved.ZEF"; });
+  ASSERT_TRUE(choose(window_->mSaveMemToFile));
+  ASSERT_EQ(ui::shownFileDialogs().size(), 1u);
+  EXPECT_EQ(ui::shownFileDialogs()[0].initialDir, (folder_ / "data/zem/Scripted").string());
+  EXPECT_TRUE(ParseMemoryFile(ReadBytes(folder_ / "data/zem/Scripted/saved.ZEF")).ok());
+  EXPECT_TRUE(fs::is_empty(folder_ / "prefix/bin"));
 }
 
 TEST_F(FixtureFormTest, FailedFileWriteIsReported) {

@@ -13,6 +13,7 @@
 #include "zem/windows/FixtureFormParts.h"
 #include "zem/windows/MemoryFile.h"
 #include "zem/windows/PanelUtils.h"
+#include "zem/windows/ZemFolders.h"
 #include "zem/windows/ZemStrings.h"
 
 using fixtureform::FormatValue;
@@ -536,10 +537,8 @@ void TFixtureFormTemplate::SaveFileOrReport(const std::string& path, std::span<c
 }
 
 std::string TFixtureFormTemplate::MemoryFolder() const {
-  std::string folder = ProgramFolder;
-  if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string name = CurrentFixture ? CurrentFixture->GetFixtureName() : std::string();
-  return folder + SafeFolderName(name);
+  return memoryFilesRoot() + SafeFolderName(name);
 }
 
 namespace {

@@ -29,6 +29,7 @@
 #include "zem/windows/ErrorDialog.h"
 #include "zem/windows/FixtureForm.h"
 #include "zem/windows/PanelUtils.h"
+#include "zem/windows/ZemFolders.h"
 #include "zem/windows/ZemStrings.h"
 
 namespace {
@@ -43,7 +44,6 @@ constexpr const char* kClose = "Close";
 constexpr const char* kMenuHelp = "&Help";
 constexpr const char* kHelpContents = "Help contents";
 constexpr const char* kAbout = "About";
-constexpr const char* kHelpFile = "Zem.hlp";
 constexpr const char* kErrorAccessingBox =
     "Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application";
 constexpr const char* kFatalError = "Fatal Error.";
@@ -218,7 +218,7 @@ void TZEMMainForm::FormCreate(ui::Component*) {
   mHelpContents->setCaption(kHelpContents);
   mAbout->setCaption(kAbout);
   ToolBar1->setMenu(MainMenu);
-  ui::app().setHelpFile(ProgramFolder + kHelpFile);
+  ui::app().setHelpFile(helpFilePath());
 }
 
 void TZEMMainForm::FormActivate(ui::Component*) {

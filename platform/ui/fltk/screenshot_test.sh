@@ -24,6 +24,13 @@
 #                                                            each page whose tab is at TAB_X, kept as
 #                                                            NAME-info.png, NAME-page1.png, ...; closing
 #                                                            the window ends the program
+#   screenshot_test.sh zem-download ZEM_PROGRAM SHOT_TOOL OUTDIR
+#                                                            the installed program against the simulated
+#                                                            fixture (libsim_fixture.so, found by name in
+#                                                            the installed tree): the fixture's memory
+#                                                            downloaded and saved under a typed name; the
+#                                                            file lands in the user's data folder
+#                                                            (XDG_DATA_HOME, made here)
 #
 # Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
 # killed at the end whatever happens.
@@ -215,6 +222,37 @@ case $mode in
     "$shot" --title "$window" --click 510,384 || fail "click Close"
     expect_exit
     echo "screenshots in $out"
+    ;;
+  zem-download)
+    zem=$1 shot=$2 out=$3
+    mkdir -p "$out" "$work/data" "$work/elsewhere"
+    # Started in a folder of its own: the save dialog's folder is not the program's working folder.
+    (cd "$work/elsewhere" && XDG_DATA_HOME="$work/data" ZEM_D2XX_LIBRARY=libsim_fixture.so exec timeout 90 "$zem") \
+      >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    fixture="Brevidor 200"
+    "$shot" --title "$fixture" --timeout 30 --settle 0 || fail "$fixture window"
+    "$shot" --title "Retrieving fixture information" --gone --timeout 30 || fail "the read did not end"
+    # Files, then "Download and save fixture memory to file": the memory is read (1024 words), then the notes.
+    "$shot" --title "$fixture" --settle 300 --click 18,9 || fail "open the Files menu"
+    "$shot" --title "$fixture" --settle 300 --click 118,31 || fail "click Download and save"
+    notes="Save fixture memory to file"
+    "$shot" --title "$notes" --timeout 60 --settle 300 --click 145,244 || fail "click Save to file"
+    # The save dialog opens in the memory folder; a name typed without a folder is saved there.
+    "$shot" --title "Save As" --timeout 10 --settle 300 --type $'sim-memory\n' || fail "save dialog"
+    "$shot" --title "Save As" --gone --timeout 10 || fail "the save dialog stayed"
+    file="$work/data/zem/$fixture/sim-memory.ZEF"
+    for _ in $(seq 1 50); do
+      [ -s "$file" ] && break
+      sleep 0.1
+    done
+    [ -f "$file" ] || fail "no $file (files saved: $(find "$work" "$(dirname "$zem")" -name '*.ZEF'))"
+    # Header (1055 bytes), notes, and the image of 1024 words.
+    size=$(stat -c %s "$file")
+    [ "$size" -gt $((1055 + 2048)) ] || fail "$file has $size bytes"
+    "$shot" --title "$fixture" --close || fail "close the window"
+    expect_exit
+    echo "saved $file ($size bytes)"
     ;;
   *)
     echo "unknown mode $mode"

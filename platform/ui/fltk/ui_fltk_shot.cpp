@@ -165,6 +165,16 @@ bool parsePair(const char* s, char sep, int& a, int& b) {
   return std::sscanf(s, sep == 'x' ? "%dx%d" : "%d,%d", &a, &b) == 2;
 }
 
+// A window can go between finding it in the tree and asking about it (a progress window closing): the
+// call then fails and the search takes it for another window, instead of the tool ending.
+int onXError(::Display* d, XErrorEvent* e) {
+  if (e->error_code == BadWindow || e->error_code == BadDrawable) return 0;
+  char text[256];
+  XGetErrorText(d, e->error_code, text, sizeof(text));
+  std::fprintf(stderr, "X error: %s\n", text);
+  std::exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,6 +214,7 @@ int main(int argc, char** argv) {
     }
   }
   if (o.title.empty() && !o.root && !o.list) return 2;
+  XSetErrorHandler(onXError);
   ::Display* d = XOpenDisplay(nullptr);
   if (!d) {
     std::fprintf(stderr, "cannot open the display\n");
