@@ -12,7 +12,7 @@
 #                               backend named without a folder is looked for here first
 #   <prefix>/include/           quillon.h, for host programs
 #   <prefix>/share/zem/         the program's data (help file when there is one, orvane's sample firmware)
-#   <prefix>/share/doc/zem/     README, licence
+#   <prefix>/share/doc/zem/     README, licence, the udev rules example
 include(GNUInstallDirs)
 set(ZEM_INSTALL_PKGLIBDIR ${CMAKE_INSTALL_LIBDIR}/zem)
 set(ZEM_INSTALL_PKGDATADIR ${CMAKE_INSTALL_DATADIR}/zem)

@@ -7,7 +7,7 @@ set -euo pipefail
 deb=$1
 src=$2
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libfltk1.3 libstdc++6; do
+for needed in libfltk1.3 libusb-1.0-0 libstdc++6; do
   if [[ "$depends" != *"$needed"* ]]; then
     echo "$deb: Depends lacks $needed: $depends"
     exit 1

@@ -70,8 +70,8 @@ std::string accessDeniedMessage(uint16_t vendorId, uint16_t productId, int bus, 
       text, sizeof text,
       "USB device %04x:%04x (bus %03d, device %03d: /dev/bus/usb/%03d/%03d) cannot be opened: "
       "permission denied.\n"
-      "  Allow access with a udev rule: copy udev/70-lighting-usb.rules to /etc/udev/rules.d/, or add "
-      "there the line\n"
+      "  Allow access with a udev rule: copy 70-lighting-usb.rules (udev/ in the sources, share/doc/zem/"
+      "examples/ where the tools are installed) to /etc/udev/rules.d/, or add there the line\n"
       "    SUBSYSTEM==\"usb\", ATTR{idVendor}==\"%04x\", MODE=\"0660\", TAG+=\"uaccess\"\n"
       "  then run 'sudo udevadm control --reload-rules && sudo udevadm trigger' and plug the device "
       "in again.\n",

@@ -48,7 +48,11 @@ TEST(LibusbStatus, ThePermissionMessageNamesTheDeviceAndTheRuleToAdd) {
   EXPECT_NE(text.find("USB device 11be:f0a9 (bus 001, device 005: /dev/bus/usb/001/005)"), std::string::npos)
       << text;
   EXPECT_NE(text.find("permission denied"), std::string::npos);
-  EXPECT_NE(text.find("udev/70-lighting-usb.rules"), std::string::npos);
+  EXPECT_NE(
+      text.find("copy 70-lighting-usb.rules (udev/ in the sources, share/doc/zem/examples/ where the tools "
+                "are installed) to /etc/udev/rules.d/"),
+      std::string::npos)
+      << text;
   EXPECT_NE(text.find(R"(SUBSYSTEM=="usb", ATTR{idVendor}=="11be", MODE="0660", TAG+="uaccess")"),
             std::string::npos);
   EXPECT_NE(text.find("udevadm control --reload-rules"), std::string::npos);
