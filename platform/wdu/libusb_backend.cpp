@@ -189,7 +189,8 @@ class LibusbBackend final : public Backend {
               uint32_t timeoutMs) override;
 
   void queueEvent(libusb_device* device, bool arrived);
-  void finished(Pending& pending, int status, int actual);
+  // From the completion callback, inside libusb's event handling; takes the callback's reference.
+  void finished(std::shared_ptr<Pending> pending, int status, int actual);
 
  private:
   struct Event {
@@ -199,6 +200,7 @@ class LibusbBackend final : public Backend {
 
   void loop();
   void cancelAbandoned();      // on the event thread, between rounds of libusb's event handling
+  void dropFinished();         // likewise
   void scan();                 // without hot-plug: compares libusb's list with ours
   void processEventsLocked();  // under listenerMutex_
   std::shared_ptr<Dev> find(BackendDeviceId id);
@@ -225,14 +227,21 @@ class LibusbBackend final : public Backend {
   std::map<libusb_device*, BackendDeviceId> byDevice_;
   BackendDeviceId nextId_ = 1;
   std::vector<std::shared_ptr<Pending>> abandoned_;  // left by their waiters on an unplug
+  // The completion callbacks' references, dropped by the event thread outside libusb's event handling:
+  // the last reference to a device that has left closes it, and libusb_close there would wait for a
+  // lock that libusb holds while it calls the callback.
+  std::vector<std::shared_ptr<Pending>> finished_;
 };
 
 void LIBUSB_CALL transferDone(libusb_transfer* transfer) {
   auto* holder = static_cast<std::shared_ptr<Pending>*>(transfer->user_data);
   std::shared_ptr<Pending> pending = std::move(*holder);
   delete holder;
-  pending->backend->finished(*pending, transfer->status, transfer->actual_length);
+  const int status = transfer->status;
+  const int actual = transfer->actual_length;
   libusb_free_transfer(transfer);
+  LibusbBackend* backend = pending->backend;
+  backend->finished(std::move(pending), status, actual);
 }
 
 int LIBUSB_CALL hotplugEvent(libusb_context*, libusb_device* device, libusb_hotplug_event event, void* self) {
@@ -288,7 +297,17 @@ void LibusbBackend::loop() {
       processEventsLocked();
     }
     cancelAbandoned();
+    dropFinished();
   }
+}
+
+void LibusbBackend::dropFinished() {
+  std::vector<std::shared_ptr<Pending>> finished;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    finished.swap(finished_);
+  }
+  // A device's record may go with them here, closing its handle: outside m_.
 }
 
 void LibusbBackend::cancelAbandoned() {
@@ -493,12 +512,13 @@ Status LibusbBackend::submitAndWait(const std::shared_ptr<Pending>& pending, lib
   return statusFromTransfer(pending->status, dev.gone);
 }
 
-void LibusbBackend::finished(Pending& pending, int status, int actual) {
+void LibusbBackend::finished(std::shared_ptr<Pending> pending, int status, int actual) {
   std::lock_guard<std::mutex> lock(m_);
-  pending.done = true;
-  pending.status = status;
-  pending.actual = actual;
-  pending.transfer = nullptr;
+  pending->done = true;
+  pending->status = status;
+  pending->actual = actual;
+  pending->transfer = nullptr;
+  finished_.push_back(std::move(pending));
   changed_.notify_all();
 }
 

@@ -1,6 +1,8 @@
 // The USB layer's promises over its libusb backend, with simulated devices behind umockdev's usbfs.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
 #include <future>
 #include <memory>
 #include <vector>
@@ -25,6 +27,39 @@ class StallingDevice : public FakeDevice {
   }
 };
 
+// Polls the condition (real time, at most 5 s): the emulator's own threads make it come true.
+bool waitUntil(const std::function<bool()>& holds) {
+  const auto end = std::chrono::steady_clock::now() + 5s;
+  while (!holds()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+// The fake device, noting when its bulk IN is first asked: a transfer on it is then in flight.
+class AskedDevice : public FakeDevice {
+ public:
+  using FakeDevice::FakeDevice;
+  Reply bulkIn(uint8_t endpoint, uint8_t* packet, uint32_t maxPacket, bool first) override {
+    {
+      std::lock_guard<std::mutex> lock(askedMutex_);
+      asked_ = true;
+    }
+    askedCv_.notify_all();
+    return FakeDevice::bulkIn(endpoint, packet, maxPacket, first);
+  }
+  bool waitUntilAsked() {
+    std::unique_lock<std::mutex> lock(askedMutex_);
+    return askedCv_.wait_for(lock, 5s, [&] { return asked_; });
+  }
+
+ private:
+  std::mutex askedMutex_;
+  std::condition_variable askedCv_;
+  bool asked_ = false;
+};
+
 class LibusbLayer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -34,6 +69,7 @@ class LibusbLayer : public ::testing::Test {
     ASSERT_EQ(wdu::SelectBackendLibrary(""), wdu::kSuccess) << wdu::BackendError();
   }
   void TearDown() override {
+    emu->holdCompletions(false);
     registration.reset();
     for (uint32_t address : plugged) emu->unplug(address);
     EXPECT_TRUE(simusb::testing::waitUntilUnplugged());
@@ -178,7 +214,8 @@ TEST_F(LibusbLayer, TimeOutZeroWaitsUntilTheDataComes) {
 }
 
 TEST_F(LibusbLayer, UnplugEndsATransferInFlightThenDetachesAndTheHandleIsNeverReused) {
-  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>());
+  auto device = std::make_shared<AskedDevice>();
+  const DeviceHandle h = attachOne(device);
   Status duringDetach = wdu::kSuccess;
   uint8_t probe[4] = {};
   recorder.onDetach = [&](DeviceHandle d) {
@@ -188,19 +225,44 @@ TEST_F(LibusbLayer, UnplugEndsATransferInFlightThenDetachesAndTheHandleIsNeverRe
   auto read = std::async(std::launch::async,
                          [&] { return wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, nullptr, 0); });
   EXPECT_EQ(read.wait_for(200ms), std::future_status::timeout);
+  ASSERT_TRUE(device->waitUntilAsked());
   emu->unplug(plugged.back());
   ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
   EXPECT_EQ(read.get(), wdu::kDeviceRemoved);
   ASSERT_TRUE(recorder.waitFor('D', 1));
   EXPECT_EQ(duringDetach, wdu::kDeviceRemoved) << "the handle fails safely until its detach has returned";
+  // The detach is recorded just before it returns; from then on the handle names nothing.
   uint32_t done = 0;
-  EXPECT_EQ(wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 100), wdu::kInvalidHandle);
+  EXPECT_TRUE(waitUntil(
+      [&] { return wdu::Transfer(h, 0, true, 0, in, 4, &done, kReadSetup, 100) == wdu::kInvalidHandle; }));
 
   plug(std::make_shared<FakeDevice>());
   ASSERT_TRUE(recorder.waitFor('A', 2));
   const DeviceHandle again = recorder.handles('A').back();
   EXPECT_NE(again, h);
   EXPECT_EQ(wdu::Transfer(again, 0, true, 0, in, 4, &done, kReadSetup, 1000), wdu::kSuccess);
+}
+
+// A transfer may end after its device has left and its waiter has gone: freeing it then closes the
+// device, inside libusb's event handling, and the layer must go on handling events.
+TEST_F(LibusbLayer, ATransferEndingAfterItsDeviceLeftLeavesTheEventThreadRunning) {
+  auto device = std::make_shared<AskedDevice>();
+  const DeviceHandle h = attachOne(device);
+  uint8_t in[64] = {};
+  auto read = std::async(std::launch::async,
+                         [&] { return wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, nullptr, 0); });
+  ASSERT_TRUE(device->waitUntilAsked());
+  const uint32_t discards = emu->discardRequests();
+  emu->holdCompletions(true);
+  emu->unplug(plugged.back());
+  ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(read.get(), wdu::kDeviceRemoved) << "the waiter leaves before its transfer has ended";
+  ASSERT_TRUE(recorder.waitFor('D', 1));
+  // The layer cancels the transfer its waiter left; only its end is left to come.
+  ASSERT_TRUE(waitUntil([&] { return emu->discardRequests() > discards; }));
+  emu->holdCompletions(false);
+  plug(std::make_shared<FakeDevice>());
+  EXPECT_TRUE(recorder.waitFor('A', 2)) << "the next arrival is handled";
 }
 
 TEST_F(LibusbLayer, CallsFromSeveralThreadsAtOnce) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -76,6 +77,12 @@ int urbStatusOf(uint32_t status) {
   }
 }
 
+// What the emulator's devices share: the test's hold on completions, the discard requests seen.
+struct Shared {
+  std::atomic<bool> completionsHeld{false};
+  std::atomic<uint32_t> discardRequests{0};
+};
+
 struct Urb {
   UMockdevIoctlData* data = nullptr;  // the client's struct usbdevfs_urb; touched on umockdev's thread only
   unsigned long clientAddress = 0;
@@ -91,7 +98,8 @@ struct Urb {
 // simulated device (which may answer "pending") and moves the finished URB to the reap list.
 class EmulatedDevice final : public DeviceHost {
  public:
-  EmulatedDevice(std::shared_ptr<Device> device) : device_(std::move(device)) {}
+  EmulatedDevice(std::shared_ptr<Device> device, Shared& shared)
+      : device_(std::move(device)), shared_(shared) {}
   ~EmulatedDevice() {
     {
       std::lock_guard<std::mutex> lock(m_);
@@ -159,6 +167,7 @@ class EmulatedDevice final : public DeviceHost {
   void setInterface(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
 
   std::shared_ptr<Device> device_;
+  Shared& shared_;          // the emulator's
   std::mutex deviceMutex_;  // one device call at a time (taken before m_)
 
   std::mutex m_;
@@ -318,6 +327,10 @@ void EmulatedDevice::reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
   std::shared_ptr<Urb> urb;
   {
     std::lock_guard<std::mutex> lock(m_);
+    if (shared_.completionsHeld.load()) {
+      umockdev_ioctl_client_complete(client, -1, EAGAIN);
+      return;
+    }
     if (completed_.empty()) {
       umockdev_ioctl_client_complete(client, -1, gone_ ? ENODEV : EAGAIN);
       return;
@@ -344,6 +357,7 @@ void EmulatedDevice::reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
 
 void EmulatedDevice::discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
   const auto address = reinterpret_cast<unsigned long>(*reinterpret_cast<void**>(arg->data));
+  ++shared_.discardRequests;
   std::lock_guard<std::mutex> lock(m_);
   for (auto& [ep, queue] : queues_) {
     auto it = std::find_if(queue.begin(), queue.end(), [&](auto& u) { return u->clientAddress == address; });
@@ -463,7 +477,7 @@ class Emulator final : public UsbfsEmulator {
     std::lock_guard<std::mutex> lock(m_);
     const uint32_t address = next_++;
     Entry entry;
-    entry.device = std::make_shared<EmulatedDevice>(device);
+    entry.device = std::make_shared<EmulatedDevice>(device, shared_);
     entry.device->plugged();
     const wdu::DeviceInfo info = entry.device->info();
     char node[64];
@@ -502,6 +516,9 @@ class Emulator final : public UsbfsEmulator {
     return true;
   }
 
+  void holdCompletions(bool hold) override { shared_.completionsHeld = hold; }
+  uint32_t discardRequests() const override { return shared_.discardRequests.load(); }
+
   std::string rootDir() const override {
     gchar* dir = umockdev_testbed_get_root_dir(testbed_);
     std::string text = dir ? dir : "";
@@ -525,6 +542,7 @@ class Emulator final : public UsbfsEmulator {
     umockdev_testbed_remove_device(testbed_, entry.sysPath.c_str());
   }
 
+  Shared shared_;  // before entries_: their devices use it to the end
   std::mutex m_;
   UMockdevTestbed* testbed_;
   std::map<uint32_t, Entry> entries_;  // kept after unplug: libusb may still reap the node's URBs

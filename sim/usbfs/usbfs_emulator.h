@@ -26,6 +26,11 @@ class UsbfsEmulator {
   virtual uint32_t plug(std::shared_ptr<Device> device) = 0;
   // Unplugs it: its URBs end with ENODEV, then the "remove" event comes.
   virtual bool unplug(uint32_t address) = 0;
+  // While held, finished URBs are not handed to the reaps ("nothing to reap yet"), as when the kernel
+  // gives an URB back after the device's "remove" event has been read; released, they are reaped as usual.
+  virtual void holdCompletions(bool hold) = 0;
+  // Discard requests the devices have received so far (whether or not the URB was still to be ended).
+  virtual uint32_t discardRequests() const = 0;
   // The emulated root folder (UMOCKDEV_DIR): child processes started from here see the same devices.
   virtual std::string rootDir() const = 0;
 };
