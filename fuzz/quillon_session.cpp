@@ -192,7 +192,7 @@ void RunSession(Entry quillon, fuzzusb::Control& bus, uint16_t bcdDevice, std::s
   // The attach asks the box for its name and four endpoints; it ends at the first answer that fails.
   constexpr size_t kAttachRequests = 5;
   std::vector<uint8_t> attached;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (;;) {
     const auto transfers = bus.transfers();
     const bool refused = std::any_of(transfers.begin(), transfers.end(),

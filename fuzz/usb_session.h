@@ -15,7 +15,8 @@ fuzzusb::Control* UseFuzzedBus(const wdu::DeviceInfo& attached);
 // The same, recording what the backend library at path answers (the seed maker's simulated bus).
 fuzzusb::Control* UseRecordedBus(const char* simulatorPath);
 
-// Waits, in real time (the layer's own thread offers devices), until count() gives n; false after 5 s.
+// Waits, in real time (the layer's own thread offers devices), until count() gives n; false after 20 s,
+// which only a machine that stands still would need.
 template <typename Count>
 bool WaitForDevices(Count&& count, uint32_t n);
 
@@ -30,9 +31,10 @@ wdu::DeviceInfo ChipInfo(uint16_t vendorId, uint16_t productId, uint16_t bcdDevi
 
 template <typename Count>
 bool fuzz::WaitForDevices(Count&& count, uint32_t n) {
-  for (int i = 0; i < 5000; ++i) {
-    if (count() == n) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (count() != n) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::yield();
   }
-  return false;
+  return true;
 }
