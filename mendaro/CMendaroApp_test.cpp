@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "mendaro/CMendaroDlg.h"
 #include "mendaro/mendaro_test_support.h"
@@ -38,6 +39,7 @@ class AppTest : public testing::MendaroTest {
     // The user closes the dialog as soon as it is there; whether the service ran meanwhile is noted.
     ui::setModalResponder([this](ui::Form& f) {
       if (auto* d = dynamic_cast<CMendaroDlg*>(&f)) {
+        if (onDialog) onDialog();
         serviceRanWhileOpen = !sys::findProcesses(service.name()).empty();
         openedAt = sys::tickCount();
         ui::input::click(*d->bClose);
@@ -58,6 +60,7 @@ class AppTest : public testing::MendaroTest {
   }
 
   ShownWindows windows;
+  std::function<void()> onDialog;  // when the dialog is up, before the user closes it
   sys::testing::FakeService service;
   std::vector<std::string> reports;
   bool serviceRanWhileOpen = false;
@@ -97,6 +100,9 @@ TEST_F(AppTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   sys::ServiceSettings s = service.settings();
   s.stopCommand = "true";
   sys::ProcessServiceControl control(s);
+  // The process never ends: the stop's waits need no real time; the start command's do.
+  time->clock().setRealSlice(0);
+  onDialog = [this] { time->clock().setRealSlice(sys::VirtualClock::kRealSliceMs); };
   run(control);
   EXPECT_TRUE(serviceRanWhileOpen);
   EXPECT_GE(sys::elapsedMs(startedAt, openedAt), 30000u);

@@ -41,7 +41,8 @@ bool RealClock::waitReadable(int fd, uint32_t ms) {
 }
 
 bool VirtualClock::waitReadable(int fd, uint32_t ms) {
-  if (pollReadable(fd, static_cast<int>(std::min(ms, kRealSliceMs)))) return true;
+  const uint32_t slice = std::min(ms, realSlice_.load(std::memory_order_relaxed));
+  if (pollReadable(fd, static_cast<int>(slice))) return true;
   sleep(ms);
   return pollReadable(fd, 0);
 }

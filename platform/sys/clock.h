@@ -45,16 +45,20 @@ class VirtualClock : public Clock {
     now_.fetch_add(pollStep_.load(std::memory_order_relaxed), std::memory_order_acq_rel);
   }
   void advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
-  // The outside world runs in real time: it gets at most kRealSliceMs of it to deliver the event; when
-  // none came, the clock moves on by ms.
+  // The outside world runs in real time: it gets at most the real slice (kRealSliceMs unless set) to
+  // deliver the event; when none came, the clock moves on by ms.
   bool waitReadable(int fd, uint32_t ms) override;
   static constexpr uint32_t kRealSliceMs = 5;
+  // A test whose event never comes (a process that never ends) sets 0: its long waits then cost no real
+  // time.
+  void setRealSlice(uint32_t ms) { realSlice_.store(ms, std::memory_order_relaxed); }
   void set(uint32_t t) { now_.store(t, std::memory_order_release); }
   void setPollStep(uint32_t ms) { pollStep_.store(ms, std::memory_order_relaxed); }
 
  private:
   std::atomic<uint32_t> now_;
   std::atomic<uint32_t> pollStep_;
+  std::atomic<uint32_t> realSlice_{kRealSliceMs};
 };
 
 // The clock in use; the real one unless a test installed another.

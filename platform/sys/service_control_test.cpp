@@ -44,6 +44,7 @@ TEST_F(FakeServiceTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   ServiceSettings s = service.settings();
   s.stopCommand = "true";
   ProcessServiceControl control(s);
+  clock->setRealSlice(0);  // its end never comes: no real time to wait for it
   int passes = 0;
   control.whileWaiting = [&passes] { ++passes; };
   Result<void> r = control.stop();
@@ -70,10 +71,13 @@ TEST_F(FakeServiceTest, AStartCommandThatNeverEndsIsGivenUpAfterTheLimit) {
   ServiceSettings s = service.settings();
   s.startCommand = service.hangingCommand();
   ProcessServiceControl control(s);
+  clock->setRealSlice(0);  // its end never comes: no real time to wait for it
   Result<void> r = control.start();
   EXPECT_EQ(r.error(), "\"" + s.startCommand + "\" did not end within 30 s");
   EXPECT_GE(elapsedMs(5000, tickCount()), 30000u);
   EXPECT_LE(elapsedMs(5000, tickCount()), 30000u + 2 * s.pollMs);
+  // It runs on; once it has its name the service's clean-up ends it (else it would outlive the test).
+  EXPECT_TRUE(service.waitUntilRunning(true));
 }
 
 TEST_F(FakeServiceTest, AFailingStartCommandIsReported) {

@@ -35,6 +35,7 @@ class VirtualBusTime {
   VirtualBusTime(const VirtualBusTime&) = delete;
   VirtualBusTime& operator=(const VirtualBusTime&) = delete;
   uint32_t tick() { return clock_->tick(); }
+  sys::VirtualClock& clock() { return *clock_; }
 
  private:
   sys::ScopedVirtualClock clock_;
