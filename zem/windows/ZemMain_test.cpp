@@ -27,6 +27,13 @@ namespace {
 
 constexpr const char* kLooking = "No fixture connected - looking for fixture";
 
+using DemoChoice = ui::SpeedButton* TDemoMenuForm::*;
+
+// The table's window for the fixture in the record, made by that row: its class name is "T" + its name.
+std::string openedWindowClass(const TFixtureFormTemplate& w) {
+  return "T" + w.name();
+}
+
 std::string joinedLines(const ui::RichEdit& edit) {
   std::string text;
   for (const std::string& line : edit.lines().lines()) text += (text.empty() ? "" : "\r") + line;
@@ -70,6 +77,7 @@ class ZemMainTest : public linktest::SimTest {
     };
     script_->setEnabled(true);
     main_ = ui::createForm<TZEMMainForm>(nullptr);
+    if (onCreated) onCreated(*main_);
     ui::setMainForm(main_);
     main_->show();
     ui::app().run();
@@ -139,6 +147,20 @@ class ZemMainTest : public linktest::SimTest {
     return row < 0 ? std::string() : FixtureWindowTable()[static_cast<size_t>(row)].windowClass;
   }
 
+  // Runs the program until its first fixture window is in service, hands the window to `check`, then
+  // closes it, which ends the program. False when no window came.
+  bool serveFirstWindow(const std::function<void(TFixtureFormTemplate&)>& check) {
+    bool seen = false;
+    runProgram([&] {
+      TFixtureFormTemplate* w = serviceWindow();
+      if (!w || seen) return;
+      seen = true;
+      check(*w);
+      ui::input::click(*w->sbClose);
+    });
+    return seen;
+  }
+
   // The fixture plays the profile's model; the search loop opens the window the table names for it, which
   // `check` examines once it is in service before the window is closed.
   void ServeProfile(
@@ -148,72 +170,103 @@ class ZemMainTest : public linktest::SimTest {
         simfix::profiles::findProfile(code, static_cast<uint8_t>(subtype));
     ASSERT_NE(profile, nullptr);
     simfix::profiles::apply(*sim_, *profile);
-    bool seen = false;
+    EXPECT_TRUE(serveFirstWindow([&](TFixtureFormTemplate& w) {
+      EXPECT_EQ("T" + w.name(), tableWindowClass());
+      check(w, *profile);
+    }));
+    EXPECT_TRUE(errors_.empty());
+  }
+
+  // Demonstration mode (no interface box): the menu's buttons are chosen in turn, each model's window is
+  // handed to `seen` and left with its Demo button; after the last choice the menu's close box ends the
+  // program.
+  void runDemoChoices(const std::vector<DemoChoice>& choices,
+                      const std::function<void(TFixtureFormTemplate&)>& seen) {
+    sim_->setDeviceCount(0);
+    onDemoMenu = [this, choices](TDemoMenuForm& menu) {
+      const size_t i = static_cast<size_t>(menus_ - 1);
+      if (i < choices.size()) {
+        ui::input::click(*(menu.*choices[i]));
+      } else {
+        ASSERT_TRUE(ui::input::clickCloseBox(menu));
+      }
+    };
     runProgram([&] {
       TFixtureFormTemplate* w = serviceWindow();
-      if (!w || seen) return;
-      seen = true;
-      EXPECT_EQ("T" + w->name(), tableWindowClass());
-      check(*w, *profile);
-      ui::input::click(*w->sbClose);
+      if (!w) return;
+      seen(*w);
+      ui::input::click(*w->sbReconnect);
     });
-    EXPECT_TRUE(seen);
-    EXPECT_TRUE(errors_.empty());
   }
 
   ui::Ref<TZEMMainForm> main_;
   std::unique_ptr<ui::Timer> script_;
+  std::function<void(TZEMMainForm&)> onCreated;  // before the main window is shown
   std::function<void(TDemoMenuForm&)> onDemoMenu;
   std::vector<std::string> errors_;
   std::vector<uint32_t> errorTicks_;
   int menus_ = 0;
 };
 
-TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) {
+TEST_F(ZemMainTest, ThreeAgreeingSerialReadsOpenTheTablesWindowForTheFixture) {
+  ASSERT_TRUE(serveFirstWindow([&](TFixtureFormTemplate& w) {
+    EXPECT_EQ(typeid(w), typeid(TBrv200_20Form));
+    EXPECT_EQ(tableWindowClass(), "TBrv200_20Form");
+    EXPECT_EQ(w.caption(), "Brevidor 200");
+    EXPECT_EQ(w.owner(), main_.get());
+    EXPECT_EQ(fixtureWindows().size(), 1u);
+    EXPECT_EQ(serialReads(), 3);
+    EXPECT_NE(dynamic_cast<TZemFixtureBrv200_20*>(CurrentFixture), nullptr);
+    EXPECT_FALSE(DemoMode);
+  }));
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ZemMainTest, TheFixtureWindowShowsWhatItReadWhenItCameUp) {
   std::vector<uint8_t> settings = sim_->group('P', 'p');
   ASSERT_GE(settings.size(), 2u);
   settings[0] = 42;  // DMX address, low byte first
   settings[1] = 0;
   sim_->setGroup('P', 'p', settings);
-  bool seen = false;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w || seen) return;
-    seen = true;
-    EXPECT_EQ(typeid(*w), typeid(TBrv200_20Form));
-    EXPECT_EQ(tableWindowClass(), "TBrv200_20Form");
-    EXPECT_EQ(w->caption(), "Brevidor 200");
-    EXPECT_EQ(w->owner(), main_.get());
-    EXPECT_EQ(fixtureWindows().size(), 1u);
-    // The window read the identified fixture when it first came up.
-    EXPECT_EQ(w->lFixtureType->caption(), "Fixture: Brevidor 200");
-    EXPECT_EQ(w->lFixtureId->caption(), std::string("FixtureID: ") + simfix::kDefaultSerial);
-    EXPECT_EQ(w->seDMXAddress->caption(), "42");
-    EXPECT_EQ(w->sbReconnect->caption(), "Reconnect");
-    EXPECT_TRUE(w->sbRefresh->enabled());
+  ASSERT_TRUE(serveFirstWindow([](TFixtureFormTemplate& w) {
+    EXPECT_EQ(w.lFixtureType->caption(), "Fixture: Brevidor 200");
+    EXPECT_EQ(w.lFixtureId->caption(), std::string("FixtureID: ") + simfix::kDefaultSerial);
+    EXPECT_EQ(w.seDMXAddress->caption(), "42");
+    EXPECT_EQ(w.sbReconnect->caption(), "Reconnect");
+    EXPECT_TRUE(w.sbRefresh->enabled());
+  }));
+}
+
+TEST_F(ZemMainTest, WhileTheFixtureWindowIsUpTheMainWindowIsHiddenAndShowsTheConnection) {
+  ASSERT_TRUE(serveFirstWindow([&](TFixtureFormTemplate&) {
     EXPECT_FALSE(main_->visible());
     EXPECT_EQ(main_->lHardware->caption(), "YOLB 1, ver 1.3");
     EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[1]);
     EXPECT_EQ(main_->lFixtureConnect->caption(), "BV200");
     EXPECT_EQ(main_->shLedConnect->brushColor(), LedColorsConnect[1]);
     EXPECT_EQ(main_->pgGetData->position(), TZEMMainForm::kService);
-    EXPECT_EQ(serialReads(), 3);
-    EXPECT_NE(dynamic_cast<TZemFixtureBrv200_20*>(CurrentFixture), nullptr);
-    EXPECT_FALSE(DemoMode);
-    // Requests now address the identified fixture.
+  }));
+}
+
+TEST_F(ZemMainTest, RequestsThenAddressTheIdentifiedFixture) {
+  ASSERT_TRUE(serveFirstWindow([](TFixtureFormTemplate&) {
     EXPECT_EQ(
         std::string(DuplexRequest.begin() + frame::kSerial, DuplexRequest.begin() + frame::kSerial + 15),
         simfix::kDefaultSerial);
-    ui::input::click(*w->sbClose);
-  });
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(errors_.empty());
+  }));
+}
+
+TEST_F(ZemMainTest, ClosingTheFixtureWindowEndsTheProgram) {
+  ASSERT_TRUE(serveFirstWindow([](TFixtureFormTemplate&) {}));
   EXPECT_TRUE(TerminateFlag);
   EXPECT_TRUE(WindowClosed);
   EXPECT_TRUE(ui::app().terminated());
   EXPECT_TRUE(fixtureWindows().empty());
-  EXPECT_EQ(serialReads(), 3);
-  // The loop closed the main window but left freeing it to the program.
+  EXPECT_EQ(serialReads(), 3) << "no search after the window";
+}
+
+TEST_F(ZemMainTest, TheLoopLeavesFreeingTheMainWindowToTheProgramWhichThenReleasesTheLink) {
+  ASSERT_TRUE(serveFirstWindow([](TFixtureFormTemplate&) {}));
   ui::app().processMessages();
   ASSERT_TRUE(main_);
   EXPECT_FALSE(main_->LoopRunning());
@@ -223,6 +276,52 @@ TEST_F(ZemMainTest, ThreeAgreeingSerialReadsIdentifyTheFixtureAndOpenItsWindow) 
   EXPECT_EQ(InterfaceBox, nullptr);
   EXPECT_FALSE(sim_->isOpen());
 }
+
+// What a headless run waits for: a round of the search that found nothing to service, and what it met.
+struct RoundEnd {
+  const char* name;
+  std::function<void(simfix::Control&)> setUp;
+  std::string note;
+  std::vector<std::string> errors;  // the boxes the round showed
+};
+
+class SearchRoundEndTest : public ZemMainTest, public ::testing::WithParamInterface<RoundEnd> {};
+
+TEST_P(SearchRoundEndTest, TellsWhatTheRoundMet) {
+  const RoundEnd& row = GetParam();
+  row.setUp(*sim_);
+  std::vector<std::string> notes;
+  onCreated = [&notes](TZEMMainForm& main) {
+    // As the headless program does: the first round that ends unserviced ends the run.
+    main.OnSearchRoundEnded = [&notes](const std::string& what) {
+      notes.push_back(what);
+      TerminateFlag = true;
+    };
+  };
+  runProgram(nullptr);
+  EXPECT_EQ(notes, std::vector<std::string>{row.note});
+  EXPECT_EQ(errors_, row.errors);
+  EXPECT_TRUE(fixtureWindows().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SearchRoundEndTest,
+    ::testing::Values(RoundEnd{"NoFixture",
+                               [](simfix::Control& s) { s.setFixturePresent(false); },
+                               "no fixture answered",
+                               {}},
+                      RoundEnd{"SilentBox",
+                               [](simfix::Control& s) { s.setBoxSilent(true); },
+                               "the interface box could not be opened, and no fixture answered",
+                               {"Error Accessing YOLB-1\rPlease re-connect YOLB-1 and restart application"}},
+                      RoundEnd{"Unsupported",
+                               [](simfix::Control& s) {
+                                 (void)s.setEditUnit(0);
+                                 s.setTypeCode("XYZ00", 0);
+                               },
+                               "unsupported fixture (type code XYZ00, subtype 0)",
+                               {"Unsupported fixture connected - communication not possible"}}),
+    [](const ::testing::TestParamInfo<RoundEnd>& i) { return std::string(i.param.name); });
 
 // A fixture that fails or changes its answer within the three reads is searched for again, silently.
 class InconsistentFixtureTest : public ZemMainTest, public ::testing::WithParamInterface<bool> {};
@@ -378,49 +477,55 @@ TEST_P(CloseDuringSearchTest, EndsTheProgramWithinOnePass) {
 
 INSTANTIATE_TEST_SUITE_P(CloseBoxOrButton, CloseDuringSearchTest, ::testing::Bool());
 
-TEST_F(ZemMainTest, DemoMenuOpensEachChosenModelWithoutAFixture) {
-  sim_->setDeviceCount(0);
-  std::vector<ui::SpeedButton* TDemoMenuForm::*> choices = {
-      &TDemoMenuForm::sbGrobel200CI, &TDemoMenuForm::sbBrv200, &TDemoMenuForm::sbBrv1200CMYIZ,
-      &TDemoMenuForm::sbBrv1200CIGZF};
-  onDemoMenu = [&](TDemoMenuForm& menu) {
-    const size_t i = static_cast<size_t>(menus_ - 1);
-    if (i < choices.size()) {
-      ui::input::click(*(menu.*choices[i]));
-    } else {
-      ASSERT_TRUE(ui::input::clickCloseBox(menu));
-    }
-  };
+const std::vector<DemoChoice> kFourDemoChoices = {&TDemoMenuForm::sbGrobel200CI, &TDemoMenuForm::sbBrv200,
+                                                  &TDemoMenuForm::sbBrv1200CMYIZ,
+                                                  &TDemoMenuForm::sbBrv1200CIGZF};
+
+TEST_F(ZemMainTest, DemoMenuOpensEachChosenModelsWindowWithoutAFixture) {
   std::vector<std::string> opened;
   std::vector<std::string> models;
-  std::vector<std::array<uint8_t, 10>> identityRest;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w) return;
+  runDemoChoices(kFourDemoChoices, [&](TFixtureFormTemplate&) {
     opened.push_back(tableWindowClass());
     models.push_back(CurrentFixture->GetFixtureName());
-    std::array<uint8_t, 10> rest{};
-    std::copy_n(FixtureData.begin() + 20, 10, rest.begin());
-    identityRest.push_back(rest);
-    EXPECT_TRUE(DemoMode);
-    EXPECT_EQ(w->sbReconnect->caption(), "Demo");
-    EXPECT_FALSE(w->sbRefresh->enabled());
-    EXPECT_EQ(w->caption(), CurrentFixture->GetFixtureName() + ": DEMO");
-    EXPECT_EQ(w->lFixtureType->caption(), "Fixture: " + CurrentFixture->GetFixtureName());
-    ui::input::click(*w->sbReconnect);
   });
   EXPECT_EQ(opened,
             (std::vector<std::string>{"TZemFixtureGrobel200CI_01Form", "TBrv200_20Form",
                                       "TZemFixtureBrv1200CMYIZ_01Form", "TZemFixtureBrv1200CIGZF_01Form"}));
   EXPECT_EQ(models, (std::vector<std::string>{"Grobel 200 CI", "Brevidor 200", "Brevidor 1200 Wash",
                                               "Brevidor 1200 IP"}));
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ZemMainTest, ADemoWindowSaysItIsOne) {
+  int windows = 0;
+  runDemoChoices(kFourDemoChoices, [&](TFixtureFormTemplate& w) {
+    ++windows;
+    EXPECT_TRUE(DemoMode);
+    EXPECT_EQ(w.sbReconnect->caption(), "Demo");
+    EXPECT_FALSE(w.sbRefresh->enabled());
+    EXPECT_EQ(w.caption(), CurrentFixture->GetFixtureName() + ": DEMO");
+    EXPECT_EQ(w.lFixtureType->caption(), "Fixture: " + CurrentFixture->GetFixtureName());
+  });
+  EXPECT_EQ(windows, 4);
+}
+
+TEST_F(ZemMainTest, EachDemoChoiceLeavesNothingOfThePreviousIdentity) {
+  std::vector<std::array<uint8_t, 10>> identityRest;
+  runDemoChoices(kFourDemoChoices, [&](TFixtureFormTemplate&) {
+    std::array<uint8_t, 10> rest{};
+    std::copy_n(FixtureData.begin() + 20, 10, rest.begin());
+    identityRest.push_back(rest);
+  });
   ASSERT_EQ(identityRest.size(), 4u);
   // Grobel: sub-type 1 and main-CPU firmware 1.0; the Brevidor 200 chosen next keeps none of it.
   EXPECT_EQ(identityRest[0], (std::array<uint8_t, 10>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(identityRest[1], (std::array<uint8_t, 10>{}));
   EXPECT_EQ(identityRest[3][0], 2);
+}
+
+TEST_F(ZemMainTest, DemoModeEndsAtTheMenuWithoutTouchingTheBox) {
+  runDemoChoices(kFourDemoChoices, [](TFixtureFormTemplate&) {});
   EXPECT_EQ(menus_, 5);
-  EXPECT_TRUE(errors_.empty());
   EXPECT_TRUE(TerminateFlag);
   EXPECT_EQ(main_->lHardware->caption(), "No hardware");
   EXPECT_EQ(main_->ledHardware->brushColor(), LedColorsHardware[0]);
@@ -497,7 +602,7 @@ class MainWindowTest : public ::testing::Test {
   sys::ScopedVirtualClock clock_;
 };
 
-TEST_F(MainWindowTest, CreationSetsCaptionsColoursMenuAndHelpFile) {
+TEST_F(MainWindowTest, CreationSetsCaptionsAndColours) {
   ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   EXPECT_EQ(form->caption(), "Tavren ZEM - ver 1.8");
   EXPECT_EQ(form->color(), ui::rgb(189, 189, 189));
@@ -508,45 +613,72 @@ TEST_F(MainWindowTest, CreationSetsCaptionsColoursMenuAndHelpFile) {
   EXPECT_EQ(form->sbClose->caption(), "Close");
   EXPECT_EQ(form->sbClose->boundsRect(), (ui::Rect{0, 0, form->pClose->width(), form->pClose->height()}));
   EXPECT_EQ(form->pgGetData->max(), 3);
+}
+
+TEST_F(MainWindowTest, CreationSetsTheMenuAndTheHelpFile) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   EXPECT_EQ(form->ToolBar1->menu(), form->MainMenu);
   EXPECT_EQ(form->mMenuHelp->caption(), "&Help");
   EXPECT_EQ(form->mHelpContents->caption(), "Help contents");
   EXPECT_EQ(form->mAbout->caption(), "About");
   EXPECT_EQ(ui::app().helpFile(), ProgramFolder + "Zem.hlp");
+}
+
+TEST_F(MainWindowTest, HelpContentsAsksForTheHelpFilesContents) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   form->mHelpContents->click();
   ASSERT_EQ(ui::app().helpRequests().size(), 1u);
   EXPECT_EQ(ui::app().helpRequests()[0].command, ui::kHelpContents);
-  // Closing only raises the flag; the loop does the rest.
+}
+
+TEST_F(MainWindowTest, CloseOnlyRaisesTheFlagForTheLoop) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   form->sbClose->click();
   EXPECT_TRUE(TerminateFlag);
 }
 
-TEST_F(MainWindowTest, HintsStayLongerForLongTextsAndAreNotRepeated) {
+// The window's hint handler: whether it lets the hint show, and how.
+bool askToShowHint(std::string text, ui::HintInfo& info) {
+  bool canShow = true;
+  ui::app().onShowHint(text, canShow, info);
+  return canShow;
+}
+
+TEST_F(MainWindowTest, LongHintsStayLonger) {
   ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   ASSERT_TRUE(ui::app().onShowHint);
   ui::HintInfo info;
-  bool canShow = true;
-  std::string text(40, 'x');
-  ui::app().onShowHint(text, canShow, info);
-  EXPECT_TRUE(canShow);
+  EXPECT_TRUE(askToShowHint(std::string(40, 'x'), info));
   EXPECT_EQ(info.hintMaxWidth, 150);
   EXPECT_EQ(info.hideTimeout, 4000);
   EXPECT_EQ(ui::app().hintPause(), 1);
-  std::string shortText = "Hi";
-  ui::app().onShowHint(shortText, canShow, info);
-  EXPECT_EQ(info.hideTimeout, ui::app().hintHidePause());
-  ui::app().onShowHint(shortText, canShow, info);
-  EXPECT_FALSE(canShow);
+  (void)askToShowHint("Hi", info);
+  EXPECT_EQ(info.hideTimeout, ui::app().hintHidePause()) << "a short hint stays the usual time";
+}
+
+TEST_F(MainWindowTest, TheSameHintIsNotShownTwice) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
+  ui::HintInfo info;
+  EXPECT_TRUE(askToShowHint("Hi", info));
+  EXPECT_FALSE(askToShowHint("Hi", info));
+}
+
+TEST_F(MainWindowTest, TheHintHandlerGoesWithTheWindow) {
+  ui::Owned<TZEMMainForm> form(ui::createForm<TZEMMainForm>(nullptr));
   form.reset();
   EXPECT_FALSE(ui::app().onShowHint);
 }
 
-TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
+TEST_F(MainWindowTest, DemoMenuHasItsCaptionNoticeAndCloseBox) {
   ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(nullptr));
   EXPECT_EQ(menu->caption(), "ZEM Demo mode - please select fixture");
   EXPECT_EQ(menu->Re1->lines().lines(),
             std::vector<std::string>{"No interface hardware found. Demo mode enabled."});
   EXPECT_TRUE(menu->hasCloseBox());
+}
+
+TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
+  ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(nullptr));
   std::fill(FixtureData.begin() + 20, FixtureData.begin() + 30, uint8_t{0xAA});
   FixtureData[30] = 0x55;
   menu->sbGrobel200CMYI->click();
@@ -558,12 +690,19 @@ TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
   menu->sbRastel->click();
   EXPECT_EQ(std::string(FixtureData.begin() + 15, FixtureData.begin() + 20), "RASTE");
   EXPECT_EQ(FixtureData[21], 0);
-  // Every fixture button names a supported model.
+}
+
+TEST_F(MainWindowTest, EveryDemoMenuButtonNamesASupportedModel) {
+  ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(nullptr));
   for (ui::SpeedButton* b : menu->FixtureButtons()) {
     b->click();
     std::string code(FixtureData.begin() + 15, FixtureData.begin() + 20);
     EXPECT_GE(FindFixtureType(code, FixtureData[20]), 0) << b->caption();
   }
+}
+
+TEST_F(MainWindowTest, DemoMenuHelpAsksForTheTopicsOnceThereIsAHelpFile) {
+  ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(nullptr));
   menu->sbHelp->click();
   ASSERT_EQ(ui::app().helpRequests().size(), 0u);  // no help file set
   ui::app().setHelpFile("Zem.hlp");
@@ -574,11 +713,6 @@ TEST_F(MainWindowTest, DemoMenuWritesOnlyTheChosenIdentity) {
 
 // ---------------------------------------------------------------------------------------------------------
 // The colour-mixing model windows, opened by the window table
-
-// The table's window for the fixture in the record, made by that row: its class name is "T" + its name.
-std::string openedWindowClass(const TFixtureFormTemplate& w) {
-  return "T" + w.name();
-}
 
 class ZemMainColourMixingRowTest : public ZemMainTest,
                                    public ::testing::WithParamInterface<std::pair<const char*, int>> {};
@@ -627,46 +761,44 @@ TEST_F(ZemMainTest, OldGrobelFirmwareOpensItsWindowWithoutAMonitorPage) {
   EXPECT_TRUE(seen);
 }
 
-TEST_F(ZemMainTest, DemoMenuOpensEachModelWindowWithoutAFixture) {
-  sim_->setDeviceCount(0);
-  const std::vector<std::pair<ui::SpeedButton * TDemoMenuForm::*, const char*>> choices = {
-      {&TDemoMenuForm::sbBrv200, "TBrv200_20Form"},
-      {&TDemoMenuForm::sbBrv600, "TBrv600_20Form"},
-      {&TDemoMenuForm::sbBrv600C, "TBrv600C_20Form"},
-      {&TDemoMenuForm::sbBrv1200CMYIZ, "TZemFixtureBrv1200CMYIZ_01Form"},
-      {&TDemoMenuForm::sbLunavCMY, "TLunavCMY150_20Form"},
-      {&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
-      {&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
-      {&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
-      {&TDemoMenuForm::sbRastel, "TRastel_21Form"},
-      {&TDemoMenuForm::sbBV20L, "TBV20LForm"},
-      {&TDemoMenuForm::sbBrv1200CIGZF, "TZemFixtureBrv1200CIGZF_01Form"},
-      {&TDemoMenuForm::sbBralin, "TBralinForm"},
-  };
-  onDemoMenu = [&](TDemoMenuForm& menu) {
-    const size_t i = static_cast<size_t>(menus_ - 1);
-    if (i < choices.size()) {
-      ui::input::click(*(menu.*choices[i].first));
-    } else {
-      ASSERT_TRUE(ui::input::clickCloseBox(menu));
-    }
-  };
+struct DemoRow {
+  DemoChoice button;
+  const char* windowClass;
+};
+
+class ZemMainDemoRowTest : public ZemMainTest, public ::testing::WithParamInterface<DemoRow> {};
+
+TEST_P(ZemMainDemoRowTest, DemoMenuOpensTheModelsWindowWithoutAFixture) {
   std::vector<std::string> opened;
-  runProgram([&] {
-    TFixtureFormTemplate* w = serviceWindow();
-    if (!w) return;
-    opened.push_back(openedWindowClass(*w));
-    // Without a fixture the tube has its main unit only.
-    if (auto* chain = dynamic_cast<TSubDeviceForm*>(w)) {
-      EXPECT_EQ(chain->lSegment->caption(), "Segment 1 (of 1 to 1)");
-      EXPECT_FALSE(chain->sbSegmentNext->enabled());
-    }
-    ui::input::click(*w->sbReconnect);
-  });
-  std::vector<std::string> expected;
-  for (const auto& choice : choices) expected.push_back(choice.second);
-  EXPECT_EQ(opened, expected);
+  runDemoChoices({GetParam().button},
+                 [&](TFixtureFormTemplate& w) { opened.push_back(openedWindowClass(w)); });
+  EXPECT_EQ(opened, std::vector<std::string>{GetParam().windowClass});
   EXPECT_TRUE(errors_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ZemMainDemoRowTest,
+    ::testing::Values(DemoRow{&TDemoMenuForm::sbBrv200, "TBrv200_20Form"},
+                      DemoRow{&TDemoMenuForm::sbBrv600, "TBrv600_20Form"},
+                      DemoRow{&TDemoMenuForm::sbBrv600C, "TBrv600C_20Form"},
+                      DemoRow{&TDemoMenuForm::sbBrv1200CMYIZ, "TZemFixtureBrv1200CMYIZ_01Form"},
+                      DemoRow{&TDemoMenuForm::sbLunavCMY, "TLunavCMY150_20Form"},
+                      DemoRow{&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
+                      DemoRow{&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
+                      DemoRow{&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
+                      DemoRow{&TDemoMenuForm::sbBralin, "TBralinForm"}),
+    [](const ::testing::TestParamInfo<DemoRow>& info) { return std::string(info.param.windowClass); });
+
+TEST_F(ZemMainTest, WithoutAFixtureTheTubeHasItsMainUnitOnly) {
+  int tubes = 0;
+  runDemoChoices({&TDemoMenuForm::sbBralin}, [&](TFixtureFormTemplate& w) {
+    auto* chain = dynamic_cast<TSubDeviceForm*>(&w);
+    ASSERT_NE(chain, nullptr);
+    ++tubes;
+    EXPECT_EQ(chain->lSegment->caption(), "Segment 1 (of 1 to 1)");
+    EXPECT_FALSE(chain->sbSegmentNext->enabled());
+  });
+  EXPECT_EQ(tubes, 1);
 }
 
 // ---------------------------------------------------------------------------------------------------------
