@@ -40,6 +40,12 @@ class FaderTest : public ::testing::Test {
     }
   }
   int maskHeight() const { return fader_->FaderMask->height(); }
+  // The fader has the focus and its Up key has been held down for ms.
+  void holdUpKeyFor(uint32_t ms) {
+    ASSERT_TRUE(fader_->setFocus());
+    ui::input::keyDown(ui::vk::Up);
+    runFor(ms);
+  }
 
   sys::ScopedVirtualClock clock_;
   ui::Owned<ui::Form> form_;
@@ -48,29 +54,37 @@ class FaderTest : public ::testing::Test {
   std::map<uint32_t, int> byTime_;
 };
 
-TEST_F(FaderTest, StartsAsA0To255FaderWithAllParts) {
+TEST_F(FaderTest, StartsAsA0To255FaderAtMin) {
   TFader f(nullptr);
   EXPECT_EQ(f.width(), 52);
   EXPECT_EQ(f.height(), 250);
   EXPECT_EQ(f.Max(), 255);
   EXPECT_EQ(f.Min(), 0);
   EXPECT_EQ(f.Position(), 0);
+  EXPECT_EQ(f.PositionLabel->caption(), "0");
   EXPECT_TRUE(f.tabStop());
+  EXPECT_FALSE(f.HeaderLabel->enabled());
+  EXPECT_FALSE(f.RepeatTimer->enabled());
+}
+
+TEST_F(FaderTest, PartsAreStackedFromHeaderToPosition) {
+  TFader f(nullptr);
   EXPECT_EQ(f.HeaderLabel->boundsRect(), (ui::Rect{0, 0, 52, 16}));
   EXPECT_EQ(f.UpButton->boundsRect(), (ui::Rect{0, 16, 52, 32}));
   EXPECT_EQ(f.FaderPanel->boundsRect(), (ui::Rect{0, 32, 52, 218}));
   EXPECT_EQ(f.DownButton->boundsRect(), (ui::Rect{0, 218, 52, 234}));
   EXPECT_EQ(f.PositionLabel->boundsRect(), (ui::Rect{0, 234, 52, 250}));
   EXPECT_EQ(f.FaderMask->boundsRect(), (ui::Rect{0, 0, 52, 186})) << "at Min the mask covers the picture";
-  EXPECT_EQ(f.PositionLabel->caption(), "0");
+}
+
+TEST_F(FaderTest, StartsWithItsColoursAndFont) {
+  TFader f(nullptr);
   EXPECT_EQ(f.Color(), 0xFF0000u);
   EXPECT_EQ(f.Font().name, "Arial");
   EXPECT_TRUE(f.Font().bold);
   EXPECT_EQ(f.CaptionColor(), ui::clWhite);
   EXPECT_EQ(f.MaskColor(), 0x808080u);
   EXPECT_EQ(f.ButtonColor(), ui::clBtnFace);
-  EXPECT_FALSE(f.HeaderLabel->enabled());
-  EXPECT_FALSE(f.RepeatTimer->enabled());
 }
 
 TEST_F(FaderTest, PositionIsClampedAndEverySetCallsOnChange) {
@@ -146,7 +160,7 @@ TEST_F(FaderTest, SmallRangeRepeatKeepsMovingByOne) {
   EXPECT_EQ(fader_->Position(), 9);
 }
 
-TEST_F(FaderTest, ArrowKeysRepeatUntilTheStartingKeyIsReleased) {
+TEST_F(FaderTest, AnArrowKeyStepsAtOnceThenRepeatsWhileHeld) {
   ASSERT_TRUE(fader_->setFocus());
   ui::input::keyDown(ui::vk::Up);
   EXPECT_EQ(fader_->Position(), 1);
@@ -155,6 +169,10 @@ TEST_F(FaderTest, ArrowKeysRepeatUntilTheStartingKeyIsReleased) {
   EXPECT_EQ(fader_->Position(), 1);
   runFor(500);
   EXPECT_EQ(fader_->Position(), 2);
+}
+
+TEST_F(FaderTest, OnlyReleasingTheStartingKeyEndsAKeyRepeat) {
+  holdUpKeyFor(500);
   ui::input::keyUp(ui::vk::Down);
   EXPECT_TRUE(fader_->RepeatTimer->enabled()) << "releasing the other arrow key does nothing";
   // A mouse press and release on an arrow during a key repeat does not end it.
@@ -165,8 +183,10 @@ TEST_F(FaderTest, ArrowKeysRepeatUntilTheStartingKeyIsReleased) {
   EXPECT_FALSE(fader_->RepeatTimer->enabled());
   EXPECT_EQ(fader_->UpButton->bevelOuter(), ui::BevelCut::Raised);
   EXPECT_EQ(fader_->Position(), 2);
+}
 
-  // And a mouse-started repeat ignores key releases.
+TEST_F(FaderTest, AMouseStartedRepeatIgnoresKeyReleases) {
+  ASSERT_TRUE(fader_->setFocus());
   ui::input::mouseDown(*fader_->UpButton, 5, 5);
   ui::input::keyUp(ui::vk::Up);
   EXPECT_TRUE(fader_->RepeatTimer->enabled());
@@ -174,9 +194,9 @@ TEST_F(FaderTest, ArrowKeysRepeatUntilTheStartingKeyIsReleased) {
   EXPECT_FALSE(fader_->RepeatTimer->enabled());
 }
 
-TEST_F(FaderTest, LostCaptureOrFocusStopsTheRepeat) {
+TEST_F(FaderTest, AModalBoxTakingTheMouseStopsTheRepeat) {
   ui::input::mouseDown(*fader_->UpButton, 5, 5);
-  // A modal box takes the mouse away before the button is released.
+  // The box comes before the button is released.
   ui::Owned<ui::Form> box(ui::createForm<ui::Form>(form_.get()));
   box->showModal();
   EXPECT_FALSE(fader_->RepeatTimer->enabled());
@@ -184,15 +204,18 @@ TEST_F(FaderTest, LostCaptureOrFocusStopsTheRepeat) {
   int level = fader_->Position();
   runFor(1000);
   EXPECT_EQ(fader_->Position(), level);
+}
 
-  // The display takes the capture away (the fader keeps the focus).
+TEST_F(FaderTest, TheDisplayTakingTheCaptureStopsTheRepeatButLeavesTheFocus) {
   ui::input::mouseDown(*fader_->DownButton, 5, 5);
   ASSERT_TRUE(fader_->RepeatTimer->enabled());
   ui::screen().cancelCapture();
   EXPECT_TRUE(fader_->focused());
   EXPECT_FALSE(fader_->RepeatTimer->enabled());
   EXPECT_EQ(fader_->DownButton->bevelOuter(), ui::BevelCut::Raised);
+}
 
+TEST_F(FaderTest, LosingTheFocusStopsAKeyRepeat) {
   auto* edit = new ui::Edit(form_.get());
   edit->setParent(form_.get());
   ASSERT_TRUE(fader_->setFocus());
@@ -220,7 +243,7 @@ TEST_F(FaderTest, DraggingFollowsTheMouseAndClampsOutsideTheArea) {
   EXPECT_EQ(fader_->Position(), 0);
 }
 
-TEST_F(FaderTest, SignedAndSixteenBitRangesShowAndDragTheirLevels) {
+TEST_F(FaderTest, ASignedSixteenBitRangeShowsAndDragsItsLevels) {
   fader_->SetMin(-32768);
   fader_->SetMax(32767);
   fader_->SetPosition(-10);
@@ -232,25 +255,30 @@ TEST_F(FaderTest, SignedAndSixteenBitRangesShowAndDragTheirLevels) {
   EXPECT_EQ(fader_->Position(), -32768);
   EXPECT_EQ(maskHeight(), 186);
   ui::input::mouseUp(*fader_->FaderPanel, 10, 186);
-  // Narrowed to a signed byte the level is kept inside without a change being reported.
+}
+
+TEST_F(FaderTest, NarrowedToASignedByteTheLevelIsKeptInsideWithoutAChange) {
+  fader_->SetMin(-32768);
+  fader_->SetMax(32767);
   fader_->SetPosition(32767);
   changes_ = 0;
   fader_->SetMin(-128);
   fader_->SetMax(127);
   EXPECT_EQ(fader_->Position(), 127);
   EXPECT_EQ(changes_, 0);
-  // A 16-bit range: a held arrow's step keeps growing past a byte range's cap of 10 (its own is 2621).
+}
+
+TEST_F(FaderTest, ASixteenBitRangesHeldArrowStepsPastAByteRangesCap) {
   fader_->SetMax(65535);
-  fader_->SetMin(0);
-  fader_->SetPosition(0);
   ui::input::mouseDown(*fader_->UpButton, 5, 5);
   runFor(6000);
   ui::input::mouseUp(*fader_->UpButton, 5, 5);
+  // A byte range's step stops growing at 10; this range's cap is 2621.
   auto last = byTime_.rbegin();
   EXPECT_EQ(last->second - std::next(last)->second, 246);
 }
 
-TEST_F(FaderTest, ArrowGlyphsAreShadesOfTheButtonColour) {
+TEST_F(FaderTest, TheUpArrowGlyphIsDrawnInShadesOfTheButtonColour) {
   fader_->SetButtonColor(ui::rgb(100, 10, 250));
   EXPECT_EQ(fader_->UpButton->color(), ui::rgb(100, 10, 250));
   const ui::Bitmap& up = fader_->UpButtonImage->picture();
@@ -267,24 +295,32 @@ TEST_F(FaderTest, ArrowGlyphsAreShadesOfTheButtonColour) {
   EXPECT_EQ(up.pixelValue(1, 9), 1u);
   EXPECT_TRUE(up.transparent());
   EXPECT_EQ(up.transparentColor(), ui::clBlack);
+}
+
+TEST_F(FaderTest, TheDownArrowGlyphSharesTheUpArrowsShades) {
+  fader_->SetButtonColor(ui::rgb(100, 10, 250));
   const ui::Bitmap& down = fader_->DownButtonImage->picture();
   EXPECT_EQ(down.pixelValue(0, 1), 2u);
   EXPECT_EQ(down.pixelValue(15, 9), 1u);
-  EXPECT_EQ(down.palette(), up.palette());
+  EXPECT_EQ(down.palette(), fader_->UpButtonImage->picture().palette());
 }
 
-TEST_F(FaderTest, CaptionNameStyleAndAutoSize) {
+TEST_F(FaderTest, TheCaptionIsTheNameUntilOneIsSet) {
   fader_->setName("frCyan");
   EXPECT_EQ(fader_->Caption(), "frCyan");
   fader_->SetCaption("Cyan");
   fader_->setName("frOther");
   EXPECT_EQ(fader_->HeaderLabel->caption(), "Cyan");
+}
 
+TEST_F(FaderTest, ArrowsOnlyHidesBothLabelsAndGivesThePanelTheirRoom) {
   fader_->SetStyle(apArrows);
   EXPECT_FALSE(fader_->HeaderLabel->visible());
   EXPECT_FALSE(fader_->PositionLabel->visible());
   EXPECT_EQ(fader_->FaderPanel->boundsRect(), (ui::Rect{0, 16, 52, 234}));
+}
 
+TEST_F(FaderTest, ThePictureIsTheImageListsEntryAtTheIndex) {
   ui::ImageList list(nullptr);
   list.add(ui::Bitmap(40, 100));
   fader_->SetImageIndex(5);
@@ -292,6 +328,13 @@ TEST_F(FaderTest, CaptionNameStyleAndAutoSize) {
   EXPECT_TRUE(fader_->Picture().empty()) << "no image 5 in the list";
   fader_->SetImageIndex(0);
   EXPECT_EQ(fader_->Picture().width(), 40);
+}
+
+TEST_F(FaderTest, AutoSizeFitsThePictureAndEveryPart) {
+  ui::ImageList list(nullptr);
+  list.add(ui::Bitmap(40, 100));
+  fader_->SetImageList(&list);
+  fader_->SetImageIndex(0);
   fader_->SetStyle(kAllAppearenceStyles);
   fader_->SetAutoSize(true);
   EXPECT_EQ(fader_->width(), 40);

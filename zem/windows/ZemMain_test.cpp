@@ -113,6 +113,16 @@ class ZemMainTest : public linktest::SimTest {
   }
   int serialReads() const { return frames('S', 's'); }
   int passes() const { return frames('A', 'E'); }
+  // Serial requests in the current pass (after its sub-device selection).
+  int serialReadsInPass() const {
+    int n = 0;
+    for (const auto& f : sim_->receivedFrames()) {
+      if (!f.duplex || f.bytes.size() < 6) continue;
+      if (f.bytes[4] == 'A' && f.bytes[5] == 'E') n = 0;
+      if (f.bytes[4] == 'S') ++n;
+    }
+    return n;
+  }
   // Tick of the last serial request the fixture received, or 0.
   uint32_t lastSerialTick() const {
     uint32_t t = 0;
@@ -332,13 +342,7 @@ TEST_P(InconsistentFixtureTest, KeepsSearchingWithTheConnectionLedRed) {
   runProgram([&] {
     ASSERT_EQ(serviceWindow(), nullptr);
     ASSERT_EQ(main_->shLedConnect->brushColor(), LedColorsConnect[0]);
-    // Serial requests in the current pass (after its sub-device selection).
-    int inPass = 0;
-    for (const auto& f : sim_->receivedFrames()) {
-      if (!f.duplex || f.bytes.size() < 6) continue;
-      if (f.bytes[4] == 'A' && f.bytes[5] == 'E') inPass = 0;
-      if (f.bytes[4] == 'S') ++inPass;
-    }
+    const int inPass = serialReadsInPass();
     const int pass = passes();
     if (silentThirdRead && inPass == 2 && faultedPass != pass) {
       faultedPass = pass;
