@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
@@ -106,6 +107,16 @@ TEST(FltkStart, HeadlessOptionIsTakenOutOfTheCommandLine) {
 
 // With a display: real windows.
 class FltkDisplayTest : public ::testing::Test {
+ public:
+  // The colour of a window pixel as the display shows it.
+  static Color pixel(Fl_Window& w, int x, int y) {
+    Fl::flush();
+    w.make_current();
+    uchar rgb[3] = {};
+    fl_read_image(rgb, x, y, 1, 1);
+    return ui::rgb(rgb[0], rgb[1], rgb[2]);
+  }
+
  protected:
   void SetUp() override {
     const char* d = std::getenv("DISPLAY");
@@ -117,14 +128,6 @@ class FltkDisplayTest : public ::testing::Test {
     uninstall();
   }
   DisplayBackend& display() { return static_cast<DisplayBackend&>(backend()); }
-  // The colour of a window pixel as the display shows it.
-  static Color pixel(Fl_Window& w, int x, int y) {
-    Fl::flush();
-    w.make_current();
-    uchar rgb[3] = {};
-    fl_read_image(rgb, x, y, 1, 1);
-    return ui::rgb(rgb[0], rgb[1], rgb[2]);
-  }
 };
 
 TEST_F(FltkDisplayTest, ShownFormGetsAWindowOfItsSizeThatFollowsIt) {
@@ -183,11 +186,42 @@ TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {
   EXPECT_EQ(pixel(*w, 40, 40), static_cast<Color>(clLime));
 }
 
+// Dark pixels of a label's text, in a shown window.
+int darkTextPixels(DisplayBackend& display) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Text test");
+  f->setColor(clWhite);
+  f->setBounds(0, 0, 160, 40);
+  make<Label>(f.get(), f.get(), "text", 4, 4, 150, 30)->setCaption("WWWW MMMM");
+  f->show();
+  app().processMessages();
+  FormWindow* w = display.windowOf(*f);
+  if (!w) return -1;
+  // Until the server has mapped and exposed the window (bounded).
+  for (int i = 0; i < 200 && FltkDisplayTest::pixel(*w, 155, 35) != static_cast<Color>(clWhite); ++i)
+    Fl::wait(0.01);
+  std::vector<uchar> rgb(160 * 40 * 3);
+  w->make_current();
+  fl_read_image(rgb.data(), 0, 0, 160, 40);
+  int dark = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3) {
+    if (rgb[i] < 100 && rgb[i + 1] < 100 && rgb[i + 2] < 100) ++dark;
+  }
+  return dark;
+}
+
+TEST_F(FltkDisplayTest, TextIsDrawnAfterTheBackendIsInstalledAgain) {
+  const int first = darkTextPixels(display());
+  ASSERT_GT(first, 0);
+  uninstall();
+  ASSERT_TRUE(install());
+  EXPECT_EQ(darkTextPixels(display()), first);
+}
+
 TEST_F(FltkDisplayTest, APageControlOnAPageDrawsItsOwnTabs) {
   Owned<Form> f(createForm<Form>());
   f->setCaption("Nested tabs test");
   f->setBounds(0, 0, 300, 200);
-  // No text is drawn: fonts loaded in one test's display connection do not outlive it.
   auto* outer = make<PageControl>(f.get(), f.get(), "outer", 0, 0, 300, 200);
   outer->setOwnerDraw(true);
   outer->onDrawTab = [](PageControl* c, int, const Rect& r, bool) {

@@ -8,6 +8,9 @@
 namespace ui::fltk::detail {
 
 bool openDisplay(const char* name, std::string& error) {
+  // The toolkit keeps the fonts it loaded for the connection it has: a second connection would be drawn
+  // on with them and show no text. Installing the backend again therefore reuses the open one.
+  if (fl_display) return true;
   const char* shown = name ? name : std::getenv("DISPLAY");
   if (!shown || !*shown) {
     error = "no display: DISPLAY is not set";
