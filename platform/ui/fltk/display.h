@@ -57,6 +57,8 @@ class FormWindow : public Fl_Double_Window {
   bool createdModal_ = false;
   bool syncing_ = false;
   Fl_Cursor cursor_ = FL_CURSOR_DEFAULT;
+  // What the window last published of its tabs (shownTabs).
+  std::string publishedTabs_;
 };
 
 class DisplayBackend : public Backend {

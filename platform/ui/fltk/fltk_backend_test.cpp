@@ -24,6 +24,7 @@
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/display.h"
 #include "platform/ui/fltk/mapping.h"
+#include "platform/ui/fltk/paint.h"
 #include "platform/ui/fltk/popups.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
@@ -103,6 +104,40 @@ TEST(FltkStart, HeadlessOptionIsTakenOutOfTheCommandLine) {
   EXPECT_STREQ(argv[1], "file.hex");
   EXPECT_EQ(argv[2], nullptr);
   EXPECT_FALSE(installed());
+}
+
+TEST(FltkTabs, TheWindowListsItsShownTabsWhereTheyAreDrawn) {
+  app().reset();
+  Owned<Form> f(createForm<Form>());
+  f->setBounds(0, 0, 300, 200);
+  auto* holder = make<Panel>(f.get(), f.get(), "holder", 10, 20, 280, 170);
+  auto* pc = make<PageControl>(f.get(), holder, "pc", 5, 6, 270, 160);
+  std::vector<TabSheet*> pages;
+  for (const char* caption : {"&Info", "Settings", "Monitor"}) {
+    auto* sheet = new TabSheet(f.get());
+    sheet->setCaption(caption);
+    sheet->setPageControl(pc);
+    pages.push_back(sheet);
+  }
+  // A page control on a page that is not shown: its tabs are not drawn.
+  auto* inner = make<PageControl>(f.get(), pages[2], "inner");
+  auto* innerSheet = new TabSheet(f.get());
+  innerSheet->setCaption("Hidden");
+  innerSheet->setPageControl(inner);
+  pc->setActivePage(pages[1]);
+  f->show();
+  auto line = [&](int i, bool active, const std::string& caption) {
+    const Rect r = pc->tabRect(i);
+    return std::to_string(r.left + 15) + ' ' + std::to_string(r.top + 26) + ' ' + std::to_string(r.width()) +
+           ' ' + std::to_string(r.height()) + (active ? " 1 " : " 0 ") + caption + '\n';
+  };
+  EXPECT_EQ(shownTabs(*f), line(0, false, "Info") + line(1, true, "Settings") + line(2, false, "Monitor"));
+  pc->setActivePage(pages[2]);
+  EXPECT_NE(shownTabs(*f).find(" 1 Hidden\n"), std::string::npos);
+  holder->setVisible(false);
+  EXPECT_EQ(shownTabs(*f), "");
+  f.reset();
+  app().reset();
 }
 
 // With a display: real windows.

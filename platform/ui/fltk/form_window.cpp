@@ -7,6 +7,7 @@
 #include "platform/ui/fltk/display.h"
 #include "platform/ui/fltk/mapping.h"
 #include "platform/ui/fltk/popups.h"
+#include "platform/ui/fltk/xopen.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/list_box.h"
@@ -94,6 +95,12 @@ void FormWindow::draw() {
     return;
   }
   paintControl(*f, 0, 0, display_.paintContext());
+  // Where the tabs are, for the screenshot tests to click them by caption; only on a change.
+  std::string tabs = shownTabs(*f);
+  if (tabs != publishedTabs_) {
+    publishedTabs_ = std::move(tabs);
+    detail::setWindowText(*this, detail::kTabsProperty, publishedTabs_);
+  }
 }
 
 int FormWindow::handle(int event) {

@@ -706,4 +706,25 @@ Point originInForm(const Control& c) {
   return p;
 }
 
+std::string shownTabs(const Control& root) {
+  std::string out;
+  if (!root.visible()) return out;
+  if (const auto* pc = dynamic_cast<const PageControl*>(&root)) {
+    const Point origin = originInForm(*pc);
+    const std::vector<TabSheet*> tabs = pc->visibleTabs();
+    for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+      if (!pc->tabShown(i)) continue;
+      const Rect r = pc->tabRect(i).offset(origin.x, origin.y);
+      const bool active = tabs[static_cast<size_t>(i)] == pc->activePage();
+      out += std::to_string(r.left) + ' ' + std::to_string(r.top) + ' ' + std::to_string(r.width()) + ' ' +
+             std::to_string(r.height()) + (active ? " 1 " : " 0 ") +
+             stripHotkey(tabs[static_cast<size_t>(i)]->caption()) + '\n';
+    }
+  }
+  if (const auto* w = dynamic_cast<const WinControl*>(&root)) {
+    for (const Control* child : w->controls()) out += shownTabs(*child);
+  }
+  return out;
+}
+
 }  // namespace ui::fltk

@@ -40,5 +40,9 @@ void drawBitmap(const Bitmap& b, const Rect& r, bool stretch, bool center, bool 
 Control* controlAt(WinControl& root, Point p, Point& local);
 // Position of c's top-left corner in its form's client area.
 Point originInForm(const Control& c);
+// Every tab drawn in root and its shown controls, one line each: "left top width height active caption"
+// (the tab's rectangle in the form's client area, active 1 or 0, the caption without its hotkey mark).
+// The window publishes it for tools that drive it from outside, so that they find a tab by its caption.
+std::string shownTabs(const Control& root);
 
 }  // namespace ui::fltk

@@ -17,13 +17,14 @@
 #   screenshot_test.sh mendaro MENDARO_PROGRAM SHOT_TOOL OUTDIR  the configurator against the simulated
 #                                                            boxes its environment names: the list, a
 #                                                            box picked and configured, Close
-#   screenshot_test.sh zem-model ZEM_PROGRAM SHOT_TOOL OUTDIR MODEL TITLE NAME [TAB_X[:MIN_COLOURS] ...]
+#   screenshot_test.sh zem-model ZEM_PROGRAM SHOT_TOOL OUTDIR MODEL TITLE NAME [TAB[:MIN_COLOURS] ...]
 #                                                            the program against the simulated fixture
 #                                                            playing MODEL (ZEM_D2XX_LIBRARY names the
 #                                                            simulator): its window titled TITLE, then
-#                                                            each page whose tab is at TAB_X, kept as
-#                                                            NAME-info.png, NAME-page1.png, ...; closing
-#                                                            the window ends the program
+#                                                            each page whose tab has the caption TAB
+#                                                            (found by the window's list of its tabs),
+#                                                            kept as NAME-info.png, NAME-page1.png, ...;
+#                                                            closing the window ends the program
 #   screenshot_test.sh zem-download ZEM_PROGRAM SHOT_TOOL OUTDIR
 #                                                            the installed program against the simulated
 #                                                            fixture (libsim_fixture.so, found by name in
@@ -189,12 +190,15 @@ case $mode in
     "$shot" --title "$title" --size 600x400 --min-colours 8 --out "$out/$name-info.png" || fail "$title window"
     page=1
     for tab in "$@"; do
-      x=${tab%%:*}
+      caption=$tab
       colours=8
-      [ "$tab" != "$x" ] && colours=${tab#*:}
-      "$shot" --title "$title" --click "$x,32" || fail "click the tab at x $x"
+      if [[ $tab =~ ^(.*):([0-9]+)$ ]]; then
+        caption=${BASH_REMATCH[1]}
+        colours=${BASH_REMATCH[2]}
+      fi
+      "$shot" --title "$title" --settle 0 --click-tab "$caption" || fail "click the tab \"$caption\""
       "$shot" --title "$title" --settle 300 --size 600x400 --min-colours "$colours" --out "$out/$name-page$page.png" ||
-        fail "$title, the page of the tab at x $x"
+        fail "$title, the page of the tab \"$caption\""
       page=$((page + 1))
     done
     "$shot" --title "$title" --close || fail "close $title"

@@ -3,11 +3,13 @@
 //
 //   ui_fltk_shot --title TEXT [--timeout SECONDS] [--settle MS]
 //                [--click X,Y] [--out FILE.png] [--size WxH | --min-size WxH] [--min-colours N]
-//                [--gone] [--root] [--list] [--close] [--type TEXT]
+//                [--gone] [--root] [--list] [--close] [--type TEXT] [--click-tab CAPTION]
 //
 // --gone waits until no such window is shown; --root takes the whole screen instead of a window;
 // --list prints the shown windows' sizes, places and titles; --close presses the window's close box; --type
-// types the text into the window (after the click, if any; "\n" in it is the Enter key). Exit
+// types the text into the window (after the click, if any; "\n" in it is the Enter key); --click-tab clicks
+// the middle of the tab with that caption, as the window lists its shown tabs, and waits until it is the
+// active one (so a changed layout fails instead of clicking another tab). Exit
 // code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in time, 2
 // for bad arguments or no display.
 #include <X11/XKBlib.h>
@@ -16,6 +18,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <png.h>
+
+#include "platform/ui/fltk/xopen.h"
 
 #include <chrono>
 #include <cstdio>
@@ -45,6 +49,14 @@ struct Options {
   bool list = false;
   bool close = false;
   std::string type;
+  std::string tab;
+};
+
+// One tab as the window lists it (platform/ui/fltk/paint.h, shownTabs).
+struct Tab {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool active = false;
+  std::string caption;
 };
 
 std::string windowTitle(::Display* d, Window w) {
@@ -161,6 +173,87 @@ void typeText(::Display* d, Window w, const std::string& text) {
   for (char c : text) typeKey(d, c == '\n' ? XK_Return : static_cast<KeySym>(static_cast<unsigned char>(c)));
 }
 
+std::vector<Tab> shownTabs(::Display* d, Window w) {
+  Atom property = XInternAtom(d, ui::fltk::detail::kTabsProperty, False);
+  Atom type;
+  int format;
+  unsigned long count;
+  unsigned long after;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(d, w, property, 0, 1 << 16, False, AnyPropertyType, &type, &format, &count, &after,
+                         &data) == Success &&
+      data) {
+    text.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  std::vector<Tab> tabs;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    Tab t;
+    int active = 0;
+    int used = 0;
+    if (std::sscanf(line.c_str(), "%d %d %d %d %d %n", &t.left, &t.top, &t.width, &t.height, &active, &used) <
+        5)
+      continue;
+    t.active = active != 0;
+    t.caption = line.substr(static_cast<size_t>(used));
+    tabs.push_back(t);
+  }
+  return tabs;
+}
+
+const Tab* findTab(const std::vector<Tab>& tabs, const std::string& caption) {
+  for (const Tab& t : tabs) {
+    if (t.caption == caption) return &t;
+  }
+  return nullptr;
+}
+
+void clickAt(::Display* d, Window w, int x, int y) {
+  Window child;
+  int rx = 0;
+  int ry = 0;
+  XTranslateCoordinates(d, w, DefaultRootWindow(d), x, y, &rx, &ry, &child);
+  XTestFakeMotionEvent(d, -1, rx, ry, CurrentTime);
+  XSync(d, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  XTestFakeButtonEvent(d, 1, True, CurrentTime);
+  XSync(d, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  XTestFakeButtonEvent(d, 1, False, CurrentTime);
+  XSync(d, False);
+}
+
+// Clicks the tab and waits (until the deadline) for the window to list it as active.
+bool clickTab(::Display* d, Window w, const std::string& caption,
+              std::chrono::steady_clock::time_point deadline) {
+  std::vector<Tab> tabs = shownTabs(d, w);
+  const Tab* t = findTab(tabs, caption);
+  if (!t) {
+    std::string shown;
+    for (const Tab& other : tabs) shown += " \"" + other.caption + "\"";
+    std::fprintf(stderr, "no tab \"%s\" shown; the tabs shown:%s\n", caption.c_str(),
+                 shown.empty() ? " none" : shown.c_str());
+    return false;
+  }
+  clickAt(d, w, t->left + t->width / 2, t->top + t->height / 2);
+  for (;;) {
+    tabs = shownTabs(d, w);
+    t = findTab(tabs, caption);
+    if (t && t->active) return true;
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "the tab \"%s\" did not become active\n", caption.c_str());
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
 bool parsePair(const char* s, char sep, int& a, int& b) {
   return std::sscanf(s, sep == 'x' ? "%dx%d" : "%d,%d", &a, &b) == 2;
 }
@@ -208,6 +301,9 @@ int main(int argc, char** argv) {
       o.list = true;
     } else if (a == "--type") {
       o.type = next();
+    } else if (a == "--click-tab") {
+      o.tab = next();
+      if (o.tab.empty()) return 2;
     } else {
       std::fprintf(stderr, "unknown argument %s\n", a.c_str());
       return 2;
@@ -293,19 +389,11 @@ int main(int argc, char** argv) {
       status = 1;
     }
   }
-  if (o.click) {
-    Window child;
-    int rx = 0;
-    int ry = 0;
-    XTranslateCoordinates(d, w, DefaultRootWindow(d), o.clickX, o.clickY, &rx, &ry, &child);
-    XTestFakeMotionEvent(d, -1, rx, ry, CurrentTime);
-    XSync(d, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XSync(d, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XSync(d, False);
+  if (o.click) clickAt(d, w, o.clickX, o.clickY);
+  if (!o.tab.empty()) {
+    const auto tabDeadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(o.timeout * 1000));
+    if (!clickTab(d, w, o.tab, tabDeadline)) status = 1;
   }
   if (!o.type.empty()) typeText(d, w, o.type);
   if (o.close) {

@@ -1,6 +1,7 @@
 #include "platform/ui/fltk/xopen.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/x.H>
 
 #include <cstdlib>
@@ -23,6 +24,14 @@ bool openDisplay(const char* name, std::string& error) {
   }
   fl_open_display(d);
   return true;
+}
+
+void setWindowText(const Fl_Window& window, const char* property, const std::string& text) {
+  const Window xid = fl_xid(&window);
+  if (!fl_display || !xid) return;
+  XChangeProperty(fl_display, xid, XInternAtom(fl_display, property, False),
+                  XInternAtom(fl_display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
 }
 
 void closeDisplay() {

@@ -4,11 +4,17 @@
 
 #include <string>
 
+class Fl_Window;
+
 namespace ui::fltk::detail {
 
 // Opens the display (DISPLAY when name is null) and hands it to the toolkit; once per process: when the
 // toolkit has a display already, that one stays. False, with the reason in error, when it cannot be opened.
 bool openDisplay(const char* name, std::string& error);
+// The window property that lists a window's shown tabs (shownTabs in paint.h).
+inline constexpr const char* kTabsProperty = "_ZEM_UI_TABS";
+// Sets a text property (UTF-8) of a shown toolkit window, for tools that drive the window from outside.
+void setWindowText(const Fl_Window& window, const char* property, const std::string& text);
 // Closes the toolkit's connection to the display.
 void closeDisplay();
 
