@@ -789,7 +789,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DemoRow{&TDemoMenuForm::sbLunavCMY, "TLunavCMY150_20Form"},
                       DemoRow{&TDemoMenuForm::sbGrobel200CMYI, "TZemFixtureGrobel200CMYI_01Form"},
                       DemoRow{&TDemoMenuForm::sbGrobel200CI, "TZemFixtureGrobel200CI_01Form"},
+                      DemoRow{&TDemoMenuForm::sbBrv1200CIGZF, "TZemFixtureBrv1200CIGZF_01Form"},
                       DemoRow{&TDemoMenuForm::sbNimboO2, "TNimboO2_21Form"},
+                      DemoRow{&TDemoMenuForm::sbRastel, "TRastel_21Form"},
+                      DemoRow{&TDemoMenuForm::sbBV20L, "TBV20LForm"},
                       DemoRow{&TDemoMenuForm::sbBralin, "TBralinForm"}),
     [](const ::testing::TestParamInfo<DemoRow>& info) { return std::string(info.param.windowClass); });
 
