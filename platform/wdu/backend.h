@@ -44,6 +44,10 @@ class Backend {
   // A bulk or interrupt transfer; the direction is bit 7 of the endpoint address.
   virtual Status bulk(BackendDeviceId id, uint8_t endpoint, uint8_t* data, uint32_t len, uint32_t& done,
                       uint32_t timeoutMs) = 0;
+  // No registration holds the device any more: give it back to the system, so that another program
+  // may claim it. Called while no operation on the device runs; a later operation takes it again.
+  // The simulated bus has no other programs, so by default there is nothing to give back.
+  virtual void release(BackendDeviceId /*id*/) {}
 
  protected:
   ~Backend() = default;

@@ -146,7 +146,7 @@ struct Dev {
   std::map<uint8_t, uint8_t> activeAlt;  // interface -> setting selected through us
   // Opening, claiming and selecting settings, one at a time:
   std::mutex openMutex;
-  libusb_device_handle* handle = nullptr;  // set once, closed with the record
+  libusb_device_handle* handle = nullptr;  // open while a program uses the device
   std::set<uint8_t> claimed;
   bool accessReported = false;
 
@@ -187,6 +187,7 @@ class LibusbBackend final : public Backend {
                  uint32_t timeoutMs) override;
   Status bulk(BackendDeviceId id, uint8_t endpoint, uint8_t* data, uint32_t len, uint32_t& done,
               uint32_t timeoutMs) override;
+  void release(BackendDeviceId id) override;
 
   void queueEvent(libusb_device* device, bool arrived);
   // From the completion callback, inside libusb's event handling; takes the callback's reference.
@@ -586,6 +587,24 @@ Status LibusbBackend::bulk(BackendDeviceId id, uint8_t endpoint, uint8_t* data, 
   // A halted endpoint stays halted on this system until cleared; the stall was this transfer's answer.
   if (st == kStall) (void)libusb_clear_halt(handle, endpoint);
   return st;
+}
+
+void LibusbBackend::release(BackendDeviceId id) {
+  auto dev = find(id);
+  if (!dev) return;
+  libusb_device_handle* handle = nullptr;
+  {
+    std::lock_guard<std::mutex> open(dev->openMutex);
+    if (dev->handle == nullptr) return;
+    // No transfer runs on it (the layer calls only then): another program may claim it now.
+    for (uint8_t iface : dev->claimed) (void)libusb_release_interface(dev->handle, iface);
+    dev->claimed.clear();
+    handle = dev->handle;
+    dev->handle = nullptr;
+    std::lock_guard<std::mutex> lock(m_);
+    dev->activeAlt.clear();  // the system puts a released interface back to its first setting
+  }
+  libusb_close(handle);
 }
 
 }  // namespace

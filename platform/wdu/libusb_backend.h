@@ -2,7 +2,8 @@
 //
 // Devices arrive and leave through libusb's hot-plug callbacks (or, where libusb has none, a scan every
 // half second); their information comes from the descriptors the system already read, so nothing is
-// opened until a program uses the device. The first SetInterface or transfer opens it; a device the
+// opened until a program uses the device. The first SetInterface or transfer opens it, and it is closed
+// again (its interfaces released) when no registration holds it any more; a device the
 // user may not open answers kAccessDenied and gets one message on stderr that names it and the udev
 // rule that grants access. Transfers are libusb's asynchronous ones, waited for by the caller: an
 // unplug ends the wait at once with kDeviceRemoved (libusb finishes the transfer in its own time, on

@@ -88,6 +88,9 @@ struct DeviceRecord {
   DeviceHandle offerHandle = 0;  // an offer queued or running
   std::set<DriverHandle> refusedBy;
   uint32_t inflight = 0;  // calls inside the backend now
+  // Nobody holds it: the backend gives it back to the system (now, or once inflight is 0).
+  bool releasing = false;   // the backend is giving it back: no offer meanwhile
+  bool releaseDue = false;  // to be given back when the calls in flight have returned
 };
 
 struct HandleRecord {
@@ -132,6 +135,10 @@ class Layer final : public BackendListener {
   Status ensureBackend();                                       // under loadMutex_
   void useBackend(Backend* backend, const std::string& path);   // under loadMutex_
   void offerNext(const std::shared_ptr<DeviceRecord>& device);  // under m_
+  // Offers each device to the next registration; one that nobody takes goes back to the system through
+  // the backend, so that another program may claim it. Unlocks lock while the backend works.
+  void passOn(std::unique_lock<std::mutex>& lock, const std::vector<std::shared_ptr<DeviceRecord>>& devices);
+  void release(std::unique_lock<std::mutex>& lock, std::vector<std::shared_ptr<DeviceRecord>> devices);
   void run(const std::shared_ptr<Registration>& reg);
 
   // Lock order: loadMutex_, then the backend's listener lock, then m_. Nothing calls into the
@@ -271,7 +278,7 @@ Status Layer::uninit(DriverHandle driver) {
   }
   reg->thread.join();  // a callback in progress ends first
 
-  std::lock_guard<std::mutex> lock(m_);
+  std::unique_lock<std::mutex> lock(m_);
   std::vector<std::shared_ptr<DeviceRecord>> released;
   for (auto& ev : reg->queue) {
     handles_.erase(ev.handle);
@@ -295,12 +302,12 @@ Status Layer::uninit(DriverHandle driver) {
     }
     it = handles_.erase(it);
   }
-  for (auto& device : released) offerNext(device);
+  passOn(lock, released);
   return kSuccess;
 }
 
 void Layer::offerNext(const std::shared_ptr<DeviceRecord>& device) {
-  if (!device->present || device->owner != 0 || device->offerHandle != 0) return;
+  if (!device->present || device->owner != 0 || device->offerHandle != 0 || device->releasing) return;
   for (auto& [id, reg] : registrations_) {
     if (reg->stopping || device->refusedBy.count(id) != 0 || !matchesAny(reg->rows, device->info)) continue;
     const DeviceHandle handle = nextDevice_++;
@@ -310,6 +317,37 @@ void Layer::offerNext(const std::shared_ptr<DeviceRecord>& device) {
     reg->queue.push_back(Event{Event::Kind::Attach, handle, device});
     reg->wake.notify_one();
     return;
+  }
+}
+
+void Layer::passOn(std::unique_lock<std::mutex>& lock,
+                   const std::vector<std::shared_ptr<DeviceRecord>>& devices) {
+  std::vector<std::shared_ptr<DeviceRecord>> unheld;
+  for (const auto& device : devices) {
+    offerNext(device);
+    if (!device->present || device->owner != 0 || device->offerHandle != 0 || device->releasing) continue;
+    if (device->inflight > 0) {
+      device->releaseDue = true;  // the last call to return gives it back
+    } else {
+      unheld.push_back(device);
+    }
+  }
+  release(lock, std::move(unheld));
+}
+
+void Layer::release(std::unique_lock<std::mutex>& lock, std::vector<std::shared_ptr<DeviceRecord>> devices) {
+  if (devices.empty()) return;
+  for (auto& device : devices) {
+    device->releaseDue = false;
+    device->releasing = true;
+  }
+  Backend* backend = backend_;
+  lock.unlock();
+  for (auto& device : devices) backend->release(device->id);
+  lock.lock();
+  for (auto& device : devices) {
+    device->releasing = false;
+    offerNext(device);  // a registration that came meanwhile takes it up again
   }
 }
 
@@ -352,12 +390,13 @@ void Layer::run(const std::shared_ptr<Registration>& reg) {
       device->owner = reg->id;
       device->ownerHandle = ev.handle;
       device->refusedBy.clear();
+      device->releaseDue = false;
       // It left while the callback ran: deviceLeft found no owner to tell.
       if (!device->present) reg->queue.push_back(Event{Event::Kind::Detach, ev.handle, device});
     } else {
       handles_.erase(ev.handle);
       device->refusedBy.insert(reg->id);
-      offerNext(device);
+      passOn(lock, {device});
     }
   }
 }
@@ -399,8 +438,9 @@ Status Layer::withDevice(DeviceHandle handle, Fn&& fn) {
     backend = backend_;
   }
   const Status st = fn(*backend, device->id);
-  std::lock_guard<std::mutex> lock(m_);
+  std::unique_lock<std::mutex> lock(m_);
   if (--device->inflight == 0 && !device->present) inflightDone_.notify_all();
+  if (device->inflight == 0 && device->releaseDue) passOn(lock, {device});
   return st;
 }
 

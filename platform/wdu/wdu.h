@@ -156,7 +156,8 @@ struct Events {
 // Registers for the devices that match any row. Offers arrive on the registration's own thread.
 Status Init(DriverHandle& driver, std::span<const MatchRow> rows, Events events, uint32_t options);
 // Ends the registration: waits for a callback in progress, drops the queued ones and releases
-// every device it holds (they are offered to the other registrations). Not from its own callbacks.
+// every device it holds (they are offered to the other registrations; one that none takes goes back
+// to the system, once no transfer runs on it, for another program to claim). Not from its own callbacks.
 Status Uninit(DriverHandle driver);
 
 // Selects an alternate setting of an interface (USB SET_INTERFACE).

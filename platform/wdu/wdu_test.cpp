@@ -223,6 +223,54 @@ TEST_F(UsbLayerTest, ADeviceRefusedByAllWaitsForTheNextRegistration) {
   EXPECT_EQ(refuser.count('R'), 1u);
 }
 
+// A device nobody holds goes back to the system (for another program to claim); one that passes to
+// another registration stays with the process.
+TEST_F(UsbLayerTest, ADeviceIsGivenBackWhenNoRegistrationTakesItOver) {
+  auto dev = std::make_shared<FakeDevice>(1);
+  bus->plug(dev);
+  Recorder first;
+  Recorder second;
+  auto reg1 = std::make_unique<Registration>(first);
+  ASSERT_TRUE(first.waitFor('A', 1));
+  Registration reg2(second);
+  reg1->close();
+  ASSERT_TRUE(second.waitFor('A', 1));
+  EXPECT_EQ(dev->releases(), 0) << "handed over inside the process";
+  reg2.close();
+  EXPECT_EQ(dev->releases(), 1);
+
+  Recorder refuser;
+  refuser.decide = [](DeviceHandle, const wdu::DeviceInfo&) { return false; };
+  Registration reg3(refuser);
+  ASSERT_TRUE(refuser.waitFor('R', 1));
+  reg3.close();  // its thread has finished with the refusal
+  EXPECT_EQ(dev->releases(), 2) << "refused by every registration";
+  Recorder taker;
+  Registration reg4(taker);
+  EXPECT_TRUE(taker.waitFor('A', 1)) << "a released device is offered to the next registration";
+}
+
+TEST_F(UsbLayerTest, ADeviceIsGivenBackOnlyWhenItsLastTransferHasReturned) {
+  auto dev = std::make_shared<FakeDevice>(1);
+  Recorder rec;
+  auto reg = std::make_unique<Registration>(rec);
+  const uint32_t address = bus->plug(dev);
+  ASSERT_TRUE(rec.waitFor('A', 1));
+  const DeviceHandle h = rec.handles('A')[0];
+  Status st = wdu::kDeviceError;
+  std::thread reader([&] {
+    uint8_t buf[64];
+    st = wdu::TransferBulk(h, kBulkIn, true, 0, buf, sizeof(buf), nullptr, 0);
+  });
+  ASSERT_TRUE(bus->waitForWaitingTransfers(address, 1, 5000));
+  reg->close();
+  EXPECT_EQ(dev->releases(), 0) << "the read still runs on it";
+  dev->push({1});
+  reader.join();
+  EXPECT_EQ(st, wdu::kSuccess);
+  EXPECT_EQ(dev->releases(), 1);
+}
+
 TEST_F(UsbLayerTest, WithoutAcknowledgeTheDeviceIsTakenWhateverTheCallbackSays) {
   const uint32_t address = bus->plug(std::make_shared<FakeDevice>(1));
   Recorder rec;

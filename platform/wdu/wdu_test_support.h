@@ -90,6 +90,7 @@ class FakeDevice : public simusb::Device {
     std::lock_guard<std::mutex> lock(m_);
     host_ = nullptr;
   }
+  void released() override { ++releases_; }
 
   void push(std::vector<uint8_t> packet) {
     std::lock_guard<std::mutex> lock(m_);
@@ -105,6 +106,8 @@ class FakeDevice : public simusb::Device {
     std::lock_guard<std::mutex> lock(m_);
     return written_;
   }
+  // How often the layer has given the device back to the system.
+  int releases() const { return releases_; }
 
  private:
   std::mutex m_;
@@ -115,6 +118,7 @@ class FakeDevice : public simusb::Device {
   std::deque<std::vector<uint8_t>> packets_;
   std::vector<uint8_t> written_;
   uint32_t emptyRetry_ = 0;
+  std::atomic<int> releases_{0};
 };
 
 // Records one registration's callbacks.

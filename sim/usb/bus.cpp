@@ -256,6 +256,17 @@ wdu::Status Bus::deviceInfo(wdu::BackendDeviceId id, wdu::DeviceInfo& info) {
   return wdu::kSuccess;
 }
 
+void Bus::release(wdu::BackendDeviceId id) {
+  auto slot = find(id);
+  if (!slot) return;
+  std::lock_guard<std::mutex> device(slot->deviceMutex);
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    if (!slot->present) return;
+  }
+  slot->device->released();
+}
+
 wdu::Status Bus::setInterface(wdu::BackendDeviceId id, uint8_t interfaceNumber, uint8_t alternateSetting) {
   auto slot = find(id);
   if (!slot) return wdu::kDeviceRemoved;

@@ -33,6 +33,7 @@ class Bus final : public wdu::Backend, public Control {
                       uint32_t timeoutMs) override;
   wdu::Status bulk(wdu::BackendDeviceId id, uint8_t endpoint, uint8_t* data, uint32_t len, uint32_t& done,
                    uint32_t timeoutMs) override;
+  void release(wdu::BackendDeviceId id) override;
 
   // Control
   void reset() override;

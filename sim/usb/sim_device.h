@@ -102,6 +102,8 @@ class Device {
   // Plugging in and out. After unplugged() returns the device must not use the host again.
   virtual void plugged(DeviceHost* host) { (void)host; }
   virtual void unplugged() {}
+  // The program that held the device has let it go (what closing a real device tells the system).
+  virtual void released() {}
 };
 
 // ---- Descriptor helpers for devices ----

@@ -1,6 +1,8 @@
 // The USB layer's promises over its libusb backend, with simulated devices behind umockdev's usbfs.
 #include <gtest/gtest.h>
+#include <libusb.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <future>
@@ -58,6 +60,46 @@ class AskedDevice : public FakeDevice {
   std::mutex askedMutex_;
   std::condition_variable askedCv_;
   bool asked_ = false;
+};
+
+// Another program on the same machine: its own libusb, opening the fake device's node itself.
+class OtherProgram {
+ public:
+  OtherProgram() { EXPECT_EQ(libusb_init(&ctx_), LIBUSB_SUCCESS); }
+  ~OtherProgram() {
+    if (handle_) libusb_close(handle_);
+    if (ctx_) libusb_exit(ctx_);
+  }
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+
+  // libusb's answer to claiming the fake device's interface (opening it first).
+  int claim() {
+    if (handle_ == nullptr) {
+      libusb_device** list = nullptr;
+      const ssize_t n = libusb_get_device_list(ctx_, &list);
+      for (ssize_t i = 0; i < n && handle_ == nullptr; ++i) {
+        libusb_device_descriptor dd{};
+        if (libusb_get_device_descriptor(list[i], &dd) == LIBUSB_SUCCESS && dd.idVendor == kVendor) {
+          if (libusb_open(list[i], &handle_) != LIBUSB_SUCCESS) handle_ = nullptr;
+        }
+      }
+      if (list) libusb_free_device_list(list, 1);
+      if (handle_ == nullptr) return LIBUSB_ERROR_NOT_FOUND;
+    }
+    return libusb_claim_interface(handle_, 0);
+  }
+  // Lets the device go, as a program ends.
+  void exit() {
+    if (handle_ == nullptr) return;
+    (void)libusb_release_interface(handle_, 0);  // not claimed after a refused claim: nothing to undo
+    libusb_close(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  libusb_context* ctx_ = nullptr;
+  libusb_device_handle* handle_ = nullptr;
 };
 
 class LibusbLayer : public ::testing::Test {
@@ -280,6 +322,63 @@ TEST_F(LibusbLayer, CallsFromSeveralThreadsAtOnce) {
     }));
   }
   for (auto& w : workers) EXPECT_EQ(w.get(), 20);
+}
+
+// A device no registration holds any more goes back to the system, so that another program (the DMX
+// service after the configurator, a second host after the first shut the DMX library down) can claim
+// it; and a device another program holds answers Busy until that program lets it go.
+TEST_F(LibusbLayer, ADeviceNobodyHoldsIsGivenBackForAnotherProgramToClaim) {
+  const DeviceHandle h = attachOne(std::make_shared<FakeDevice>());
+  ASSERT_EQ(wdu::SetInterface(h, 0, 1), wdu::kSuccess);
+  OtherProgram other;
+  EXPECT_EQ(other.claim(), LIBUSB_ERROR_BUSY) << "held by this process";
+  registration->close();
+  EXPECT_EQ(other.claim(), LIBUSB_SUCCESS) << "given back when its registration ended";
+
+  registration = std::make_unique<Registration>(recorder);
+  ASSERT_TRUE(recorder.waitFor('A', 2));
+  const DeviceHandle again = recorder.handles('A').back();
+  wdu::DeviceInfo info;
+  ASSERT_EQ(wdu::GetDeviceInfo(again, info), wdu::kSuccess);
+  EXPECT_EQ(info.interfaces.at(0).activeAlt, 0) << "a released interface is back at its first setting";
+  EXPECT_EQ(wdu::SetInterface(again, 0, 0), wdu::kBusy) << "now the other program holds it";
+  other.exit();
+  EXPECT_EQ(wdu::SetInterface(again, 0, 0), wdu::kSuccess);
+  uint8_t in[4] = {};
+  EXPECT_EQ(wdu::Transfer(again, 0, true, 0, in, 4, nullptr, kReadSetup, 1000), wdu::kSuccess);
+}
+
+TEST_F(LibusbLayer, ADeviceRefusedByEveryRegistrationIsGivenBack) {
+  plug(std::make_shared<FakeDevice>());
+  std::atomic<Status> looked{wdu::kDeviceError};
+  recorder.decide = [&](DeviceHandle h, const wdu::DeviceInfo&) {
+    looked = wdu::SetInterface(h, 0, 0);  // opens and claims it to look, then refuses it
+    return false;
+  };
+  registration = std::make_unique<Registration>(recorder);
+  ASSERT_TRUE(recorder.waitFor('R', 1));
+  EXPECT_EQ(looked, wdu::kSuccess);
+  OtherProgram other;
+  EXPECT_TRUE(waitUntil([&] { return other.claim() == LIBUSB_SUCCESS; }));
+}
+
+TEST_F(LibusbLayer, ADeviceIsGivenBackOnlyWhenItsLastTransferHasReturned) {
+  auto device = std::make_shared<AskedDevice>();
+  const DeviceHandle h = attachOne(device);
+  ASSERT_EQ(wdu::SetInterface(h, 0, 0), wdu::kSuccess);
+  uint8_t in[64] = {};
+  uint32_t done = 0;
+  auto read = std::async(std::launch::async,
+                         [&] { return wdu::TransferBulk(h, kBulkIn, true, 0, in, 64, &done, 0); });
+  ASSERT_TRUE(device->waitUntilAsked());
+  registration->close();  // with the read still waiting
+  OtherProgram other;
+  EXPECT_EQ(other.claim(), LIBUSB_ERROR_BUSY) << "closing it now would pull the node from under the read";
+  device->push({9, 8});
+  ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(read.get(), wdu::kSuccess);
+  EXPECT_EQ(done, 2u);
+  EXPECT_EQ(other.claim(), LIBUSB_SUCCESS) << "given back as the read returned";
 }
 
 }  // namespace

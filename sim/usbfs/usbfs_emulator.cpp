@@ -165,6 +165,9 @@ class EmulatedDevice final : public DeviceHost {
   void reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
   void setInterface(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+  // Claims and releases are one open node's each: another one's claim answers EBUSY, as the kernel does.
+  // (umockdev does not tell of a node's closing, so a claim lasts until its release.)
+  void claim(UMockdevIoctlClient* client, UMockdevIoctlData* arg, bool claiming);
 
   std::shared_ptr<Device> device_;
   Shared& shared_;          // the emulator's
@@ -178,6 +181,7 @@ class EmulatedDevice final : public DeviceHost {
   std::map<uint8_t, std::deque<std::shared_ptr<Urb>>> queues_;
   std::map<uint8_t, std::shared_ptr<Urb>> active_;
   std::deque<std::shared_ptr<Urb>> completed_;
+  std::map<unsigned, UMockdevIoctlClient*> claims_;  // interface -> the client (open node) holding it
   std::map<uint8_t, std::thread> workers_;  // created and joined on umockdev's thread and the destructor
 };
 
@@ -407,6 +411,35 @@ void EmulatedDevice::setInterface(UMockdevIoctlClient* client, UMockdevIoctlData
   }
 }
 
+void EmulatedDevice::claim(UMockdevIoctlClient* client, UMockdevIoctlData* arg, bool claiming) {
+  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned int), nullptr);
+  if (data == nullptr) {
+    umockdev_ioctl_client_complete(client, -1, EFAULT);
+    return;
+  }
+  const unsigned int interfaceNumber = *reinterpret_cast<unsigned int*>(data->data);
+  umockdev_ioctl_data_unref(data);
+  int error = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    auto it = claims_.find(interfaceNumber);
+    if (gone_) {
+      error = ENODEV;
+    } else if (claiming) {
+      if (it == claims_.end()) {
+        claims_[interfaceNumber] = client;
+      } else if (it->second != client) {
+        error = EBUSY;
+      }
+    } else if (it == claims_.end() || it->second != client) {
+      error = EINVAL;
+    } else {
+      claims_.erase(it);
+    }
+  }
+  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+}
+
 gboolean EmulatedDevice::handleIoctl(UMockdevIoctlClient* client) {
   const gulong request = umockdev_ioctl_client_get_request(client);
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
@@ -427,6 +460,8 @@ gboolean EmulatedDevice::handleIoctl(UMockdevIoctlClient* client) {
     }
     case USBDEVFS_CLAIMINTERFACE:
     case USBDEVFS_RELEASEINTERFACE:
+      claim(client, arg, request == USBDEVFS_CLAIMINTERFACE);
+      return TRUE;
     case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESETEP:
     case USBDEVFS_RESET:
