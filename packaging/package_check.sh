@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package without installing it: its dependencies name the run-time libraries the
-# programs load, and its tree, unpacked into a temporary folder, runs zem headless in demonstration mode
-# and against the simulated fixture the package carries.
+# programs load, its shlibs name libquillon, and its tree, unpacked into a temporary folder, runs every
+# program headless against the simulators the package carries (zem also in demonstration mode), and a host
+# program built with the packaged quillon.h drives a simulated box through the packaged libquillon.so.
 #   package_check.sh PACKAGE.deb SOURCE_FOLDER
 set -euo pipefail
 deb=$1
@@ -19,4 +20,15 @@ dpkg-deb -x "$deb" "$work"
 cmake -DPROGRAM="$work/usr/bin/zem" -DLIBRARY="$work/no-such-libftd2xx.so" -DMODE=demo \
   -P "$src/zem/headless_run_check.cmake"
 cmake -DPROGRAM="$work/usr/bin/zem" -DLIBRARY=libsim_fixture.so -DMODE=fixture -P "$src/zem/headless_run_check.cmake"
+cmake -DPROGRAM="$work/usr/bin/orvane" -DLIBRARY=libsim_usb.so -DMODE=devices -P "$src/orvane/headless_run_check.cmake"
+cmake -DPROGRAM="$work/usr/bin/mendaro" -DSIM=libsim_usb.so -DMODE=boxes -P "$src/mendaro/headless_run_check.cmake"
+
+dpkg-deb -e "$deb" "$work/DEBIAN"
+if ! grep -q "^libquillon 1 zem " "$work/DEBIAN/shlibs"; then
+  echo "$deb: shlibs does not name libquillon.so.1: $(cat "$work/DEBIAN/shlibs")"
+  exit 1
+fi
+c++ -std=c++20 -I"$work/usr/include" -o "$work/quillon_host" "$src/packaging/quillon_host_check.cpp" -ldl
+ZEM_USB_LIBRARY="$work/usr/lib/zem/libsim_usb.so" ZEM_SIM_USB_DEVICES="dmx:F0A9:Stage left" \
+  "$work/quillon_host" "$work/usr/lib/libquillon.so.1"
 echo "$deb: $(stat -c %s "$deb") bytes; Depends: $depends"

@@ -8,7 +8,9 @@
 #                                                            the firmware tool against the simulated console
 #                                                            (ZEM_USB_LIBRARY, ZEM_SIM_USB_DEVICES set by the
 #                                                            caller): the USB list, a chip's boards scanned, a
-#                                                            board updated from a sample file, Close
+#                                                            board updated from a sample file, the chip
+#                                                            without firmware updated from the sample image
+#                                                            (loader first), Close
 #   screenshot_test.sh zem   ZEM_PROGRAM SHOT_TOOL OUTDIR SIM_LIBRARY
 #                                                            the program without interface hardware
 #                                                            (demonstration menu, a model's service
@@ -142,6 +144,15 @@ case $mode in
     # The update shows its progress while it runs, and its end in the log (2 KiB in 8-byte packets: 15 s).
     "$shot" --title "$dialog" --settle 4000 --min-colours 8 --out "$out/orvane-updating.png" || fail "updating"
     "$shot" --title "$dialog" --settle 13000 --min-colours 8 --out "$out/orvane-dialog.png" || fail "updated"
+    # The chip without firmware: "Program Unknown PCB", its warning, "Update USB Firmware" with the sample image;
+    # the loader goes into the chip's RAM first, then the image into its EEPROM (65 packets, 30 ms each).
+    "$shot" --title "$dialog" --click 60,49 || fail "pick the chip without firmware"
+    "$shot" --title "$dialog" --settle 500 --click 18,189 || fail "tick Program Unknown PCB"
+    "$shot" --title "$dialog" --settle 300 --click 86,153 || fail "click Update USB Firmware"
+    "$shot" --title "Orvane" --timeout 10 --min-colours 4 --out "$out/orvane-unknown-pcb.png" --click 164,86 ||
+      fail "unknown PCB warning"
+    "$shot" --title "Open" --timeout 10 --settle 300 --type $'front_panel_1001_v0103.c2\n' || fail "image file dialog"
+    "$shot" --title "$dialog" --settle 8000 --min-colours 8 --out "$out/orvane-usb-update.png" || fail "USB update"
     # Close after a write: the power message first, then the program ends.
     "$shot" --title "$dialog" --click 666,416 || fail "click Close"
     "$shot" --title "Orvane" --timeout 10 --min-colours 4 --out "$out/orvane-power.png" --click 229,66 ||
