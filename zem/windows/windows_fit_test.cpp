@@ -149,6 +149,30 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
   }
 }
 
+// Every window the demonstration menu opens, filled from the demonstration device as in demonstration mode.
+TEST_F(WindowsFitTest, FixtureWindowOfEveryDemonstrationChoice) {
+  ui::Owned<TDemoMenuForm> menu(new TDemoMenuForm(owner_.get()));
+  for (ui::SpeedButton* button : menu->FixtureButtons()) {
+    SCOPED_TRACE(button->caption());
+    menu->sbFixtureClick(button);
+    Device = new TZEMDeviceNone();
+    DemoMode = true;
+    TZemFixture generic;
+    (void)generic.ReadFixtureInfo();  // the demonstration device keeps the identity the menu wrote
+    const int row = FindFixtureType(generic.GetTypeCode(), generic.GetSubType());
+    ASSERT_GE(row, 0);
+    model_ = FixtureTypeTable()[static_cast<size_t>(row)].create();
+    CurrentFixture = model_;
+    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
+    expectFits(entry.create(owner_.get(), entry));
+    FreeDevice();
+    CurrentFixture = nullptr;
+    delete model_;
+    model_ = nullptr;
+  }
+  DemoMode = false;
+}
+
 // The LED auto-test windows with their longest texts, and the tube's "Auto" boxes in place of the DMX
 // address and mode of a segment that configures itself.
 TEST_F(WindowsFitTest, LedAutoTestWindowsAndTheTubesAutoBoxes) {
