@@ -19,6 +19,8 @@ namespace {
 
 // A release this soon after the list opened belongs to the press that opened it.
 constexpr uint32_t kOpeningReleaseMs = 300;
+// The check-mark room the system adds to an owner-drawn menu item's measured width.
+constexpr int kOwnerDrawCheckWidth = 12;
 
 class PopupWindow : public Fl_Menu_Window {
  public:
@@ -33,7 +35,10 @@ class PopupWindow : public Fl_Menu_Window {
     for (const PopupEntry& e : entries_) {
       Size s;
       if (MenuItem* item = e.item) {
+        // As the system does for an owner-drawn item, room for a check mark is added to what the program
+        // measured, so a caption drawn from the item's left does not run into the popup's edge.
         s = item->measure(canvas);
+        s.width += kOwnerDrawCheckWidth;
       } else {
         s = measureText(font, e.text);
         s.width += 16;
