@@ -88,6 +88,17 @@ class WindowsFitTest : public linktest::SimTest {
     CurrentFixture = model_;
   }
 
+  // Opens the window of the identification table's row for the current model, checks it, then lets the
+  // window, the model and the device go.
+  void expectRowWindowFits(int row) {
+    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
+    expectFits(entry.create(owner_.get(), entry));
+    FreeDevice();
+    CurrentFixture = nullptr;
+    delete model_;
+    model_ = nullptr;
+  }
+
   ui::Owned<ui::Form> owner_;
   TZemFixture* model_ = nullptr;
 };
@@ -140,12 +151,7 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
     if (HasFatalFailure()) return;
     const int row = FindFixtureType(p.typeCode, p.subtype);
     ASSERT_GE(row, 0);
-    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
-    expectFits(entry.create(owner_.get(), entry));
-    FreeDevice();
-    CurrentFixture = nullptr;
-    delete model_;
-    model_ = nullptr;
+    expectRowWindowFits(row);
   }
 }
 
@@ -163,12 +169,7 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryDemonstrationChoice) {
     ASSERT_GE(row, 0);
     model_ = FixtureTypeTable()[static_cast<size_t>(row)].create();
     CurrentFixture = model_;
-    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
-    expectFits(entry.create(owner_.get(), entry));
-    FreeDevice();
-    CurrentFixture = nullptr;
-    delete model_;
-    model_ = nullptr;
+    expectRowWindowFits(row);
   }
   DemoMode = false;
 }
