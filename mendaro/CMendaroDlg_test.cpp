@@ -189,7 +189,7 @@ TEST_F(DialogTest, ARefusedUniverseIsNeverWritten) {
   ASSERT_TRUE(pick(0));
   type(dlg->reUniverseA, "40");
   ASSERT_TRUE(ui::input::click(*dlg->bUpdate));
-  type(dlg->reUniverseA, "");
+  type(dlg->reUniverseA, "\b");  // Backspace empties it
   ASSERT_TRUE(ui::input::click(*dlg->bUpdate));
   type(dlg->reUniverseA, "0");
   ASSERT_TRUE(ui::input::click(*dlg->bUpdate));

@@ -89,10 +89,9 @@ class MendaroDialogTest : public MendaroTest {
   }
 
   bool pick(int line) { return ui::input::selectListItem(*dlg->lbDevices, line); }
-  // The user clears the edit and types text into it.
+  // The user goes into the edit (which selects what it holds) and types text in its place.
   void type(ui::RichEdit* edit, const std::string& text) {
     ASSERT_TRUE(edit->setFocus());
-    for (int i = 0; i < 4; ++i) ui::input::keyPress('\b');
     ui::input::typeText(text);
   }
   std::vector<std::string> lines() const { return dlg->lbDevices->items().lines(); }

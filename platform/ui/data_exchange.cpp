@@ -24,15 +24,15 @@ std::optional<long long> parseInteger(const std::string& text) {
   return v;
 }
 
-// The number in text, or the standard message and the edit focused (select: its text selected too).
+// The number in text, or the standard message and the edit focused with its text selected.
 template <class E>
-std::optional<int> take(E& edit, const std::string& text, int min, int max, void (*select)(E&)) {
+std::optional<int> take(E& edit, const std::string& text, int min, int max) {
   const std::optional<long long> v = parseInteger(text);
   if (v && *v >= min && *v <= max) return static_cast<int>(*v);
   messageBox({MessageKind::Warning, app().title(), v ? integerRangeMessage(min, max) : integerMessage(),
               MessageButtons::Ok});
   edit.setFocus();
-  if (select) select(edit);
+  edit.selectAll();
   return std::nullopt;
 }
 
@@ -47,11 +47,11 @@ std::string integerRangeMessage(int min, int max) {
 }
 
 std::optional<int> takeInteger(Edit& edit, int min, int max) {
-  return take<Edit>(edit, edit.caption(), min, max, [](Edit& e) { e.selectAll(); });
+  return take(edit, edit.caption(), min, max);
 }
 
 std::optional<int> takeInteger(RichEdit& edit, int min, int max) {
-  return take<RichEdit>(edit, edit.content(), min, max, nullptr);
+  return take(edit, edit.content(), min, max);
 }
 
 }  // namespace ui

@@ -92,6 +92,7 @@ TEST_F(TakeIntegerTest, ARichEditsWholeTextIsTakenTheSameWay) {
   EXPECT_EQ(messages_, (std::vector<std::string>{"Please enter an integer between 1 and 32.",
                                                  "Please enter an integer."}));
   EXPECT_EQ(screen().focusedControl(), r);
+  EXPECT_TRUE(r->allSelected()) << "typing replaces the refused text";
 }
 
 }  // namespace

@@ -269,6 +269,12 @@ void RichEdit::keyPress(char& key) {
   if (refusedByNumbersOnly(numbersOnly_, key) || (key == '\r' && !multiLine_)) key = 0;
   WinControl::keyPress(key);
   if (key == 0 || readOnly_) return;
+  if (allSelected_ && (key == '\b' || static_cast<unsigned char>(key) >= 32)) {
+    allSelected_ = false;
+    setContent(key == '\b' ? "" : std::string(1, key));
+    return;
+  }
+  allSelected_ = false;
   if (lines_.empty()) lines_.add("");
   int last = lines_.count() - 1;
   if (key == '\r') {
@@ -285,6 +291,19 @@ void RichEdit::keyPress(char& key) {
     if (maxLength_ > 0 && typedLength() >= maxLength_) return;
     lines_.set(last, lines_[last] + key);
   }
+}
+
+void RichEdit::keyDown(uint16_t& key, ShiftState shift) {
+  WinControl::keyDown(key, shift);
+  if (key == vk::Delete && !readOnly_ && allSelected_) {
+    allSelected_ = false;
+    setContent("");
+  }
+}
+
+void RichEdit::focusGained() {
+  if (!multiLine_ && !readOnly_) allSelected_ = true;
+  WinControl::focusGained();
 }
 
 int RichEdit::textWidth() const {

@@ -192,14 +192,22 @@ class RichEdit : public WinControl {
   int heightForText() const;
   static constexpr int kScrollBarWidth = 16;
 
+  // A one-line box selects its text when it gets the focus, as an edit does: what is typed next
+  // (Backspace, Delete) replaces it.
+  void selectAll() { allSelected_ = true; }
+  bool allSelected() const { return allSelected_; }
+
   NotifyEvent onChange;
 
   // Typing adds to the last line; Enter starts a new one.
   void keyPress(char& key) override;
+  void keyDown(uint16_t& key, ShiftState shift) override;
+  void focusGained() override;
 
  private:
   int typedLength() const;
   Strings lines_;
+  bool allSelected_ = false;
   int maxLength_ = 0;
   bool numbersOnly_ = false;
   bool multiLine_ = true;

@@ -30,8 +30,8 @@ TEST_F(EditsTest, OneLineRichEditWithALengthLimit) {
   r->setNumbersOnly(true);
   r->setContent("1");
   ASSERT_TRUE(r->setFocus());
-  input::typeText("2\r3x");
-  EXPECT_EQ(r->content(), "12") << "no line for Enter, nothing past two characters";
+  input::typeText("\r2\r3x");
+  EXPECT_EQ(r->content(), "23") << "no line for Enter, nothing past two characters";
   input::keyPress('\b');
   input::keyPress('\b');
   input::typeText("307");
@@ -41,6 +41,37 @@ TEST_F(EditsTest, OneLineRichEditWithALengthLimit) {
   r->setContent("a\r\nb");
   EXPECT_EQ(r->lines().count(), 2);
   EXPECT_EQ(r->content(), "a\r\nb");
+}
+
+// As an edit's: what is typed into a one-line box just focused replaces what it held.
+TEST_F(EditsTest, FocusingAOneLineRichEditSelectsItsText) {
+  auto* r = add<RichEdit>("r");
+  r->setMultiLine(false);
+  r->setMaxLength(2);
+  r->setContent("12");
+  ASSERT_TRUE(r->setFocus());
+  EXPECT_TRUE(r->allSelected());
+  input::typeText("5");
+  EXPECT_EQ(r->content(), "5") << "not refused for the length the old text took";
+  input::typeText("6");
+  EXPECT_EQ(r->content(), "56") << "the selection ended with the first key";
+
+  auto* other = add<Edit>("other");
+  ASSERT_TRUE(other->setFocus());
+  ASSERT_TRUE(r->setFocus());
+  input::keyPress('\b');
+  EXPECT_EQ(r->content(), "");
+  r->setContent("7");
+  r->selectAll();
+  input::keyDown(vk::Delete);
+  EXPECT_EQ(r->content(), "");
+
+  auto* log = add<RichEdit>("log");  // several lines: the caret goes to the end, nothing is selected
+  log->setContent("first");
+  ASSERT_TRUE(log->setFocus());
+  EXPECT_FALSE(log->allSelected());
+  input::typeText("!");
+  EXPECT_EQ(log->content(), "first!");
 }
 
 TEST_F(EditsTest, MemoGrowsByAppendedTextAndBreaks) {

@@ -410,10 +410,16 @@ void paintRichEdit(RichEdit& r, int x, int y, const PaintContext& ctx) {
   int back = ctx.scrollBack ? ctx.scrollBack(r) : 0;
   int first = std::clamp(count - fit - back, 0, std::max(0, count - fit));
   fl_push_clip(x + inset, y + inset, textW, h - 2 * inset);
+  // A one-line box's text selected on focus shows highlighted, as an edit's.
+  const bool selected = r.focused() && r.allSelected() && count == 1 && !rows[0].text.empty();
+  if (selected) {
+    int tw = static_cast<int>(std::ceil(fl_width(rows[0].text.c_str())));
+    fill(x + inset + 1, y + inset, std::min(tw + 1, textW - 2), lineH, clHighlight);
+  }
   for (int i = first; i < count && i < first + fit + 1; ++i) {
     const Row& row = rows[static_cast<size_t>(i)];
     drawText(row.text, x + inset + 1, y + inset + (i - first) * lineH, textW - 2, lineH,
-             FL_ALIGN_LEFT | FL_ALIGN_TOP, r.font(), row.color);
+             FL_ALIGN_LEFT | FL_ALIGN_TOP, r.font(), selected ? clHighlightText : row.color);
   }
   if (r.focused() && !r.readOnly()) {
     int last = std::max(0, count - 1);
