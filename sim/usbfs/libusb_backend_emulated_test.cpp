@@ -16,6 +16,7 @@
 namespace {
 
 using namespace wdu::testing;
+using simusb::testing::waitUntil;
 using wdu::DeviceHandle;
 using wdu::Status;
 
@@ -28,16 +29,6 @@ class StallingDevice : public FakeDevice {
     return FakeDevice::bulkOut(endpoint, data, len);
   }
 };
-
-// Polls the condition (real time, at most 5 s): the emulator's own threads make it come true.
-bool waitUntil(const std::function<bool()>& holds) {
-  const auto end = std::chrono::steady_clock::now() + 5s;
-  while (!holds()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 // The fake device, noting when its bulk IN is first asked: a transfer on it is then in flight.
 class AskedDevice : public FakeDevice {
@@ -102,25 +93,12 @@ class OtherProgram {
   libusb_device_handle* handle_ = nullptr;
 };
 
-class LibusbLayer : public ::testing::Test {
+class LibusbLayer : public simusb::testing::EmulatedUsbTest {
  protected:
-  void SetUp() override {
-    std::string why;
-    emu = simusb::testing::emulator(&why);
-    if (emu == nullptr) GTEST_SKIP() << "no emulated usbfs here: " << why;
-    ASSERT_EQ(wdu::SelectBackendLibrary(""), wdu::kSuccess) << wdu::BackendError();
-  }
   void TearDown() override {
-    emu->holdCompletions(false);
+    if (emu) emu->holdCompletions(false);
     registration.reset();
-    for (uint32_t address : plugged) emu->unplug(address);
-    EXPECT_TRUE(simusb::testing::waitUntilUnplugged());
-  }
-  uint32_t plug(std::shared_ptr<simusb::Device> device) {
-    const uint32_t address = emu->plug(std::move(device));
-    EXPECT_NE(address, 0u);
-    plugged.push_back(address);
-    return address;
+    EmulatedUsbTest::TearDown();
   }
   // Plugs the device in and takes it; answers its handle.
   DeviceHandle attachOne(std::shared_ptr<simusb::Device> device) {
@@ -131,8 +109,6 @@ class LibusbLayer : public ::testing::Test {
     return handles.empty() ? 0 : handles.back();
   }
 
-  simusb::UsbfsEmulator* emu = nullptr;
-  std::vector<uint32_t> plugged;
   Recorder recorder;
   std::unique_ptr<Registration> registration;
 };

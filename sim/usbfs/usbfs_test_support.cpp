@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/ui/application.h"
 #include "platform/wdu/wdu.h"
 
 #include "sim/usb/sim_usb_loader.h"
@@ -66,6 +67,50 @@ bool waitUntilUnplugged() {
 
 Control* deviceMaker() {
   return openSimUsb(SIM_USB_LIB);
+}
+
+bool waitUntil(const std::function<bool()>& holds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!holds()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+void EmulatedUsbTest::SetUp() {
+  std::string why;
+  emu = emulator(&why);
+  if (emu == nullptr) GTEST_SKIP() << "no emulated usbfs here: " << why;
+  ASSERT_EQ(wdu::SelectBackendLibrary(""), wdu::kSuccess) << wdu::BackendError();
+  maker = deviceMaker();
+  ASSERT_NE(maker, nullptr);
+}
+
+void EmulatedUsbTest::TearDown() {
+  if (emu == nullptr) return;
+  for (uint32_t address : plugged) emu->unplug(address);
+  EXPECT_TRUE(waitUntilUnplugged());
+}
+
+void EmulatedProgramTest::SetUp() {
+  EmulatedUsbTest::SetUp();
+  if (IsSkipped() || HasFatalFailure()) return;
+  clock.emplace(0);
+  ui::app().reset();
+}
+
+void EmulatedProgramTest::TearDown() {
+  ui::app().reset();
+  clock.reset();
+  EmulatedUsbTest::TearDown();
+}
+
+uint32_t EmulatedUsbTest::plug(std::shared_ptr<Device> device) {
+  const uint32_t address = emu->plug(std::move(device));
+  EXPECT_NE(address, 0u);
+  plugged.push_back(address);
+  return address;
 }
 
 }  // namespace simusb::testing
