@@ -130,14 +130,14 @@ void OpenDialog(fuzzusb::Control& bus) {
   fuzz::UseVirtualClock();
   g_dlg->RefreshUsbList();
   g_dlg->lbUsbDevices->setItemIndex(0);
-  std::atexit([] { std::remove(g_file.c_str()); });
 }
 
-void RunRound(std::span<const uint8_t> file, uint16_t productId, uint8_t flags) {
+namespace {
+
+void playRound(std::span<const uint8_t> file, uint16_t productId, uint8_t flags) {
   const bool unknownPcb = flags & kUnknownPcb;
   g_answer = (flags & kAnswerNo) ? ui::ModalResult::No : ui::ModalResult::Yes;
   g_cancelFile = flags & kCancelFile;
-  writeInputFile(file);
   (void)ui::input::click(*g_dlg->btnClearLog);
   ui::clearShownMessageBoxes();
 
@@ -157,6 +157,15 @@ void RunRound(std::span<const uint8_t> file, uint16_t productId, uint8_t flags) 
   g_dlg->cbProgramUnknownPcb->setChecked(unknownPcb);
   g_dlg->UpdateIicFirmware();
   checkIicUpdate(std::string(file.begin(), file.end()), address, board, unknownPcb, first);
+}
+
+}  // namespace
+
+void RunRound(std::span<const uint8_t> file, uint16_t productId, uint8_t flags) {
+  writeInputFile(file);
+  playRound(file, productId, flags);
+  // The file lives for its round only: the fuzzer and the seed maker end through _Exit, past any atexit.
+  std::remove(g_file.c_str());
 }
 
 }  // namespace fuzzorvane

@@ -10,6 +10,7 @@
 #include "mendaro/mendaro_test_support.h"
 #include "platform/sys/fake_service_testing.h"
 #include "platform/sys/process.h"
+#include "platform/sys/sys_testing.h"
 #include "platform/ui/controls.h"
 
 namespace mendaro {
@@ -70,7 +71,8 @@ class AppTest : public testing::MendaroTest {
 };
 
 TEST_F(AppTest, NoServiceRunningMeansNoStopOrStartCommand) {
-  const std::string marker = "/tmp/" + service.name() + ".ran";
+  sys::testing::TempFolder folder("mendaro_app_test_");
+  const std::string marker = (folder.path() / "ran").string();
   sys::ServiceSettings s = service.settings();
   s.stopCommand = "touch " + marker;
   s.startCommand = "touch " + marker;

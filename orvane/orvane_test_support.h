@@ -14,6 +14,7 @@
 
 #include "orvane/COrvaneDlg.h"
 #include "orvane/test_firmware.h"
+#include "platform/sys/sys_testing.h"
 #include "platform/ui/application.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/input.h"
@@ -57,10 +58,9 @@ class OrvaneDlgTest : public SimBusTest {
     SimBusTest::SetUp();
     ui::app().reset();
     ui::app().setTitle("Orvane");
-    dir_ = std::filesystem::temp_directory_path() /
-           ("orvane_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
+    // A folder of the test's own (a parameterised test's name holds a '/'), gone even when the test fails.
+    folder_.emplace("orvane_test_");
+    dir_ = folder_->path();
     ui::setFileDialogResponder([this](const ui::FileDialogRequest& r) -> std::optional<std::string> {
       fileRequests.push_back(r);
       return chosenFile;
@@ -77,8 +77,7 @@ class OrvaneDlgTest : public SimBusTest {
     ui::setFileDialogResponder(nullptr);
     ui::setMessageBoxResponder(nullptr);
     ui::app().reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    folder_.reset();
     SimBusTest::TearDown();
   }
 
@@ -129,6 +128,7 @@ class OrvaneDlgTest : public SimBusTest {
   std::vector<ui::FileDialogRequest> fileRequests;
   ui::ModalResult answer = ui::ModalResult::Yes;
   std::vector<ui::MessageBoxRequest> boxes;
+  std::optional<sys::testing::TempFolder> folder_;
   std::filesystem::path dir_;
 };
 

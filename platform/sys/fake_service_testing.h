@@ -9,6 +9,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -19,18 +23,33 @@ namespace sys::testing {
 
 class FakeService {
  public:
-  FakeService() : name_(uniqueName()), pidFile_("/tmp/" + name_ + ".pid") {}
+  FakeService()
+      : name_(uniqueName()), pidFile_((std::filesystem::temp_directory_path() / (name_ + ".pid")).string()) {}
   ~FakeService() {
     for (pid_t pid : findProcesses(name_)) ::kill(pid, SIGKILL);
+    // The last instance started may not carry the name yet (its shell has not reached the exec): it is
+    // found by the process id its start command noted, and is ours while its command line names us.
+    if (const auto pid = startedPid(); pid && commandLineOf(*pid).find(name_) != std::string::npos) {
+      ::kill(*pid, SIGKILL);
+    }
     std::remove(pidFile_.c_str());
   }
   FakeService(const FakeService&) = delete;
   FakeService& operator=(const FakeService&) = delete;
 
   const std::string& name() const { return name_; }
-  // Starts an instance in the background and notes its process id.
-  std::string startCommand() const {
-    return "bash -c 'exec -a " + name_ + " sleep 300' </dev/null >/dev/null 2>&1 & echo $! > " + pidFile_;
+  // Starts an instance in the background and notes its process id; beforeName runs in the instance's
+  // shell before it takes the name (a slow start).
+  std::string startCommand(const std::string& beforeName = "") const {
+    return "bash -c '" + beforeName + "exec -a " + name_ +
+           " sleep 300' </dev/null >/dev/null 2>&1 & echo $! > " + pidFile_;
+  }
+  // The process id the last start command noted.
+  std::optional<pid_t> startedPid() const {
+    std::ifstream in(pidFile_);
+    pid_t pid = 0;
+    if (in >> pid && pid > 0) return pid;
+    return std::nullopt;
   }
   // Ends the instance the start command started.
   std::string stopCommand() const { return "kill $(cat " + pidFile_ + ")"; }
@@ -54,6 +73,10 @@ class FakeService {
   }
 
  private:
+  static std::string commandLineOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
   static std::string uniqueName() {
     static std::atomic<int> counter{0};
     return "fakesvc-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);

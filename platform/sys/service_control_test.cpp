@@ -4,6 +4,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/sys/fake_service_testing.h"
+#include "platform/sys/process.h"
 
 namespace sys {
 namespace {
@@ -78,6 +79,23 @@ TEST_F(FakeServiceTest, AStartCommandThatNeverEndsIsGivenUpAfterTheLimit) {
   EXPECT_LE(elapsedMs(5000, tickCount()), 30000u + 2 * s.pollMs);
   // It runs on; once it has its name the service's clean-up ends it (else it would outlive the test).
   EXPECT_TRUE(service.waitUntilRunning(true));
+}
+
+// An instance whose shell has not reached its name when the test ends (a loaded machine) does not
+// outlive the test.
+TEST(FakeServiceCleanUpTest, AnInstanceNotYetUnderItsNameEndsWithTheService) {
+  pid_t pid = 0;
+  {
+    testing::FakeService service;
+    Result<Command> started = Command::start(service.startCommand("sleep 2; "));
+    ASSERT_TRUE(started.ok()) << started.error();
+    ASSERT_TRUE(started.value().waitForEnd(5000));
+    ASSERT_TRUE(service.startedPid().has_value());
+    pid = *service.startedPid();
+  }
+  const bool ended = ProcessWatch(pid).waitForEnd(5000);
+  EXPECT_TRUE(ended);
+  if (!ended) ::kill(pid, SIGKILL);
 }
 
 TEST_F(FakeServiceTest, AFailingStartCommandIsReported) {

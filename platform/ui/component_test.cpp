@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/sys/clock.h"
+#include "platform/sys/sys_testing.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/ui/graphics.h"
@@ -147,13 +148,14 @@ TEST(ComponentTest, StringsSplitJoinAndSave) {
   s.remove(2);
   s.remove(7);
   EXPECT_EQ(s[5], "");
-  auto path = std::filesystem::temp_directory_path() / "ui_strings_test.txt";
+  // A folder of its own: two test runs at once never share the file.
+  sys::testing::TempFolder folder("ui_strings_test_");
+  const auto path = folder.path() / "strings.txt";
   ASSERT_TRUE(s.saveToFile(path.string()));
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "x\r\ny\r\n");
-  std::filesystem::remove(path);
   EXPECT_FALSE(s.saveToFile("/nonexistent-dir/x.txt"));
 }
 

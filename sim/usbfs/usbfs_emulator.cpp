@@ -1,7 +1,10 @@
 #include "sim/usbfs/usbfs_emulator.h"
 
+#include <fcntl.h>
 #include <linux/usbdevice_fs.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <umockdev.h>
 #include <unistd.h>
 
@@ -493,9 +496,52 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer devic
   return static_cast<EmulatedDevice*>(device)->handleIoctl(client);
 }
 
+// The test bed's folder must go however this process ends: a process that keeps its emulator to the
+// end (as the tests do), or is killed by a time-out, never runs the destructor. A small shell waits for
+// the end of a pipe that only this process can write to (no program it starts inherits it), then
+// removes the folder.
+struct FolderWatch {
+  pid_t pid = -1;
+  int fd = -1;  // the pipe's writing end: closed by the process's end, or by end()
+
+  static FolderWatch start(const std::string& folder) {
+    FolderWatch watch;
+    int fds[2];
+    if (folder.empty() || pipe2(fds, O_CLOEXEC) != 0) return watch;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // Nothing of ours in its environment: neither umockdev's preload library nor the sanitizers.
+    char path[] = "PATH=/usr/bin:/bin";
+    char* env[] = {path, nullptr};
+    char sh[] = "sh", opt[] = "-c", script[] = "cat >/dev/null; rm -rf -- \"$0\"";
+    std::string dir = folder;
+    char* args[] = {sh, opt, script, dir.data(), nullptr};
+    if (posix_spawn(&watch.pid, "/bin/sh", &actions, nullptr, args, env) == 0) {
+      watch.fd = fds[1];
+    } else {
+      watch.pid = -1;
+      close(fds[1]);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    return watch;
+  }
+  // The folder is gone when this returns.
+  void end() {
+    if (fd < 0) return;
+    close(fd);
+    fd = -1;
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+};
+
 class Emulator final : public UsbfsEmulator {
  public:
-  explicit Emulator(UMockdevTestbed* testbed) : testbed_(testbed) {}
+  explicit Emulator(UMockdevTestbed* testbed) : testbed_(testbed), watch_(FolderWatch::start(rootDir())) {}
   ~Emulator() override {
     std::lock_guard<std::mutex> lock(m_);
     for (auto& [address, entry] : entries_) {
@@ -505,6 +551,7 @@ class Emulator final : public UsbfsEmulator {
       entry.device.reset();
     }
     g_object_unref(testbed_);
+    watch_.end();
   }
 
   uint32_t plug(std::shared_ptr<Device> device) override {
@@ -580,6 +627,7 @@ class Emulator final : public UsbfsEmulator {
   Shared shared_;  // before entries_: their devices use it to the end
   std::mutex m_;
   UMockdevTestbed* testbed_;
+  FolderWatch watch_;
   std::map<uint32_t, Entry> entries_;  // kept after unplug: libusb may still reap the node's URBs
   uint32_t next_ = 2;
 };
