@@ -276,10 +276,11 @@ class CYDeviceLoader : public CYDeviceTest,
                        public ::testing::WithParamInterface<std::tuple<ChipKind, int, bool>> {};
 
 TEST_P(CYDeviceLoader, EmbeddedLoaderRunsOnlyInItsOwnChipKind) {
-  auto [kind, resource, runs] = GetParam();
+  const auto [kind, resource, runs] = GetParam();
+  const ChipKind chipKind = kind;  // a lambda may not capture a structured binding before clang 16
   auto h = attach(simusb::blankEzUsb(kind));
   auto hold = [&](bool on) {
-    return kind == ChipKind::FX2 ? dev().HoldInResetFx2(h, on) : dev().HoldInResetAn21(h, on);
+    return chipKind == ChipKind::FX2 ? dev().HoldInResetFx2(h, on) : dev().HoldInResetAn21(h, on);
   };
   ASSERT_EQ(hold(true), 0);
   CHexResource hex(resource);

@@ -426,7 +426,7 @@ TEST_F(LedIdleTest, FrameEveryFourthTickOffTheMonitorPageAcrossObjects) {
   // The counter is shared and never reset: find where it stands first.
   int ticks = 0;
   while (dev.frames.empty() && ticks < 4) {
-    bv20->IdlePoll(false);
+    EXPECT_TRUE(bv20->IdlePoll(false));
     ++ticks;
   }
   ASSERT_EQ(dev.frames.size(), 1u);

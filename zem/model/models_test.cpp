@@ -275,25 +275,26 @@ TEST_P(OutOfRangeTest, RaisesAndSendsNothing) {
   EXPECT_TRUE(dev.frames.empty());
 }
 
+// Every call raises before it can answer: its result is never there to check.
 INSTANTIATE_TEST_SUITE_P(
     Models, OutOfRangeTest,
     ::testing::Values(
-        RangeRow{"Brv200Live", "Brv200", [](TZemFixture& f) { f.SetLiveIntensity(65536); }},
-        RangeRow{"Brv200WaitIndex", "Brv200", [](TZemFixture& f) { f.SetWaitTimeIndex(256); }},
-        RangeRow{"Brv600Colour", "Brv600", [](TZemFixture& f) { f.SetLiveColor(-1); }},
-        RangeRow{"GrobelWait", "Grobel", [](TZemFixture& f) { f.SetWaitTimeSeconds(65536); }},
-        RangeRow{"GrobelFade", "Grobel", [](TZemFixture& f) { f.SetFadeTimeSeconds(-5); }},
-        RangeRow{"RastelGoboPlus4", "Rastel", [](TZemFixture& f) { f.SetControlValue79(65532, 1); }},
-        RangeRow{"RastelPosition", "Rastel", [](TZemFixture& f) { f.SetControlValue78(1, 65536); }},
-        RangeRow{"RastelTilt", "Rastel", [](TZemFixture& f) { f.SetLivePanTilt(10, 256); }},
-        RangeRow{"IPGoboPlus4", "IP", [](TZemFixture& f) { f.SetControlValue79(65535, 0); }},
-        RangeRow{"IPSpeed", "IP", [](TZemFixture& f) { f.SetControlValue79(1, 70000); }},
-        RangeRow{"IPAnimation", "IP", [](TZemFixture& f) { f.SetControlValue80(65536, 1); }},
-        RangeRow{"WashZoom", "Wash", [](TZemFixture& f) { f.SetLiveZoom(65536); }},
-        RangeRow{"LedLevel", "BV20L", [](TZemFixture& f) { f.SetLiveRed(65536); }},
-        RangeRow{"LedTime", "BV40L", [](TZemFixture& f) { f.SetWaitTimeSeconds(70000); }},
-        RangeRow{"BralinColour", "Bralin", [](TZemFixture& f) { f.SendLedData(1, 2, 3, 4, 256); }},
-        RangeRow{"BralinAddress0", "Bralin", [](TZemFixture& f) { f.SendLedData(1, 2, 3, 4, 5); }}),
+        RangeRow{"Brv200Live", "Brv200", [](TZemFixture& f) { (void)f.SetLiveIntensity(65536); }},
+        RangeRow{"Brv200WaitIndex", "Brv200", [](TZemFixture& f) { (void)f.SetWaitTimeIndex(256); }},
+        RangeRow{"Brv600Colour", "Brv600", [](TZemFixture& f) { (void)f.SetLiveColor(-1); }},
+        RangeRow{"GrobelWait", "Grobel", [](TZemFixture& f) { (void)f.SetWaitTimeSeconds(65536); }},
+        RangeRow{"GrobelFade", "Grobel", [](TZemFixture& f) { (void)f.SetFadeTimeSeconds(-5); }},
+        RangeRow{"RastelGoboPlus4", "Rastel", [](TZemFixture& f) { (void)f.SetControlValue79(65532, 1); }},
+        RangeRow{"RastelPosition", "Rastel", [](TZemFixture& f) { (void)f.SetControlValue78(1, 65536); }},
+        RangeRow{"RastelTilt", "Rastel", [](TZemFixture& f) { (void)f.SetLivePanTilt(10, 256); }},
+        RangeRow{"IPGoboPlus4", "IP", [](TZemFixture& f) { (void)f.SetControlValue79(65535, 0); }},
+        RangeRow{"IPSpeed", "IP", [](TZemFixture& f) { (void)f.SetControlValue79(1, 70000); }},
+        RangeRow{"IPAnimation", "IP", [](TZemFixture& f) { (void)f.SetControlValue80(65536, 1); }},
+        RangeRow{"WashZoom", "Wash", [](TZemFixture& f) { (void)f.SetLiveZoom(65536); }},
+        RangeRow{"LedLevel", "BV20L", [](TZemFixture& f) { (void)f.SetLiveRed(65536); }},
+        RangeRow{"LedTime", "BV40L", [](TZemFixture& f) { (void)f.SetWaitTimeSeconds(70000); }},
+        RangeRow{"BralinColour", "Bralin", [](TZemFixture& f) { (void)f.SendLedData(1, 2, 3, 4, 256); }},
+        RangeRow{"BralinAddress0", "Bralin", [](TZemFixture& f) { (void)f.SendLedData(1, 2, 3, 4, 5); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using QuodraTest = ModelFixture;

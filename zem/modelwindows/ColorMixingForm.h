@@ -186,7 +186,7 @@ struct MonitorFormatSpec {
 enum class FixtureOutline { MovingHead, Wash, Compact, Round, Cube, Scanner, LedPar };
 
 struct WindowTables {
-  const char* formName;
+  const char* formName = nullptr;
   FixtureOutline picture = FixtureOutline::Wash;
   std::span<const FaderSpec> faders;
   const ChoiceSpec* choice = nullptr;

@@ -210,7 +210,8 @@ TEST_F(GrobelWindowTest, SceneTimesAreEditedInSecondsAndShownTimesAreNotWritten)
   type(*w->seWaitMinute, "3");
   tick();
   const Frames sent = ServiceCalls(device_);
-  const Frames expected = framesOf([](TZemFixtureGrobel200CMYI& f) { f.SetWaitTimeSeconds(3785); });
+  const Frames expected =
+      framesOf([](TZemFixtureGrobel200CMYI& f) { EXPECT_TRUE(f.SetWaitTimeSeconds(3785)); });
   EXPECT_EQ(sent, expected);
 }
 

@@ -65,7 +65,7 @@ class ZemMainTest : public linktest::SimTest {
   void runProgram(std::function<void()> script, uint32_t limitMs = 120000) {
     const uint32_t start = sys::tickCount();
     script_ = std::make_unique<ui::Timer>(1);
-    script_->onTimer = [this, script, start, limitMs] {
+    script_->onTimer = [script, start, limitMs] {
       if (sys::elapsedMs(start, sys::tickCount()) > limitMs) {
         ADD_FAILURE() << "the program did not end within " << limitMs << " ms";
         TerminateFlag = true;

@@ -90,7 +90,7 @@ class DemoForm : public ui::Form {
     item(file, "-");
     item(file, "E&xit", [this](ui::Component*) { close(); });
     ui::MenuItem* help = item(nullptr, "&Help");
-    ui::MenuItem* about = item(help, "About this demo", [this](ui::Component*) {
+    ui::MenuItem* about = item(help, "About this demo", [](ui::Component*) {
       ui::messageBox({ui::MessageKind::Information, "About", "Window layer demo.", ui::MessageButtons::Ok});
     });
     // An owner-drawn item: a coloured bar beside the text.
