@@ -47,9 +47,13 @@ if ! command -v Xvfb >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d)
+# The work folder goes even when a time-out kills this script: a watcher removes it once the pipe that this
+# script and its children hold is closed by the last of them.
+exec {watch}> >(exec >/dev/null 2>&1; cat; rm -rf "$work")
 xvfb_pid=""
 prog_pid=""
 cleanup() {
+  exec {watch}>&-
   [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
@@ -57,8 +61,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and writes it to the descriptor.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# Xvfb picks a free display number itself and writes it to the descriptor. Its life is bounded too: when
+# a time-out kills this script (120 s), nobody is left to end it.
+xvfb_life=150
+timeout "$xvfb_life" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 1 100); do
   [ -s "$work/display" ] && break
