@@ -35,6 +35,19 @@ function(zem_add_test)
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
 endfunction()
 
+# zem_add_display_run(NAME name TEST test_program)
+# The test program run again on a private Xvfb display (platform/ui/fltk/screenshot_test.sh), so that the
+# display tests it skips under plain ctest run too; skipped itself where Xvfb is missing.
+function(zem_add_display_run)
+  if(NOT ZEM_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "NAME;TEST" "" ${ARGN})
+  add_test(NAME ${T_NAME}
+           COMMAND bash ${PROJECT_SOURCE_DIR}/platform/ui/fltk/screenshot_test.sh gtest $<TARGET_FILE:${T_TEST}>)
+  set_tests_properties(${T_NAME} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+endfunction()
+
 # zem_add_emulated_run_test(NAME name PROGRAM target SCRIPT check.cmake)
 # The program's headless check run in MODE=emulated: its devices reached as real USB devices, through the
 # libusb backend and umockdev's emulated usbfs (sim/usbfs's usbfs_run). Only when umockdev was found.

@@ -2,12 +2,11 @@
 // its control gives it, with the longest lines listed, both directions shown and every message in the log
 // (the screenshot test runs this binary under Xvfb; without a display it skips).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "mendaro/CMendaroApp.h"
 #include "mendaro/MendaroTexts.h"
 #include "mendaro/mendaro_test_support.h"
-#include "platform/ui/fltk/fltk_backend.h"
+#include "platform/ui/fltk/display_test_support.h"
 #include "platform/ui/text_fit.h"
 
 namespace mendaro {
@@ -15,22 +14,7 @@ namespace {
 
 using testing::configuredBlock;
 
-class MendaroFitTest : public testing::MendaroDialogTest {
- protected:
-  static void SetUpTestSuite() {
-    // One display for the whole suite, as a program has.
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) ui::fltk::install();
-  }
-  static void TearDownTestSuite() { ui::fltk::uninstall(); }
-  void SetUp() override {
-    if (!ui::fltk::installed()) GTEST_SKIP() << "no display";
-    MendaroDialogTest::SetUp();
-  }
-  void TearDown() override {
-    if (ui::fltk::installed()) MendaroDialogTest::TearDown();
-  }
-};
+using MendaroFitTest = ui::fltk::testing::OnDisplay<testing::MendaroDialogTest>;
 
 TEST_F(MendaroFitTest, DialogWithTheLongestLinesAndEveryMessageFits) {
   // The widest version and universes a block can hold.

@@ -2,30 +2,14 @@
 // control gives it, with the longest board names listed and after an update filled the log (the screenshot
 // test runs this binary under Xvfb; without a display it skips).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "orvane/orvane_test_support.h"
-#include "platform/ui/fltk/fltk_backend.h"
+#include "platform/ui/fltk/display_test_support.h"
 #include "platform/ui/text_fit.h"
 
 using orvanetest::OrvaneDlgTest;
 
-class OrvaneFitTest : public OrvaneDlgTest {
- protected:
-  static void SetUpTestSuite() {
-    // One display for the whole suite, as a program has.
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) ui::fltk::install();
-  }
-  static void TearDownTestSuite() { ui::fltk::uninstall(); }
-  void SetUp() override {
-    if (!ui::fltk::installed()) GTEST_SKIP() << "no display";
-    OrvaneDlgTest::SetUp();
-  }
-  void TearDown() override {
-    if (ui::fltk::installed()) OrvaneDlgTest::TearDown();
-  }
-};
+using OrvaneFitTest = ui::fltk::testing::OnDisplay<OrvaneDlgTest>;
 
 TEST_F(OrvaneFitTest, DialogWithTheLongestBoardLinesAndAFilledLogFits) {
   auto front = newFrontPanel();

@@ -3,12 +3,11 @@
 // display it skips). The fixture window is filled from the simulated fixture, so the texts are the
 // ones a technician sees.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <functional>
 #include <string>
 
-#include "platform/ui/fltk/fltk_backend.h"
+#include "platform/ui/fltk/display_test_support.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/text_fit.h"
@@ -36,17 +35,10 @@ namespace {
 
 namespace profiles = simfix::profiles;
 
-class WindowsFitTest : public linktest::SimTest {
+class WindowsFitTest : public ui::fltk::testing::OnDisplay<linktest::SimTest> {
  protected:
-  static void SetUpTestSuite() {
-    // One display for the whole suite, as a program has.
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) ui::fltk::install();
-  }
-  static void TearDownTestSuite() { ui::fltk::uninstall(); }
   void SetUp() override {
-    if (!ui::fltk::installed()) GTEST_SKIP() << "no display";
-    linktest::SimTest::SetUp();
+    OnDisplay::SetUp();
     if (IsSkipped()) return;
     owner_.reset(ui::createForm<ui::Form>(nullptr));
     owner_->setBounds(0, 0, 600, 400);
@@ -56,7 +48,7 @@ class WindowsFitTest : public linktest::SimTest {
     CurrentFixture = nullptr;
     delete model_;
     model_ = nullptr;
-    if (ui::fltk::installed()) linktest::SimTest::TearDown();
+    OnDisplay::TearDown();
   }
 
   // Shows the window on the display, checks it and frees it.
