@@ -91,6 +91,9 @@ struct DeviceRecord {
   // Nobody holds it: the backend gives it back to the system (now, or once inflight is 0).
   bool releasing = false;   // the backend is giving it back: no offer meanwhile
   bool releaseDue = false;  // to be given back when the calls in flight have returned
+
+  // Present, and neither held, offered nor being given back: free for the next registration.
+  bool unclaimed() const { return present && owner == 0 && offerHandle == 0 && !releasing; }
 };
 
 struct HandleRecord {
@@ -307,7 +310,7 @@ Status Layer::uninit(DriverHandle driver) {
 }
 
 void Layer::offerNext(const std::shared_ptr<DeviceRecord>& device) {
-  if (!device->present || device->owner != 0 || device->offerHandle != 0 || device->releasing) return;
+  if (!device->unclaimed()) return;
   for (auto& [id, reg] : registrations_) {
     if (reg->stopping || device->refusedBy.count(id) != 0 || !matchesAny(reg->rows, device->info)) continue;
     const DeviceHandle handle = nextDevice_++;
@@ -325,7 +328,7 @@ void Layer::passOn(std::unique_lock<std::mutex>& lock,
   std::vector<std::shared_ptr<DeviceRecord>> unheld;
   for (const auto& device : devices) {
     offerNext(device);
-    if (!device->present || device->owner != 0 || device->offerHandle != 0 || device->releasing) continue;
+    if (!device->unclaimed()) continue;  // taken up by the offer, gone or being given back
     if (device->inflight > 0) {
       device->releaseDue = true;  // the last call to return gives it back
     } else {
