@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,7 +28,7 @@ class FakeService {
     for (pid_t pid : findProcesses(name_)) ::kill(pid, SIGKILL);
     // The last instance started may not carry the name yet (its shell has not reached the exec): it is
     // found by the process id its start command noted, and is ours while its command line names us.
-    if (const auto pid = startedPid(); pid && commandLineOf(*pid).find(name_) != std::string::npos) {
+    if (const auto pid = startedPid(); pid && commandLine(*pid).find(name_) != std::string::npos) {
       ::kill(*pid, SIGKILL);
     }
     std::remove(pidFile_.c_str());
@@ -73,10 +72,6 @@ class FakeService {
   }
 
  private:
-  static std::string commandLineOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   static std::string uniqueName() {
     static std::atomic<int> counter{0};
     return "fakesvc-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);

@@ -71,6 +71,10 @@ int openProcess(pid_t pid) {
 
 }  // namespace
 
+std::string commandLine(pid_t pid) {
+  return readFile("/proc/" + std::to_string(pid) + "/cmdline");
+}
+
 std::vector<pid_t> findProcesses(std::string_view name) {
   std::vector<pid_t> found;
   if (name.empty()) return found;

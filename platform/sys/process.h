@@ -19,6 +19,10 @@ namespace sys {
 // Processes that have ended but not yet been collected by their parent do not count.
 std::vector<pid_t> findProcesses(std::string_view name);
 
+// The command line of a running process, its words each ended by a NUL; empty when the process has
+// ended or cannot be seen.
+std::string commandLine(pid_t pid);
+
 // A watch on one process, by a reference that a later process with the same id cannot be mistaken for.
 class ProcessWatch {
  public:

@@ -85,6 +85,22 @@ TEST(ProcessTest, WatchSeesTheEndOfAProcessThatIsNotOurs) {
   EXPECT_TRUE(findProcesses(service.name()).empty()) << "an ended process does not count, collected or not";
 }
 
+TEST(ProcessTest, CommandLineOfARunningProcessAndOfOneThatHasGone) {
+  testing::FakeService service;
+  ASSERT_TRUE(service.launch());
+  const std::vector<pid_t> found = findProcesses(service.name());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(commandLine(found[0]), service.name() + std::string("\0"
+                                                                "300"
+                                                                "\0",
+                                                                5));
+  Result<Command> c = Command::start("exit 0");
+  ASSERT_TRUE(c.ok());
+  while (!c.value().waitForEnd(100)) {
+  }
+  EXPECT_EQ(commandLine(c.value().pid()), "") << "collected: the id names no process now";
+}
+
 TEST(ProcessTest, AProcessThatIsGoneCannotBeWatched) {
   Result<Command> c = Command::start("exit 0");
   ASSERT_TRUE(c.ok());
