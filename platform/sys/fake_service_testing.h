@@ -28,7 +28,7 @@ class FakeService {
     for (pid_t pid : findProcesses(name_)) ::kill(pid, SIGKILL);
     // The last instance started may not carry the name yet (its shell has not reached the exec): it is
     // found by the process id its start command noted, and is ours while its command line names us.
-    if (const auto pid = startedPid(); pid && commandLine(*pid).find(name_) != std::string::npos) {
+    if (const auto pid = startedPid(); pid && instanceCommandLine(*pid).find(name_) != std::string::npos) {
       ::kill(*pid, SIGKILL);
     }
     std::remove(pidFile_.c_str());
@@ -72,6 +72,18 @@ class FakeService {
   }
 
  private:
+  // The instance's command line. A process in the middle of an exec (the start command's shell becoming
+  // bash, bash becoming the named sleep) reads an empty one for a moment: it is read again while the
+  // process runs, so the instance is not taken for another process and left running.
+  static std::string instanceCommandLine(pid_t pid) {
+    const ProcessWatch watch(pid);
+    std::string line = commandLine(pid);
+    for (int i = 0; i < 5000 && line.empty() && watch.running().value_or(false); ++i) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+      line = commandLine(pid);
+    }
+    return line;
+  }
   static std::string uniqueName() {
     static std::atomic<int> counter{0};
     return "fakesvc-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/sys/clock.h"
 #include "platform/sys/fake_service_testing.h"
 #include "platform/sys/process.h"
@@ -84,18 +86,18 @@ TEST_F(FakeServiceTest, AStartCommandThatNeverEndsIsGivenUpAfterTheLimit) {
 // An instance whose shell has not reached its name when the test ends (a loaded machine) does not
 // outlive the test.
 TEST(FakeServiceCleanUpTest, AnInstanceNotYetUnderItsNameEndsWithTheService) {
-  pid_t pid = 0;
+  std::optional<ProcessWatch> watch;  // taken while the instance is ours: its id is not reused meanwhile
   {
     testing::FakeService service;
     Result<Command> started = Command::start(service.startCommand("sleep 2; "));
     ASSERT_TRUE(started.ok()) << started.error();
     ASSERT_TRUE(started.value().waitForEnd(5000));
     ASSERT_TRUE(service.startedPid().has_value());
-    pid = *service.startedPid();
+    watch.emplace(*service.startedPid());
   }
-  const bool ended = ProcessWatch(pid).waitForEnd(5000);
+  const bool ended = watch->waitForEnd(5000);
   EXPECT_TRUE(ended);
-  if (!ended) ::kill(pid, SIGKILL);
+  if (!ended) ::kill(watch->pid(), SIGKILL);
 }
 
 TEST_F(FakeServiceTest, AFailingStartCommandIsReported) {
