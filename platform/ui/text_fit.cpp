@@ -41,7 +41,7 @@ struct Checker {
   }
 
   void report(const Control& c, const std::string& text, Size needed, Size room) {
-    found.push_back({windowName(), path(c), c.kind(), text, needed, room});
+    found.push_back({windowName(), path(c), c.kind(), text, needed, room, {}, {}});
   }
 
   // One line of text in a room of width x height.
@@ -179,6 +179,47 @@ struct Checker {
     }
   }
 
+  // Where a label draws its text in its parent: its rows from the top, aligned, clipped to its bounds.
+  static Rect drawnText(const Label& l) {
+    const std::string shown = stripHotkey(l.caption());
+    const Size need =
+        l.wordWrap() ? wrappedTextExtent(l.font(), shown, l.width()) : backend().textExtent(l.font(), shown);
+    const int w = std::min(need.width, l.width());
+    const int offset = l.alignment() == Alignment::Left    ? 0
+                       : l.alignment() == Alignment::Right ? l.width() - w
+                                                           : (l.width() - w) / 2;
+    const int left = l.left() + offset;
+    return {left, l.top(), left + w, l.top() + std::min(need.height, l.height())};
+  }
+
+  // Shown labels of one parent whose drawn texts cover each other: each pair once.
+  void overlappingLabels(const WinControl& parent) {
+    std::vector<std::pair<const Label*, Rect>> texts;
+    for (const Control* child : parent.controls()) {
+      const auto* l = dynamic_cast<const Label*>(child);
+      if (l == nullptr || !l->visible() || stripHotkey(l->caption()).empty()) continue;
+      const Rect r = drawnText(*l);
+      if (r.width() > 0 && r.height() > 0) texts.emplace_back(l, r);
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+      for (size_t j = i + 1; j < texts.size(); ++j) {
+        const Rect& a = texts[i].second;
+        const Rect& b = texts[j].second;
+        if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
+        const Label& first = *texts[i].first;
+        const Label& second = *texts[j].first;
+        found.push_back({windowName(),
+                         path(first),
+                         first.kind(),
+                         stripHotkey(first.caption()),
+                         {a.width(), a.height()},
+                         {a.width(), a.height()},
+                         path(second),
+                         stripHotkey(second.caption())});
+      }
+    }
+  }
+
   // Checks the shown controls; page controls met on the way are collected.
   void walk(Control& c, bool root, std::vector<PageControl*>& pageControls) {
     if (!root && !c.visible()) return;
@@ -186,12 +227,13 @@ struct Checker {
     if (auto* pc = dynamic_cast<PageControl*>(&c)) pageControls.push_back(pc);
     if (auto* w = dynamic_cast<WinControl*>(&c)) {
       for (Control* child : w->controls()) walk(*child, false, pageControls);
+      overlappingLabels(*w);
     }
   }
 
   void add(const ClippedText& t) {
     for (const ClippedText& f : found) {
-      if (f.control == t.control && f.text == t.text) return;
+      if (f.control == t.control && f.text == t.text && f.overlapped == t.overlapped) return;
     }
     found.push_back(t);
   }
@@ -221,6 +263,10 @@ struct Checker {
 }  // namespace
 
 std::string ClippedText::describe() const {
+  if (!overlapped.empty()) {
+    return "window \"" + window + "\": control \"" + control + "\" (" + kind + ") draws \"" + text +
+           "\" over \"" + overlappedText + "\" of control \"" + overlapped + "\"";
+  }
   return "window \"" + window + "\": control \"" + control + "\" (" + kind + ") cuts \"" + text +
          "\" (needs " + std::to_string(needed.width) + "x" + std::to_string(needed.height) + ", has " +
          std::to_string(room.width) + "x" + std::to_string(room.height) + ")";

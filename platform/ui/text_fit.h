@@ -9,8 +9,10 @@
 // button's face (a push-like check box's too); a check box right of its box (a row for each line of its
 // caption); every line of a list box inside its border, left of its scroll bar; a combo box's edit part
 // (every item must fit it); an edit's text area (left of the spin buttons); a group box's caption strip;
-// every tab of a page control on its row without scrolling. The pages of a page control are all checked, not
-// only the active one. Hidden controls and rich edits (which wrap and scroll) are not checked.
+// every tab of a page control on its row without scrolling. Two shown labels of one parent must not draw
+// their texts over each other (each label's text from its top, aligned and clipped to its bounds). The pages
+// of a page control are all checked, not only the active one. Hidden controls and rich edits (which wrap and
+// scroll) are not checked.
 #pragma once
 
 #include <string>
@@ -30,7 +32,11 @@ struct ClippedText {
   std::string text;
   Size needed;  // what the text takes
   Size room;    // what the control gives it
-  // "window "Error!": control "re1" (Label) cuts "..." (needs 120x13, has 100x13)"
+  // For two labels whose texts cover each other: the other label's path and text (else empty).
+  std::string overlapped;
+  std::string overlappedText;
+  // "window "Error!": control "re1" (Label) cuts "..." (needs 120x13, has 100x13)", or
+  // "window "Monitor": control "gb/l1" (Label) draws "..." over "..." of control "gb/l2""
   std::string describe() const;
 };
 

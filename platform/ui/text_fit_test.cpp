@@ -133,6 +133,48 @@ TEST_F(TextFitTest, EveryListBoxLineFitsInsideItsBorderAndScrollBar) {
   EXPECT_NE(report().find("cuts \"0123456789\""), std::string::npos) << report();
 }
 
+// Labels that grow with their text run into the next one on their row; a label clipped short of its
+// neighbour, one on another row, one right-aligned away from it and one in another parent do not count.
+TEST_F(TextFitTest, LabelsOfOneParentMustNotDrawOverEachOther) {
+  form_->setCaption("Monitor");
+  auto* g = add<GroupBox>("gbValues");
+  g->setBounds(0, 0, 390, 200);
+  auto* light = add<Label>("lLight", g);
+  light->setBounds(8, 20, 0, 0);
+  light->setCaption("Ambient light sensor: 0 Lux");  // autosized: 162 pixels, up to 170
+  auto* voltage = add<Label>("lVoltage", g);
+  voltage->setBounds(120, 20, 0, 0);
+  voltage->setCaption("PCB voltage: 0.0 Volt");
+  EXPECT_EQ(report(),
+            "window \"Monitor\": control \"gbValues/lLight\" (Label) draws \"Ambient light sensor: 0 Lux\" "
+            "over \"PCB voltage: 0.0 Volt\" of control \"gbValues/lVoltage\"");
+  voltage->setLeft(170);
+  EXPECT_EQ(report(), "");  // side by side
+  voltage->setLeft(120);
+  voltage->setTop(40);
+  EXPECT_EQ(report(), "");  // the next row
+
+  // Not autosized: the text is clipped to the label, which the check of its own room reports, not this one.
+  auto* right = add<Label>("lRight", g);
+  right->setAutoSize(false);
+  right->setBounds(8, 60, 200, 13);
+  right->setAlignment(Alignment::Right);
+  right->setCaption("Right");  // drawn at 178..208
+  auto* left = add<Label>("lLeft", g);
+  left->setBounds(8, 60, 0, 0);
+  left->setCaption("Left side");
+  EXPECT_EQ(report(), "");
+  right->setAlignment(Alignment::Left);
+  EXPECT_NE(report().find("draws \"Right\" over \"Left side\""), std::string::npos) << report();
+  right->setVisible(false);
+  EXPECT_EQ(report(), "");  // hidden
+
+  auto* other = add<Label>("lOther");
+  other->setBounds(8, 20, 0, 0);
+  other->setCaption("On the form, under the group");
+  EXPECT_EQ(report(), "");
+}
+
 TEST_F(TextFitTest, HiddenControlsAreNotChecked) {
   auto* l = add<Label>("lHidden");
   l->setCaption(std::string(100, 'x'));

@@ -537,6 +537,8 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
   }
   for (const MonitorFormatSpec& f : tables_.monitorFormats)
     SetMonitorFormat(static_cast<size_t>(f.index), f.format);
+  // Formats longer than the template's would run into the next column.
+  if (!tables_.monitorFormats.empty()) FitMonitorColumns();
 
   const bool removeMonitor =
       tables_.monitor == MonitorRule::Remove || (tables_.monitor == MonitorRule::RemoveBelowFirmware9 &&

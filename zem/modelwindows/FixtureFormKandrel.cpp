@@ -17,6 +17,8 @@ constexpr int kMasterSlaveSynchronized = 2;
 constexpr int kSubTypeQuodra1200 = 1;
 constexpr std::array<int, 3> kPixelModes = {1, 2, 4};
 constexpr int kSequences = 64;
+// Room between two columns of settings.
+constexpr int kColumnGap = 12;
 
 const TSubDeviceFormStyle& KandrelStyle() {
   static const TSubDeviceFormStyle style{
@@ -230,6 +232,17 @@ void TKandrelForm::handleMessage(const ui::Message& m) {
 
 void TKandrelForm::WMRelayout() {
   if (!lDynamicFadeTime || !cbDynamicFadeTime || !cbMasterSlaveSetting) return;
+  if (lStandAloneMode && cbStandAloneMode && lSequence && cbSequence) {
+    // The sequence column starts clear of the operation's label and list, whatever the font makes of them;
+    // its list keeps its right edge.
+    const int operationRight = std::max(lStandAloneMode->left() + lStandAloneMode->width(),
+                                        cbStandAloneMode->left() + cbStandAloneMode->width());
+    const int sequenceLeft = std::max(lSequence->left(), operationRight + kColumnGap);
+    const int sequenceRight = cbSequence->left() + cbSequence->width();
+    lSequence->setLeft(sequenceLeft);
+    cbSequence->setBounds(sequenceLeft, cbSequence->top(), sequenceRight - sequenceLeft,
+                          cbSequence->height());
+  }
   ui::Canvas& c = canvas();
   c.font = lDynamicFadeTime->font();
   const int textWidth = c.textWidth(ZemString(ZemStr::KdFadeTime));

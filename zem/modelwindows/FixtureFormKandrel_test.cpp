@@ -116,12 +116,17 @@ TEST_F(KandrelWindowTest, WaitAndFadeListsHoldEveryStep) {
   EXPECT_EQ(fade[32], "2 Minutes");
 }
 
-TEST_F(KandrelWindowTest, FadeColumnEndsWhereTheMasterSlaveListEnds) {
+TEST_F(KandrelWindowTest, StandAloneColumnsStandClearOfEachOther) {
   TKandrelForm* w = openStrip(0);
   const int right = w->cbMasterSlaveSetting->left() + w->cbMasterSlaveSetting->width();
   EXPECT_EQ(w->lDynamicFadeTime->left() + w->lDynamicFadeTime->width(), right);
   EXPECT_EQ(w->cbDynamicFadeTime->left(), w->lDynamicFadeTime->left());
   EXPECT_EQ(w->cbDynamicWaitTime->left(), w->lStandAloneMode->left());
+  // "Stand-alone operation" ends before "Stand-alone sequence" starts, and that list before the next one.
+  EXPECT_LT(w->lStandAloneMode->left() + w->lStandAloneMode->width(), w->lSequence->left());
+  EXPECT_LT(w->cbStandAloneMode->left() + w->cbStandAloneMode->width(), w->cbSequence->left());
+  EXPECT_EQ(w->cbSequence->left(), w->lSequence->left());
+  EXPECT_LT(w->cbSequence->left() + w->cbSequence->width(), w->cbMasterSlaveSetting->left());
 }
 
 TEST_F(KandrelWindowTest, ChoicesAreWrittenAndShownAsTheFixtureHoldsThem) {

@@ -550,7 +550,10 @@ constexpr int kMonitorChannels = 7;
 constexpr double kWidestVoltage = 655.35;
 constexpr double kWidestTemperature = -327.68;
 constexpr int kWidestWord = 65535;
+constexpr int kMonitorColumnLeft = 8;
 constexpr int kMonitorColumnGap = 8;
+constexpr int kMonitorMinColumnGap = 4;
+constexpr int kMonitorGroupFrame = 2;  // the group box's frame at its right edge
 
 }  // namespace
 
@@ -572,21 +575,31 @@ void TFixtureFormTemplate::FitMonitorColumns() {
   ui::Canvas& c = canvas();
   const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&lLightSensor, &lSupplyVoltage,
                                                                      &lTemperature, &lFanSpeed};
-  int left = 8;
+  std::array<int, 4> widths{};
   for (size_t col = 0; col < columns.size(); ++col) {
-    int width = 0;
     for (size_t ch = 0; ch < kMonitorChannels; ++ch) {
-      ui::Label* label = (*columns[col])[ch];
+      const ui::Label* label = (*columns[col])[ch];
       if (label == nullptr) continue;
       c.font = label->font();
       const std::string& format = MonitorFormats[col * kMonitorChannels + ch];
       const std::string widest = col == 1   ? FormatValue(format, kWidestVoltage)
                                  : col == 2 ? FormatValue(format, kWidestTemperature)
                                             : FormatValue(format, kWidestWord);
-      width = std::max(width, c.textWidth(widest));
-      label->setLeft(left);
+      widths[col] = std::max(widths[col], c.textWidth(widest));
     }
-    left += width + kMonitorColumnGap;
+  }
+  // Long texts share the group's width: the gaps between the columns narrow first.
+  int total = 0;
+  for (int w : widths) total += w;
+  const int room = gbHardwareMonitorValues->width() - kMonitorGroupFrame - kMonitorColumnLeft;
+  const int gaps = static_cast<int>(columns.size()) - 1;
+  const int gap = std::clamp((room - total) / gaps, kMonitorMinColumnGap, kMonitorColumnGap);
+  int left = kMonitorColumnLeft;
+  for (size_t col = 0; col < columns.size(); ++col) {
+    for (const ui::Ref<ui::Label>& label : *columns[col]) {
+      if (label) label->setLeft(left);
+    }
+    left += widths[col] + gap;
   }
 }
 
