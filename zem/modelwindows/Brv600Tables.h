@@ -106,6 +106,7 @@ constexpr WindowTables FamilyTables() {
   t.sensorTrigger = &kTrigger255;
   t.monitor = MonitorRule::Remove;
   t.testSequence = &TestSequence;
+  t.sceneShownLive = true;
   return t;
 }
 

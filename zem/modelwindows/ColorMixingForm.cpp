@@ -551,8 +551,9 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
 // Live controls
 
 void TColorMixingForm::FaderChange(ui::Component* sender) {
-  // What the window shows itself is the fixture's own value, not a change to send.
-  if (Updating || sender == nullptr) return;
+  // What the window shows itself is the fixture's own value, not a change to send, unless the fixture is
+  // to preview the scene shown.
+  if (sender == nullptr || (Updating && !tables_.sceneShownLive)) return;
   for (const LiveControl& c : live_) {
     if (c.control.get() == sender) ChangedBits |= c.live.bit;
   }

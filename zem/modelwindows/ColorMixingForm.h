@@ -8,8 +8,9 @@
 // the bits and sends each marked control's current value once, lowest bit first, stopping at the first
 // send that fails (a failed send is not repeated; the next change sends the new value). A tick with
 // nothing to send polls the fixture (IdlePoll, with whether the Monitor page is showing). Values the
-// window shows itself (scene display, refresh) are never marked: change handlers ignore changes while
-// Updating is raised.
+// window shows itself (scene display, refresh) are not marked: change handlers ignore changes while
+// Updating is raised. On windows whose tables say so (sceneShownLive) the faders are marked all the same,
+// so the fixture shows the scene the user is looking at from the next tick on.
 //
 // A model window derives from TColorMixingForm, hands its WindowTables to the constructor, binds the
 // named references it publishes (Find<T>) and adds what is its own. Windows of later families reuse the
@@ -201,6 +202,9 @@ struct WindowTables {
   MonitorRule monitor = MonitorRule::Keep;
   bool sceneTimesInSeconds = false;  // hours, minutes and seconds edits instead of the time lists
   int faderWidth = 64;
+  // A scene the window shows reaches the fixture live at the next tick: a fader change is marked whether
+  // the user or the window made it (the colour and frost panels the window sets stay unmarked).
+  bool sceneShownLive = false;
   // "Run test sequence" under the adjustment rows: switches the fixture's test mode on or off.
   void (*testSequence)(TZemFixture&, bool on) = nullptr;
 };
@@ -241,7 +245,7 @@ class TColorMixingForm : public TFixtureFormTemplate {
   void UpdateScene() override;
   void EnableSceneButtons() override;
 
-  // Marks the live control that changed (nothing while Updating is raised).
+  // Marks the live control that changed (nothing while Updating is raised, unless the scene is shown live).
   void FaderChange(ui::Component* sender);
   // Lowers the clicked colour panel, raises the others and marks the colour; without a sender only
   // raises all.

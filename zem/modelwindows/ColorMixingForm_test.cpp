@@ -10,6 +10,7 @@
 #include "zem/model/uZemModels.h"
 #include "zem/modelwindows/FixtureFormBrv1200CMYIZ_01.h"
 #include "zem/modelwindows/FixtureFormBrv200_20.h"
+#include "zem/modelwindows/FixtureFormBrv600C_20.h"
 #include "zem/modelwindows/FixtureFormBrv600_20.h"
 #include "zem/modelwindows/FixtureFormGrobel200CI_01.h"
 #include "zem/modelwindows/modelwindows_test_support.h"
@@ -39,6 +40,9 @@ class Brv600PatternTest : public mwtest::WindowTest<TZemFixtureBrv600_20> {
     SetScene(3, 0, {{134, 0}, {135, 3}, {136, 10}, {139, 1}, {140, 55}});
     w = open<TBrv600_20Form>();
     showPageOf(w->Panel4);
+    // The scene shown on opening goes out at the first tick.
+    tick();
+    fixture_.calls.clear();
   }
 };
 
@@ -67,14 +71,22 @@ TEST_F(Brv600PatternTest, IntensityAndZoomAreInvertedBothWays) {
   EXPECT_EQ(fixture_.calls, (Strings{"SetLiveIntensity(0)", "SetLiveZoom(255)"}));
 }
 
-TEST_F(Brv600PatternTest, ShowingASceneSendsNothing) {
+// The fixture previews the scene the technician is editing: its levels go out live at the next tick (not
+// while the window is still showing values), its colour and frost, which the fixture shows by itself, not.
+TEST_F(Brv600PatternTest, AShownSceneGoesOutLiveAtTheNextTick) {
   SetScene(3, 1, {{134, 100}, {135, 2}, {136, 7}, {137, 8}, {138, 9}, {139, 0}, {140, 1}});
+  w->Updating = true;
   w->UpdateScene();
   EXPECT_EQ(w->frIntensity->Position(), 155);
   EXPECT_EQ(w->frMagenta->Position(), 8);
-  EXPECT_EQ(w->ChangedBits, 0u);
+  EXPECT_EQ(w->ChangedBits, 0x1Fu);
+  tick();
+  EXPECT_EQ(fixture_.calls, Strings{"IdlePoll(0)"}) << "nothing goes out while the window updates";
+  w->Updating = false;
   tick(2);
-  EXPECT_EQ(fixture_.calls, (Strings{"IdlePoll(0)", "IdlePoll(0)"}));
+  EXPECT_EQ(fixture_.calls,
+            (Strings{"IdlePoll(0)", "SetLiveIntensity(100)", "SetLiveCyan(7)", "SetLiveMagenta(8)",
+                     "SetLiveYellow(9)", "SetLiveZoom(1)", "IdlePoll(0)"}));
 }
 
 TEST_F(Brv600PatternTest, ColourPanelsShowTheSceneByteAndSendTheClickedNumber) {
@@ -91,7 +103,7 @@ TEST_F(Brv600PatternTest, ColourPanelsShowTheSceneByteAndSendTheClickedNumber) {
   w->UpdateScene();
   EXPECT_TRUE(lowered().empty());
   tick();
-  EXPECT_TRUE(fixture_.sends().empty());
+  fixture_.calls.clear();  // the scene's levels
   ASSERT_TRUE(ui::input::click(*w->pRed));
   EXPECT_EQ(lowered(), Strings{"pRed"});
   ASSERT_TRUE(ui::input::click(*w->pBlue));
@@ -281,6 +293,21 @@ TEST_F(WashPatternTest, WheelPanelsAndAPlainZoom) {
   w->UpdateScene();
   for (ui::Panel* p : {w->pWhite.get(), w->pCTC.get(), w->pRed.get(), w->pGreen.get(), w->pBlue.get()})
     EXPECT_EQ(p->bevelInner(), ui::BevelCut::Raised) << p->name();
+}
+
+class Brv600CompactPatternTest : public mwtest::WindowTest<TZemFixtureBrv600C_20> {};
+
+TEST_F(Brv600CompactPatternTest, TheSceneShownOnOpeningAndEveryOneAfterGoesOutLive) {
+  SetScene(2, 0, {{136, 11}, {137, 12}, {138, 13}});
+  auto* w = open<TBrv600C_20Form>();
+  tick();
+  EXPECT_EQ(fixture_.calls, (Strings{"SetLiveCyan(11)", "SetLiveMagenta(12)", "SetLiveYellow(13)"}));
+  fixture_.calls.clear();
+  SetScene(2, 1, {{136, 21}, {137, 22}, {138, 23}});
+  w->UpdateScene();
+  EXPECT_TRUE(fixture_.calls.empty());
+  tick();
+  EXPECT_EQ(fixture_.calls, (Strings{"SetLiveCyan(21)", "SetLiveMagenta(22)", "SetLiveYellow(23)"}));
 }
 
 class Brv200PatternTest : public mwtest::WindowTest<TZemFixtureBrv200_20> {};
