@@ -28,6 +28,7 @@ class Buffer {
  public:
   Buffer(size_t n, uint8_t fill) : size_(n), bytes_(new uint8_t[n]) { std::fill_n(bytes_.get(), n, fill); }
   uint8_t* data() { return bytes_.get(); }
+  const uint8_t* data() const { return bytes_.get(); }
   size_t size() const { return size_; }
 
  private:
@@ -36,7 +37,7 @@ class Buffer {
 };
 
 void checkStatus(unsigned status, unsigned command) {
-  FUZZ_CHECK(status < DMX_ST_NO_DEVICE || status <= DMX_ST_NULL_POINTER,
+  FUZZ_CHECK(status < DMX_ST_NO_DEVICE || status <= DMX_ST_SHORT_ANSWER,
              "command " + std::to_string(command) + " answered an undocumented status");
 }
 
@@ -59,14 +60,20 @@ struct Session {
     FUZZ_CHECK(name != nullptr && strnlen(name, 16) <= 15, "the name is at most 15 characters and a NUL");
   }
 
+  // A read of fixed size that fails, or comes short, leaves the host's buffer as it was.
+  static void checkUntouched(const Buffer& buffer, unsigned command) {
+    FUZZ_CHECK(std::all_of(buffer.data(), buffer.data() + buffer.size(), [](uint8_t b) { return b == 0xEE; }),
+               "command " + std::to_string(command) + " failed and still wrote into the host's buffer");
+  }
+
   void checkConfigRead() {
     Buffer block(16, 0xEE);
-    if (call(DMX_CMD_READ_CONFIG, 0, block.data()) != 0) return;
+    if (call(DMX_CMD_READ_CONFIG, 0, block.data()) != 0) return checkUntouched(block, DMX_CMD_READ_CONFIG);
     const auto transfers = bus.transfers();
     FUZZ_CHECK(!transfers.empty(), "a block read reached the box");
     const fuzzusb::Transfer& t = transfers.back();
     FUZZ_CHECK(t.setup[0] == 0xC0 && t.setup[1] == kRequestConfig, "the block read is request 1");
-    FUZZ_CHECK(std::equal(t.data.begin(), t.data.end(), block.data()),
+    FUZZ_CHECK(t.data.size() == block.size() && std::equal(t.data.begin(), t.data.end(), block.data()),
                "the block comes through as the box sent it");
   }
 
@@ -100,7 +107,7 @@ struct Session {
       }
       case 4: {
         Buffer page(64, 0xEE);
-        call(DMX_CMD_READ_PAGE, a | (b << 8), page.data());
+        if (call(DMX_CMD_READ_PAGE, a | (b << 8), page.data()) != 0) checkUntouched(page, DMX_CMD_READ_PAGE);
         break;
       }
       case 5: {
@@ -110,12 +117,13 @@ struct Session {
       }
       case 6: {
         Buffer block(512, 0xEE);
-        call(DMX_CMD_READ_BLOCK, static_cast<int8_t>(a), block.data());
+        if (call(DMX_CMD_READ_BLOCK, static_cast<int8_t>(a), block.data()) != 0)
+          checkUntouched(block, DMX_CMD_READ_BLOCK);
         break;
       }
       case 7: {
         Buffer status(3, 0xEE);
-        call(DMX_CMD_READ_STATUS3, 0, status.data());
+        if (call(DMX_CMD_READ_STATUS3, 0, status.data()) != 0) checkUntouched(status, DMX_CMD_READ_STATUS3);
         break;
       }
       case 8:

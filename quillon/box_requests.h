@@ -34,4 +34,12 @@ wdu::Status BoxControlOut(wdu::DeviceHandle device, uint8_t request, uint16_t va
 wdu::Status BoxControlIn(wdu::DeviceHandle device, uint8_t request, uint16_t value, uint16_t index,
                          void* data, uint16_t length, uint32_t* done = nullptr);
 
+// The largest answer BoxControlInExact takes (a page).
+inline constexpr uint16_t kMaxExactAnswer = kPageSize;
+// A vendor IN request whose answer has a fixed size (at most kMaxExactAnswer bytes). The answer is
+// received into a buffer of its own and copied into data only when all length bytes came: a failed
+// or short answer leaves data as it was, and a short one answers DMX_ST_SHORT_ANSWER.
+wdu::Status BoxControlInExact(wdu::DeviceHandle device, uint8_t request, uint16_t value, uint16_t index,
+                              void* data, uint16_t length);
+
 }  // namespace quillon

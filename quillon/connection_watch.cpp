@@ -43,6 +43,8 @@ const char* ownStatusText(uint32_t status) {
       return "DMX DATA READY";
     case DMX_ST_NULL_POINTER:
       return "NULL POINTER";
+    case DMX_ST_SHORT_ANSWER:
+      return "SHORT ANSWER";
     default:
       return "UNKNOWN CODE";
   }

@@ -317,7 +317,8 @@ wdu::Status DmxDevice::SetDirections(uint32_t value) {
   uint8_t ep[2] = {0, 0};
   for (uint16_t port = 0; port < 2; ++port) {
     const uint32_t inputBit = port == 0 ? 2 : 1;
-    st = BoxControlIn(handle_, (alt & inputBit) != 0 ? kReqEndpoint : kReqEndpointAlt, 0, port, &ep[port], 1);
+    st = BoxControlInExact(handle_, (alt & inputBit) != 0 ? kReqEndpoint : kReqEndpointAlt, 0, port,
+                           &ep[port], 1);
     if (st != wdu::kSuccess) return st;  // the ports stay stopped
     endpoint_[port] = ep[port];
   }
@@ -356,16 +357,21 @@ wdu::Status DmxDevice::RawBulk(int32_t value, void* data) {
 wdu::Status DmxDevice::PageRequest(bool write, int32_t page, uint8_t* data) {
   const auto wValue = static_cast<uint16_t>(static_cast<uint32_t>(page) & kPageMask);
   return write ? BoxControlOut(handle_, kReqPage, wValue, 0, data, kPageSize)
-               : BoxControlIn(handle_, kReqPage, wValue, 0, data, kPageSize);
+               : BoxControlInExact(handle_, kReqPage, wValue, 0, data, kPageSize);
 }
 
 wdu::Status DmxDevice::BlockRequest(bool write, int32_t block, uint8_t* data) {
   const int32_t first = (block % kBlockCount) * kPagesPerBlock;  // keeps the sign of block
+  // A read gathers the pages in a block of its own and hands over only a whole one: a page that fails
+  // or comes short leaves the host's buffer as it was.
+  std::array<uint8_t, static_cast<size_t>(kPagesPerBlock) * kPageSize> read{};
+  uint8_t* pages = write ? data : read.data();
   for (int32_t i = 0; i < kPagesPerBlock; ++i) {
-    const wdu::Status st = PageRequest(write, first + i, data + static_cast<size_t>(i) * kPageSize);
+    const wdu::Status st = PageRequest(write, first + i, pages + static_cast<size_t>(i) * kPageSize);
     if (st != wdu::kSuccess) return st;
     if (write) sys::sleepMs(kBlockPageWriteMs);  // the box writes the page to its memory meanwhile
   }
+  if (!write) std::memcpy(data, read.data(), read.size());
   return wdu::kSuccess;
 }
 
@@ -447,7 +453,7 @@ uint32_t DmxDevice::DeviceCommand(uint32_t command, int32_t value, void* data) {
       if (!data && messageLength > 0) return DMX_ST_NULL_POINTER;
       return BoxControlOut(handle_, kReqMessage, 0, 0, data, messageLength);
     case DMX_CMD_READ_STATUS3:
-      return data ? BoxControlIn(handle_, kReqStatus3, 0, 0, data, kStatus3Size) : DMX_ST_NULL_POINTER;
+      return data ? BoxControlInExact(handle_, kReqStatus3, 0, 0, data, kStatus3Size) : DMX_ST_NULL_POINTER;
     case DMX_CMD_WRITE_E0:
     case DMX_CMD_WRITE_E1:
     case DMX_CMD_WRITE_E2:
@@ -485,7 +491,9 @@ uint32_t DmxDevice::DeviceCommand(uint32_t command, int32_t value, void* data) {
     case DMX_CMD_WRITE_CONFIG:
       return data ? BoxControlOut(handle_, kReqConfig, 0, 0, data, kConfigBlockSize) : DMX_ST_NULL_POINTER;
     case DMX_CMD_READ_CONFIG:
-      return data ? BoxControlIn(handle_, kReqConfig, 0, 0, data, kConfigBlockSize) : DMX_ST_NULL_POINTER;
+      // Hosts write the block back as they read it: a short answer must not pass for the box's block.
+      return data ? BoxControlInExact(handle_, kReqConfig, 0, 0, data, kConfigBlockSize)
+                  : DMX_ST_NULL_POINTER;
     default:
       return DMX_ST_UNKNOWN_COMMAND;
   }

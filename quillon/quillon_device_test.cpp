@@ -116,6 +116,12 @@ TEST_F(Device, AFailedDirectionChangeAnswersItsStatusAndStaysStopped) {
   bus->injectFault(address, fault);
   EXPECT_EQ(Q(DMX_CMD_SET_DIRECTIONS, 1, 0), wdu::kStall);
   EXPECT_EQ(Q(DMX_CMD_POLL, 1, 0), DMX_ST_FORCED_EXIT);
+
+  simusb::FaultSpec noByte{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, 0};
+  noByte.request = 0x11;
+  bus->injectFault(address, noByte);
+  EXPECT_EQ(Q(DMX_CMD_SET_DIRECTIONS, 1, 3), DMX_ST_SHORT_ANSWER) << "an endpoint answer without its byte";
+  EXPECT_EQ(Q(DMX_CMD_POLL, 1, 0), DMX_ST_FORCED_EXIT);
   EXPECT_EQ(Q(DMX_CMD_SET_DIRECTIONS, 1, 0), 0u);
   EXPECT_EQ(Q(DMX_CMD_POLL, 1, 0), 0u);
 }
@@ -225,6 +231,42 @@ TEST_F(Device, TheConfigurationBlockPassesThroughUnchanged) {
   back.fill(0xEE);
   EXPECT_EQ(Q(DMX_CMD_READ_CONFIG, 1, 0, back.data()), 0u);
   EXPECT_EQ(back, box->configBlock());
+}
+
+// Hosts write the configuration block back as they read it: a short answer must fail and leave the
+// host's bytes alone, never pass off the host's stale bytes as the box's.
+TEST_F(Device, AShortAnswerToAReadOfFixedSizeFailsAndLeavesTheHostsBufferAsItWas) {
+  box->setConfigBlock({0xC1, 0xC2, 0xA4, 0x5B, 7, 9, 1, 0, 8, 9, 10, 11, 12, 13, 14, 0xFF});
+  box->setStatus3({1, 2, 3});
+  struct Read {
+    unsigned command;
+    uint8_t request;
+    size_t size;
+    uint32_t shortBytes;
+    int skip;  // full answers before the short one
+  };
+  const Read reads[] = {{DMX_CMD_READ_CONFIG, 0x01, 16, 10, 0},
+                        {DMX_CMD_READ_PAGE, 0x1F, 64, 63, 0},
+                        {DMX_CMD_READ_BLOCK, 0x1F, 512, 0, 3},
+                        {DMX_CMD_READ_STATUS3, 0x31, 3, 2, 0}};
+  for (const auto& r : reads) {
+    for (int i = 0; i < r.skip; ++i) {
+      simusb::FaultSpec full{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, 64};
+      full.request = r.request;
+      bus->injectFault(address, full);
+    }
+    simusb::FaultSpec cut{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, r.shortBytes};
+    cut.request = r.request;
+    bus->injectFault(address, cut);
+    std::vector<uint8_t> host(r.size, 0xEE);
+    EXPECT_EQ(Q(r.command, 1, 0, host.data()), DMX_ST_SHORT_ANSWER) << "command " << r.command;
+    EXPECT_EQ(host, std::vector<uint8_t>(r.size, 0xEE)) << "command " << r.command;
+
+    EXPECT_EQ(Q(r.command, 1, 0, host.data()), 0u) << "a whole answer is taken again";
+    EXPECT_NE(host, std::vector<uint8_t>(r.size, 0xEE)) << "command " << r.command;
+  }
+  const unsigned text = Q(DMX_CMD_STATUS_TEXT, 0, static_cast<int>(DMX_ST_SHORT_ANSWER));
+  EXPECT_STREQ(reinterpret_cast<const char*>(static_cast<uintptr_t>(text)), "SHORT ANSWER");
 }
 
 TEST_F(Device, StoredValuesAndUnknownCommands) {

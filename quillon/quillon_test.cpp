@@ -84,6 +84,8 @@ TEST_F(Lib, StatusTextsAreReadThroughTheReturnedAddress) {
       {DMX_ST_FILTER_LOCKED, "UNKNOWN CODE"},
       {DMX_ST_DMX_DATA_READY, "DMX DATA READY"},
       {DMX_ST_NULL_POINTER, "NULL POINTER"},
+      {DMX_ST_SHORT_ANSWER, "SHORT ANSWER"},
+      {0xD000000D, "UNKNOWN CODE"},
       {0xFFFFFFFF, "UNKNOWN CODE"},
   };
   for (const auto& [code, text] : table) {
