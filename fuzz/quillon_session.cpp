@@ -22,6 +22,8 @@ namespace {
 using namespace quillon;
 
 constexpr uint8_t kRequestConfig = 0x01;
+constexpr uint8_t kRequestEndpoint = 0x11;
+constexpr uint8_t kRequestEndpointAlt = 0x12;
 
 // A host buffer of exactly n bytes (the sanitizer sees any byte past it), filled with a pattern.
 class Buffer {
@@ -197,14 +199,18 @@ Entry LoadLibrary(const char* path) {
 }
 
 void RunSession(Entry quillon, fuzzusb::Control& bus, uint16_t bcdDevice, std::span<const uint8_t> program) {
-  // The attach asks the box for its name and four endpoints; it ends at the first answer that fails.
+  // The attach asks the box for its name and four endpoints; it ends at the first answer that fails, or
+  // at an endpoint answer without its byte.
   constexpr size_t kAttachRequests = 5;
   std::vector<uint8_t> attached;
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (;;) {
     const auto transfers = bus.transfers();
-    const bool refused = std::any_of(transfers.begin(), transfers.end(),
-                                     [](const fuzzusb::Transfer& t) { return t.status != wdu::kSuccess; });
+    const bool refused = std::any_of(transfers.begin(), transfers.end(), [](const fuzzusb::Transfer& t) {
+      const bool endpointAnswer =
+          !t.bulk && (t.setup[1] == kRequestEndpoint || t.setup[1] == kRequestEndpointAlt);
+      return t.status != wdu::kSuccess || (endpointAnswer && t.data.empty());
+    });
     if (transfers.size() >= kAttachRequests) attached = freeBoxes(quillon);
     if (refused || !attached.empty()) break;
     FUZZ_CHECK(std::chrono::steady_clock::now() < until, "the box's attach never ended");

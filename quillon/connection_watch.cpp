@@ -293,7 +293,7 @@ bool Connection_watch::TakeBox(wdu::DeviceHandle handle, const wdu::DeviceInfo& 
   uint8_t ep[4] = {0, 0, 0, 0};
   const uint8_t requests[4] = {kReqEndpoint, kReqEndpoint, kReqEndpointAlt, kReqEndpointAlt};
   for (uint16_t i = 0; i < 4; ++i) {
-    if (BoxControlIn(handle, requests[i], 0, i & 1, &ep[i], 1) != wdu::kSuccess) {
+    if (BoxControlInExact(handle, requests[i], 0, i & 1, &ep[i], 1) != wdu::kSuccess) {  // no byte: refused
       dev->Destroy();
       return false;
     }

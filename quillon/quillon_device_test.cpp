@@ -310,13 +310,39 @@ TEST_F(Device, RawBulkToASilentBoxEndsAtItsTimeOut) {
   EXPECT_EQ(Q(DMX_CMD_RAW_BULK, 1, 10, data.data()), wdu::kTimeout);
 }
 
+// A box that answers endpoint 0 for port 0 (a port it does not drive); otherwise the simulated box.
+class BoxWithoutPort0 : public simusb::Device {
+ public:
+  explicit BoxWithoutPort0(std::shared_ptr<simusb::SimDmxBox> box) : box_(std::move(box)) {}
+  wdu::DeviceInfo info() override { return box_->info(); }
+  simusb::Reply control(const simusb::Setup& setup, uint8_t* data) override {
+    if (setup.vendor() && setup.in() && setup.request == 0x11 && setup.index == 0 && setup.length >= 1) {
+      data[0] = 0;
+      return simusb::Reply::ok(1);
+    }
+    return box_->control(setup, data);
+  }
+  uint32_t setInterface(uint8_t number, uint8_t setting) override {
+    return box_->setInterface(number, setting);
+  }
+  simusb::Reply bulkOut(uint8_t endpoint, const uint8_t* data, uint32_t len) override {
+    return box_->bulkOut(endpoint, data, len);
+  }
+  simusb::Reply bulkIn(uint8_t endpoint, uint8_t* packet, uint32_t maxPacket, bool firstPacket) override {
+    return box_->bulkIn(endpoint, packet, maxPacket, firstPacket);
+  }
+  void plugged(simusb::DeviceHost* host) override { box_->plugged(host); }
+  void unplugged() override { box_->unplugged(); }
+  void released() override { box_->released(); }
+
+ private:
+  std::shared_ptr<simusb::SimDmxBox> box_;
+};
+
 class NoEndpoints : public QuillonHost {};
 
 TEST_F(NoEndpoints, APortWithoutAnEndpointGetsNoThreadAndNoRawBulk) {
-  const uint32_t address = plug();
-  simusb::FaultSpec noEndpoint{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, 0};
-  noEndpoint.request = 0x11;  // port 0's endpoint answer comes empty
-  bus->injectFault(address, noEndpoint);
+  plugDevice(std::make_shared<BoxWithoutPort0>(bus->newDmxBox({})));
   init();
   ASSERT_TRUE(waitAttached(1));
   ASSERT_EQ(Q(DMX_CMD_OPEN, 1), 0u);

@@ -295,6 +295,10 @@ TEST_F(Lib, ABoxThatFailsItsSetUpIsRefusedAndLeavesNoEntry) {
   noEndpoint.request = 0x12;
   const uint32_t third = plug({.name = "no endpoint"});
   bus->injectFault(third, noEndpoint);
+  simusb::FaultSpec noEndpointByte{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, 0};
+  noEndpointByte.request = 0x11;  // answered, but without the byte: no port would ever move a frame
+  const uint32_t fourth = plug({.name = "no endpoint byte"});
+  bus->injectFault(fourth, noEndpointByte);
   plug({.name = "good"});
   init();  // the boxes are offered in the order they came, with their faults in place
   ASSERT_TRUE(waitAttached(1));
