@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/sys/priority.h"
 #include "platform/wdu/wdu_names.h"
@@ -139,11 +140,14 @@ uint32_t Connection_watch::Initialise(uint8_t maximum, int32_t value, void* data
   events.attach = [this](wdu::DeviceHandle h, const wdu::DeviceInfo& info) { return DeviceAttach(h, info); };
   events.detach = [this](wdu::DeviceHandle h) { DeviceDetach(h); };
   // The layer never calls the handlers inside Init: they wait for the devices mutex held here.
-  if (WDU_Init(&driver_, &row, 1, events, wdu::kAcknowledge) != wdu::kSuccess) {
-    DebugPrint("WDU_Init failed");
-    driver_ = 0;  // no box will attach; the host learns it from an empty list
+  const wdu::Status st = WDU_Init(&driver_, &row, 1, events, wdu::kAcknowledge);
+  if (st != wdu::kSuccess) {
+    // The host must tell "USB unusable" from "no box plugged in": it gets the status, and command 53
+    // names the cause.
+    DebugPrint("WDU_Init failed st=%lX %s", static_cast<unsigned long>(st), wdu::BackendError().c_str());
+    driver_ = 0;
   }
-  return 0;
+  return st;
 }
 
 uint32_t Connection_watch::Shutdown() {
@@ -199,7 +203,11 @@ std::shared_ptr<DmxDevice> Connection_watch::FindDevice(uint8_t id) const {
 }
 
 uint32_t Connection_watch::StatusText(uint32_t status) {
-  const char* text = status < kOwnCodes ? Stat2Str(status) : ownStatusText(status);
+  std::string text = status < kOwnCodes ? Stat2Str(status) : ownStatusText(status);
+  if (status == wdu::kNoBackend) {
+    // Why the layer has no backend (the library it could not load, libusb failing to start).
+    if (std::string why = wdu::BackendError(); !why.empty()) text = why;
+  }
   const char* low = texts_.Intern(text);
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(low));  // below 4 GiB (0 if none could be had)
 }

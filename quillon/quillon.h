@@ -13,6 +13,8 @@
 //   Quillon(quillon::DMX_CMD_INIT, 0, 0, nullptr);  // shut down; the library then answers nothing more
 //
 // Every call answers a 32-bit status: 0, a USB layer status (below 0xD0000000) or one of DMX_ST_*.
+// Initialise answers the layer's status when USB cannot be used at all (no backend: command 53 then
+// names the cause); with no box plugged in it answers 0.
 // Notifications are posted to the window handle of platform/ui's message queue that command 16 names,
 // with the message number it names: wParam and lParam as listed under kNotify*.
 #pragma once

@@ -97,6 +97,23 @@ TEST_F(Lib, StatusTextsAreReadThroughTheReturnedAddress) {
   EXPECT_STREQ(wdu::StatusText(0), "Success");
 }
 
+// A host must tell "USB unusable" from "no box plugged in".
+TEST_F(Lib, InitialiseTellsWhyTheUsbLayerCannotStart) {
+  ASSERT_EQ(wdu::SelectBackendLibrary("/nonexistent/libnothing.so"), wdu::kNoBackend);
+  EXPECT_EQ(Q(DMX_CMD_INIT, 255, 0x11BE, asData(0xF0A9)), wdu::kNoBackend);
+  const unsigned text = Q(DMX_CMD_STATUS_TEXT, 0, static_cast<int>(wdu::kNoBackend));
+  ASSERT_NE(text, 0u);
+  const std::string why = reinterpret_cast<const char*>(static_cast<uintptr_t>(text));
+  EXPECT_NE(why.find("/nonexistent/libnothing.so"), std::string::npos) << why;
+  EXPECT_EQ(Q(DMX_CMD_SET_SERIAL_FILTER, 0), 0u) << "no registration was left to lock the filter";
+
+  bus = wdu::testing::useSimulatedBus(SIM_USB_LIB);
+  ASSERT_NE(bus, nullptr);
+  init();  // the layer starts; no box yet is no failure
+  plug();
+  EXPECT_TRUE(waitAttached(1));
+}
+
 TEST_F(Lib, ShutdownAsTheFirstCallAnswersNoDeviceToEverythingAfter) {
   EXPECT_EQ(Q(DMX_CMD_INIT, 0), 0u);
   uint32_t version = 0;
