@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "desktop/program_icons.h"
 #include "mendaro/BoxPicture.h"
 #include "mendaro/MendaroTexts.h"
 #include "platform/ui/data_exchange.h"
@@ -112,6 +113,7 @@ void CMendaroDlg::doCreate() {
 }
 
 void CMendaroDlg::OnInitDialog() {
+  setIcon(&desktop::mendaroIcon());  // big and small
   for (ui::RichEdit* r : {reUniverseA, reUniverseB}) {
     ui::Font f = r->font();
     f.color = kUniverseTextColor;

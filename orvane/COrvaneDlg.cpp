@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "desktop/program_icons.h"
 #include "orvane/FlowHelpers.h"
 #include "orvane/Version.h"
 #include "platform/ui/data_exchange.h"
@@ -79,6 +80,7 @@ COrvaneDlg::COrvaneDlg(ui::Component* owner) : ui::Form(owner) {
 COrvaneDlg::~COrvaneDlg() = default;
 
 void COrvaneDlg::doCreate() {
+  setIcon(&desktop::orvaneIcon());  // big and small
   setCaption(orvane::Format("PCB orvane (V%d.%d.%d.%d)", orvane::kVersion[0], orvane::kVersion[1],
                             orvane::kVersion[2], orvane::kVersion[3]));
   ioDelay_ = kIoDelayDefault;

@@ -25,6 +25,18 @@ foreach(f ${BINDIR}/zem ${BINDIR}/orvane ${BINDIR}/mendaro ${LIBDIR}/libquillon.
     fail("the installed tree lacks ${f}")
   endif()
 endforeach()
+# Each program's icon where desktops look for it: scalable, and at every size from 16 to 256 pixels.
+foreach(program zem orvane mendaro)
+  foreach(folder scalable 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256)
+    set(f ${DATADIR}/icons/hicolor/${folder}/apps/${program}.png)
+    if(folder STREQUAL "scalable")
+      set(f ${DATADIR}/icons/hicolor/${folder}/apps/${program}.svg)
+    endif()
+    if(NOT EXISTS ${tree}/${f})
+      fail("the installed tree lacks ${f}")
+    endif()
+  endforeach()
+endforeach()
 # Nothing for tests only.
 file(GLOB_RECURSE extra ${tree}/*test* ${tree}/*.a)
 if(extra)

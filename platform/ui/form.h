@@ -16,6 +16,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/control.h"
 #include "platform/ui/graphics.h"
+#include "platform/ui/icon.h"
 
 namespace ui {
 
@@ -55,6 +56,9 @@ class Form : public WinControl {
   void setBorderStyle(BorderStyle s) { borderStyle_ = s; }
   BorderIcons borderIcons() const { return borderIcons_; }
   void setBorderIcons(BorderIcons i) { borderIcons_ = i; }
+  // The program's picture that the window's frame and the desktop show for it (null: none).
+  const Icon* icon() const { return icon_; }
+  void setIcon(const Icon* icon) { icon_ = icon; }
   // True when the frame offers a close box (system menu on a bordered window).
   bool hasCloseBox() const;
   FormStyle formStyle() const { return formStyle_; }
@@ -128,6 +132,7 @@ class Form : public WinControl {
   Handle handle_ = 0;
   BorderStyle borderStyle_ = BorderStyle::Sizeable;
   BorderIcons borderIcons_ = kSystemMenu | kMinimize | kMaximize;
+  const Icon* icon_ = nullptr;
   FormStyle formStyle_ = FormStyle::Normal;
   FormPosition position_ = FormPosition::Designed;
   bool autoSize_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "desktop/program_icons.h"
 #include "platform/ui/application.h"
 #include "zem/link/ZEMData.h"
 #include "zem/windows/DialogLook.h"
@@ -113,6 +114,7 @@ std::array<ui::SpeedButton*, 12> TDemoMenuForm::FixtureButtons() const {
 }
 
 void TDemoMenuForm::FormCreate(ui::Component*) {
+  setIcon(&desktop::zemIcon());
   setColor(kZemGrey);
   setBorderStyle(ui::BorderStyle::ToolWindow);
   setBorderIcons(ui::kSystemMenu);

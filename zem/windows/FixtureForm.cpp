@@ -7,6 +7,7 @@
 #include <array>
 #include <exception>
 
+#include "desktop/program_icons.h"
 #include "platform/ui/message_box.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemUtils.h"
@@ -153,6 +154,7 @@ void TFixtureFormTemplate::Guarded(const std::function<void()>& handler) {
 
 TFixtureFormTemplate::TFixtureFormTemplate(ui::Component* owner) : ui::Form(owner) {
   setName("FixtureFormTemplate");
+  setIcon(&desktop::zemIcon());
   setBorderStyle(ui::BorderStyle::SizeToolWin);
   setBorderIcons(ui::kSystemMenu);
   setPosition(ui::FormPosition::OwnerFormCenter);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "desktop/program_icons.h"
 #include "platform/sys/clock.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemDevice.h"
@@ -202,6 +203,7 @@ TZEMMainForm::TZEMMainForm(ui::Component* owner) : ui::Form(owner) {
 }
 
 void TZEMMainForm::FormCreate(ui::Component*) {
+  setIcon(&desktop::zemIcon());
   setColor(kZemGrey);
   lHardware->setCaption(kNoHardware);
   lFixtureConnect->setCaption(kLookingForFixture);

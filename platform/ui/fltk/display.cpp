@@ -241,11 +241,14 @@ Start startFromCommandLine(int& argc, char** argv) {
   if (out < argc) argv[out] = nullptr;
   argc = out;
   if (headless) return Start::Headless;
+  const char* name = argc > 0 && argv[0] ? argv[0] : "program";
+  if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
+  // The windows' class is the program's name: desktops find the program's desktop entry (and its icon)
+  // by it.
+  Fl_Window::default_xclass(name);
   std::string error;
   if (!g_display) {
     if (!detail::openDisplay(nullptr, error)) {
-      const char* name = argc > 0 && argv[0] ? argv[0] : "program";
-      if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
       std::fprintf(stderr,
                    "%s: %s.\nStart it on an X display (set DISPLAY), or with --headless to run without "
                    "windows.\n",

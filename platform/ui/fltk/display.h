@@ -12,6 +12,8 @@
 #include "platform/ui/component.h"
 #include "platform/ui/fltk/paint.h"
 
+#include "platform/ui/icon.h"
+
 namespace ui {
 class Form;
 }
@@ -30,6 +32,7 @@ class FormWindow : public Fl_Double_Window {
   bool createdModal() const { return createdModal_; }
   // Brings position, size, caption and size limits in line with the form.
   void syncFromForm();
+  void syncIcon();
   void setCursorShape(Fl_Cursor c);
 
   void draw() override;
@@ -59,6 +62,8 @@ class FormWindow : public Fl_Double_Window {
   Fl_Cursor cursor_ = FL_CURSOR_DEFAULT;
   // What the window last published of its tabs (shownTabs).
   std::string publishedTabs_;
+  // The form's icon as last given to the window manager.
+  const Icon* shownIcon_ = nullptr;
 };
 
 class DisplayBackend : public Backend {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -190,6 +191,80 @@ TEST_F(FltkDisplayTest, ShownFormGetsAWindowOfItsSizeThatFollowsIt) {
   app().processMessages();
   f.reset();
   app().processMessages();
+}
+
+// A 2x2 picture (red, green / blue, transparent) and a 3x3 yellow one, as PNG files.
+const unsigned char kTwoPng[] = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49,
+                                 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06,
+                                 0x00, 0x00, 0x00, 0x72, 0xb6, 0x0d, 0x24, 0x00, 0x00, 0x00, 0x13, 0x49, 0x44,
+                                 0x41, 0x54, 0x78, 0x9c, 0x63, 0xf8, 0xcf, 0xc0, 0xf0, 0x1f, 0x0c, 0x81, 0x34,
+                                 0x88, 0x60, 0x00, 0x00, 0x3f, 0xd2, 0x05, 0xfb, 0xcb, 0x17, 0xa6, 0xce, 0x00,
+                                 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+const unsigned char kThreePng[] = {
+    0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
+    0x52, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x08, 0x06, 0x00, 0x00, 0x00, 0x56,
+    0x28, 0xb5, 0xbf, 0x00, 0x00, 0x00, 0x12, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0xf8,
+    0xff, 0x9f, 0xe1, 0x3f, 0x0c, 0x33, 0xe0, 0xe4, 0x00, 0x00, 0x11, 0x32, 0x1a, 0xe6, 0x97,
+    0x08, 0x4e, 0xc2, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+
+// The window's icon as the window manager reads it: each picture's size and pixels (ARGB).
+std::vector<std::pair<int, std::vector<uint32_t>>> windowManagerIcon(Fl_Window& w) {
+  Atom property = XInternAtom(fl_display, "_NET_WM_ICON", False);
+  Atom type;
+  int format;
+  unsigned long count;
+  unsigned long after;
+  unsigned char* data = nullptr;
+  std::vector<std::pair<int, std::vector<uint32_t>>> pictures;
+  if (XGetWindowProperty(fl_display, fl_xid(&w), property, 0, 1 << 16, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) != 0 ||
+      !data) {
+    return pictures;
+  }
+  const auto* values = reinterpret_cast<const unsigned long*>(data);
+  for (unsigned long at = 0; at + 2 <= count;) {
+    const unsigned long side = values[at];
+    at += 2;
+    if (side * side > count - at) break;
+    std::vector<uint32_t> pixels;
+    // 32-bit items come as longs, sign-extended.
+    for (unsigned long i = 0; i < side * side; ++i) pixels.push_back(static_cast<uint32_t>(values[at + i]));
+    pictures.emplace_back(static_cast<int>(side), std::move(pixels));
+    at += side * side;
+  }
+  XFree(data);
+  return pictures;
+}
+
+TEST_F(FltkDisplayTest, TheFormsIconReachesTheWindowManagerAtEverySizeThatDecodes) {
+  static const Icon icon{{2, kTwoPng},
+                         {4, kThreePng},                       // not the size it claims
+                         {3, std::span(kThreePng).first(40)},  // cut short
+                         {3, kThreePng}};
+  static const Icon other{{3, kThreePng}};
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Icon test");
+  f->setBounds(10, 10, 120, 80);
+  f->setIcon(&icon);
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  auto pictures = windowManagerIcon(*w);
+  ASSERT_EQ(pictures.size(), 2u);
+  EXPECT_EQ(pictures[0].first, 2);
+  EXPECT_EQ(pictures[0].second, (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}));
+  EXPECT_EQ(pictures[1].first, 3);
+  EXPECT_EQ(pictures[1].second, std::vector<uint32_t>(9, 0xFFFFFF00));
+  // Another icon replaces it on the shown window; none takes it away.
+  f->setIcon(&other);
+  app().processMessages();
+  pictures = windowManagerIcon(*w);
+  ASSERT_EQ(pictures.size(), 1u);
+  EXPECT_EQ(pictures[0].first, 3);
+  f->setIcon(nullptr);
+  app().processMessages();
+  EXPECT_TRUE(windowManagerIcon(*w).empty());
 }
 
 TEST_F(FltkDisplayTest, ControlsArePaintedWithTheirColours) {

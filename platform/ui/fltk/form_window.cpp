@@ -1,6 +1,8 @@
 #include "platform/ui/fltk/toolkit.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/edits.h"
@@ -71,7 +73,27 @@ void FormWindow::syncFromForm() {
   if (x() != f->left() || y() != f->top() || this->w() != w || this->h() != h) {
     resize(f->left(), f->top(), w, h);
   }
+  syncIcon();
   syncing_ = false;
+}
+
+void FormWindow::syncIcon() {
+  Form* f = form_;
+  if (!f || f->icon() == shownIcon_) return;
+  shownIcon_ = f->icon();
+  std::vector<std::unique_ptr<Fl_PNG_Image>> decoded;
+  std::vector<const Fl_RGB_Image*> images;
+  if (shownIcon_) {
+    for (const IconImage& image : *shownIcon_) {
+      auto png =
+          std::make_unique<Fl_PNG_Image>("window icon", image.png.data(), static_cast<int>(image.png.size()));
+      if (png->w() != image.size || png->h() != image.size) continue;  // not a PNG of the size it claims
+      images.push_back(png.get());
+      decoded.push_back(std::move(png));
+    }
+  }
+  // The window keeps copies; none takes the icon away.
+  icons(images.data(), static_cast<int>(images.size()));
 }
 
 void FormWindow::setCursorShape(Fl_Cursor c) {

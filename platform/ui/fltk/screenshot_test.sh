@@ -35,7 +35,8 @@
 #                                                            file lands in the user's data folder
 #                                                            (XDG_DATA_HOME, made here)
 #
-# Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
+# The programs' main windows (zem: also its demonstration menu and fixture windows) are checked for their
+# program's icon. Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
 # killed at the end whatever happens.
 set -u
 mode=$1
@@ -91,6 +92,9 @@ fail() {
   exit 1
 }
 
+# The programs' windows carry their program's icon, small and big.
+icon_sizes=16,32
+
 # Waits (bounded) for the program to end by itself; fails when it does not or ends with an error.
 expect_exit() {
   for _ in $(seq 1 100); do
@@ -137,7 +141,7 @@ case $mode in
     dialog="PCB orvane (V1.0.0.0)"
     # The USB list is built on the first turn of its 1.5 s timer.
     "$shot" --title "$dialog" --timeout 20 --settle 2500 --size 716x446 --min-colours 8 \
-      --out "$out/orvane-usb-list.png" || fail "dialog"
+      --icon-sizes "$icon_sizes" --out "$out/orvane-usb-list.png" || fail "dialog"
     # The programmed chip's line: its IIC bus is scanned (126 addresses, 25 ms each) and its boards listed.
     "$shot" --title "$dialog" --click 60,35 || fail "pick the USB device"
     "$shot" --title "$dialog" --settle 6000 --out "$out/orvane-boards.png" || fail "boards"
@@ -172,14 +176,15 @@ case $mode in
     ZEM_D2XX_LIBRARY=/nonexistent/libftd2xx.so timeout 90 "$zem" >"$work/prog.log" 2>&1 &
     prog_pid=$!
     menu="ZEM Demo mode - please select fixture"
-    "$shot" --title "$menu" --timeout 20 --min-size 200x300 --min-colours 8 --out "$out/zem-demo-menu.png" ||
-      fail "demonstration menu"
+    "$shot" --title "$menu" --timeout 20 --min-size 200x300 --min-colours 8 --icon-sizes "$icon_sizes" \
+      --out "$out/zem-demo-menu.png" || fail "demonstration menu"
+    "$shot" --title "Tavren ZEM - ver 1.8" --settle 0 --icon-sizes "$icon_sizes" || fail "main window"
     # The first model's button (the row below the notice): its service window opens.
     "$shot" --title "$menu" --click 120,48 || fail "click a model"
     "$shot" --title "$menu" --gone --timeout 10 || fail "the demonstration menu stayed"
     # The model's window: its fixed size, the model's name and the demonstration suffix as title.
     fixture="Brevidor 200: DEMO"
-    "$shot" --title "$fixture" --timeout 20 --size 600x400 --min-colours 8 \
+    "$shot" --title "$fixture" --timeout 20 --size 600x400 --min-colours 8 --icon-sizes "$icon_sizes" \
       --out "$out/zem-demo-fixture-window.png" || fail "fixture window"
     # Closing the service window ends the program.
     "$shot" --title "$fixture" --close || fail "close the fixture window"
@@ -230,7 +235,7 @@ case $mode in
     window="Omnex USB DMX configuration tool"
     # Settled: the device watch has listed the boxes.
     "$shot" --title "$window" --timeout 20 --settle 1500 --size 560x410 --min-colours 40 \
-      --out "$out/mendaro-window.png" || fail "configurator window"
+      --icon-sizes "$icon_sizes" --out "$out/mendaro-window.png" || fail "configurator window"
     # The first box is picked (its lamp blinks); port A's universe is raised twice and made an input, and
     # the settings are written into the box.
     "$shot" --title "$window" --click 60,36 || fail "pick the first box"
@@ -252,7 +257,7 @@ case $mode in
       >"$work/prog.log" 2>&1 &
     prog_pid=$!
     fixture="Brevidor 200"
-    "$shot" --title "$fixture" --timeout 30 --settle 0 || fail "$fixture window"
+    "$shot" --title "$fixture" --timeout 30 --settle 0 --icon-sizes "$icon_sizes" || fail "$fixture window"
     "$shot" --title "Retrieving fixture information" --gone --timeout 30 || fail "the read did not end"
     # Files, then "Download and save fixture memory to file": the memory is read (1024 words), then the notes.
     "$shot" --title "$fixture" --settle 300 --click 18,9 || fail "open the Files menu"

@@ -14,6 +14,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Window.H>
 #include <FL/Fl_Output.H>
+#include <FL/Fl_PNG_Image.H>
 #include <FL/fl_draw.H>
 
 #undef None

@@ -4,14 +4,16 @@
 //   ui_fltk_shot --title TEXT [--timeout SECONDS] [--settle MS]
 //                [--click X,Y] [--out FILE.png] [--size WxH | --min-size WxH] [--min-colours N]
 //                [--gone] [--root] [--list] [--close] [--type TEXT] [--click-tab CAPTION]
+//                [--icon-sizes N,N,...]
 //
 // --gone waits until no such window is shown; --root takes the whole screen instead of a window;
 // --list prints the shown windows' sizes, places and titles; --close presses the window's close box; --type
 // types the text into the window (after the click, if any; "\n" in it is the Enter key); --click-tab clicks
 // the middle of the tab with that caption, as the window lists its shown tabs, and waits until it is the
-// active one (so a changed layout fails instead of clicking another tab). Exit
-// code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in time, 2
-// for bad arguments or no display.
+// active one (so a changed layout fails instead of clicking another tab); --icon-sizes checks that the
+// window's icon (as the window manager reads it) has a picture of each of these sizes, none of one colour.
+// Exit code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in
+// time, 2 for bad arguments or no display.
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -21,6 +23,7 @@
 
 #include "platform/ui/fltk/xopen.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +53,7 @@ struct Options {
   bool close = false;
   std::string type;
   std::string tab;
+  std::vector<int> iconSizes;
 };
 
 // One tab as the window lists it (platform/ui/fltk/paint.h, shownTabs).
@@ -254,6 +258,37 @@ bool clickTab(::Display* d, Window w, const std::string& caption,
   }
 }
 
+// The window's icon pictures as the window manager reads them (_NET_WM_ICON: width, height, then the
+// pixels, each one after the other): size, and the number of colours of each.
+std::vector<std::pair<int, size_t>> iconPictures(::Display* d, Window w) {
+  Atom property = XInternAtom(d, "_NET_WM_ICON", False);
+  Atom type;
+  int format;
+  unsigned long count;
+  unsigned long after;
+  unsigned char* data = nullptr;
+  std::vector<std::pair<int, size_t>> pictures;
+  if (XGetWindowProperty(d, w, property, 0, 1 << 20, False, XA_CARDINAL, &type, &format, &count, &after,
+                         &data) != Success ||
+      !data) {
+    return pictures;
+  }
+  // Format 32 comes as longs, whatever their width.
+  const auto* values = reinterpret_cast<const unsigned long*>(data);
+  unsigned long at = 0;
+  while (at + 2 <= count) {
+    const unsigned long width = values[at];
+    const unsigned long height = values[at + 1];
+    at += 2;
+    if (width == 0 || width != height || width * height > count - at) break;
+    std::set<unsigned long> colours(values + at, values + at + width * height);
+    pictures.emplace_back(static_cast<int>(width), colours.size());
+    at += width * height;
+  }
+  XFree(data);
+  return pictures;
+}
+
 bool parsePair(const char* s, char sep, int& a, int& b) {
   return std::sscanf(s, sep == 'x' ? "%dx%d" : "%d,%d", &a, &b) == 2;
 }
@@ -301,6 +336,15 @@ int main(int argc, char** argv) {
       o.list = true;
     } else if (a == "--type") {
       o.type = next();
+    } else if (a == "--icon-sizes") {
+      for (const char* s = next(); *s;) {
+        char* end = nullptr;
+        const long size = std::strtol(s, &end, 10);
+        if (end == s || size <= 0) return 2;
+        o.iconSizes.push_back(static_cast<int>(size));
+        s = *end == ',' ? end + 1 : end;
+      }
+      if (o.iconSizes.empty()) return 2;
     } else if (a == "--click-tab") {
       o.tab = next();
       if (o.tab.empty()) return 2;
@@ -356,6 +400,26 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "size %dx%d, expected %s%dx%d\n", attr.width, attr.height,
                    o.exactSize ? "" : "at least ", o.width, o.height);
       status = 1;
+    }
+  }
+  if (!o.iconSizes.empty()) {
+    const auto pictures = iconPictures(d, w);
+    std::string shown;
+    for (const auto& picture : pictures) {
+      shown += ' ';
+      shown += std::to_string(picture.first);
+    }
+    std::printf("\"%s\": icon sizes%s\n", o.title.c_str(), shown.empty() ? " none" : shown.c_str());
+    for (int size : o.iconSizes) {
+      auto it =
+          std::find_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.first == size; });
+      if (it == pictures.end()) {
+        std::fprintf(stderr, "the window's icon has no picture of %dx%d pixels\n", size, size);
+        status = 1;
+      } else if (it->second < 2) {
+        std::fprintf(stderr, "the window's %dx%d icon is of one colour\n", size, size);
+        status = 1;
+      }
     }
   }
   if (!o.out.empty() || o.minColours > 0) {
