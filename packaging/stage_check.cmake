@@ -2,7 +2,7 @@
 # only be the installed tree; then checks the tree: its files, libquillon's soname, and that every binary
 # finds its libraries inside the tree (RUNPATH relative to itself, nothing from the build).
 #   cmake -DBUILD=<build folder> -DSTAGE=<folder> -DBINDIR=.. -DLIBDIR=.. -DDATADIR=.. -DDOCDIR=..
-#         -DINCLUDEDIR=.. -P stage_check.cmake
+#         -DINCLUDEDIR=.. -DMANDIR=.. -P stage_check.cmake
 # The tree ends up in STAGE/tree.
 file(REMOVE_RECURSE ${STAGE})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${STAGE}/prefix
@@ -36,6 +36,21 @@ foreach(program zem orvane mendaro)
       fail("the installed tree lacks ${f}")
     endif()
   endforeach()
+  if(NOT EXISTS ${tree}/${MANDIR}/man1/${program}.1.gz)
+    fail("the installed tree lacks ${MANDIR}/man1/${program}.1.gz")
+  endif()
+  # The desktop entry starts the installed program and shows its installed icon.
+  set(entry ${tree}/${DATADIR}/applications/${program}.desktop)
+  if(NOT EXISTS ${entry})
+    fail("the installed tree lacks ${DATADIR}/applications/${program}.desktop")
+  endif()
+  file(STRINGS ${entry} exec REGEX "^Exec=")
+  file(STRINGS ${entry} icon REGEX "^Icon=")
+  string(REGEX REPLACE "^Exec=([^ ]+).*" "\\1" exec "${exec}")
+  string(REGEX REPLACE "^Icon=" "" icon "${icon}")
+  if(NOT EXISTS ${tree}/${BINDIR}/${exec} OR NOT EXISTS ${tree}/${DATADIR}/icons/hicolor/48x48/apps/${icon}.png)
+    fail("${entry}: Exec=${exec} or Icon=${icon} is not installed")
+  endif()
 endforeach()
 # Nothing for tests only.
 file(GLOB_RECURSE extra ${tree}/*test* ${tree}/*.a)
