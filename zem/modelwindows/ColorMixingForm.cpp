@@ -545,6 +545,24 @@ void TColorMixingForm::FormCreate(ui::Component* sender) {
                                                  CurrentFixture && CurrentFixture->GetFirmwareVersion() < 9);
   if (removeMonitor && tsMonitor) tsMonitor->free();
   if (tables_.colors) pColorClicked(nullptr);
+  if (!idleReadings_.empty()) PC1->onChange = [this](ui::Component*) { Guarded([&] { PageShown(); }); };
+}
+
+void TColorMixingForm::AddIdleReading(ui::Control* control) {
+  idleReadings_.emplace_back(control);
+}
+
+bool TColorMixingForm::IdleReadingsShowing() const {
+  return MonitorPageShowing() || std::any_of(idleReadings_.begin(), idleReadings_.end(),
+                                             [](const ui::Ref<ui::Control>& c) { return c && c->showing(); });
+}
+
+void TColorMixingForm::PageShown() {
+  const bool readingsShown = std::any_of(idleReadings_.begin(), idleReadings_.end(),
+                                         [](const ui::Ref<ui::Control>& c) { return c && c->showing(); });
+  if (!readingsShown || !CurrentFixture) return;
+  (void)CurrentFixture->IdlePoll(true);
+  ShowIdleReadings();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -670,9 +688,9 @@ void TColorMixingForm::SAModifiedTimerTimer(ui::Component* sender) {
   }
   if (!CurrentFixture) return;
   if (!Updating && SendChangedValues()) return;
-  // Nothing to send: the fixture's idle poll, which also reads the monitor values while they show. Its
-  // answer changes nothing here.
-  (void)CurrentFixture->IdlePoll(MonitorPageShowing());
+  // Nothing to send: the fixture's idle poll, which also reads the monitor values (or temperatures) while
+  // they show. Its answer changes nothing here.
+  (void)CurrentFixture->IdlePoll(IdleReadingsShowing());
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -7,7 +7,8 @@
 // Live controls: a user change sets the control's bit in ChangedBits; the next write-back tick clears
 // the bits and sends each marked control's current value once, lowest bit first, stopping at the first
 // send that fails (a failed send is not repeated; the next change sends the new value). A tick with
-// nothing to send polls the fixture (IdlePoll, with whether the Monitor page is showing). Values the
+// nothing to send polls the fixture (IdlePoll, with whether the Monitor page or another control showing
+// what the poll reads is showing). Values the
 // window shows itself (scene display, refresh) are not marked: change handlers ignore changes while
 // Updating is raised. On windows whose tables say so (sceneShownLive) the faders are marked all the same,
 // so the fixture shows the scene the user is looking at from the next tick on.
@@ -273,6 +274,15 @@ class TColorMixingForm : public TFixtureFormTemplate {
   void AddLiveAction(uint32_t bit, uint32_t order, std::function<bool()> send);
 
  protected:
+  // A control outside the Monitor page that shows what the idle poll reads when told the values show (a
+  // model's temperatures): while one of them shows, the poll reads; when the user brings one into view
+  // the poll runs at once, then ShowIdleReadings, so that no value shown was never read.
+  void AddIdleReading(ui::Control* control);
+  // Shows what the idle poll read, on the controls given to AddIdleReading.
+  virtual void ShowIdleReadings() {}
+  // The Monitor page or a control given to AddIdleReading is showing.
+  [[nodiscard]] bool IdleReadingsShowing() const;
+
   // One live control and where it lives.
   struct LiveControl {
     enum class Kind { Fader, Choice, Colors, Frost, Action };
@@ -328,6 +338,7 @@ class TColorMixingForm : public TFixtureFormTemplate {
   std::vector<ui::Ref<ui::Panel>> colorPanels_;
   std::vector<ui::Ref<ui::SpinEdit>> edits_;  // in table order
   std::vector<ui::Ref<ui::ComboBox>> settingBoxes_;
+  std::vector<ui::Ref<ui::Control>> idleReadings_;
 
  private:
   void BuildFaders(int& left);
@@ -339,4 +350,6 @@ class TColorMixingForm : public TFixtureFormTemplate {
   void BuildTestSequence(int top);
   void ShowEdits(colormix::EditPlace place);
   void RefreshAfter(colormix::Refresh refresh);
+  // A page the user chose: reads what its controls show when they show what the idle poll reads.
+  void PageShown();
 };

@@ -70,6 +70,9 @@ TNimboO2_21Form::TNimboO2_21Form(ui::Component* owner) : TColorMixingForm(owner,
   lHeadTemp = fixtureform::MakeLabel(this, gbOtherSettings, "lHeadTemp", 8, top + 20);
   lHeadTempA02warning = fixtureform::MakeLabel(this, gbOtherSettings, "lHeadTempA02warning", 8, top + 40);
   gbOtherSettings->setHeight(std::max(gbOtherSettings->height(), top + 64));
+  // The fixture sends its temperatures only when asked: the idle poll asks while these show.
+  AddIdleReading(lBaseTemp);
+  AddIdleReading(lHeadTemp);
 }
 
 void TNimboO2_21Form::FormCreate(ui::Component* sender) {

@@ -1,7 +1,7 @@
 // The Nimbo O2 window: intensity, cyan, magenta and yellow faders and the random-colour choice on the
 // colour-mixing pattern, ten open/closed adjustment buttons, and the lamp settings: hour warning with its
-// level (written on the tick), regulated lamp fan, lamp error test; base and head temperatures shown on
-// every tick.
+// level (written on the tick), regulated lamp fan, lamp error test; base and head temperatures, read by
+// the idle poll while they show and shown on every tick.
 #pragma once
 
 #include "zem/modelwindows/ColorMixingForm.h"
@@ -19,4 +19,7 @@ class TNimboO2_21Form : public TColorMixingForm {
   void SAModifiedTimerTimer(ui::Component* sender) override;
   // The base and head temperatures from FixtureData.
   void UpdateTemperatures();
+
+ protected:
+  void ShowIdleReadings() override { UpdateTemperatures(); }
 };

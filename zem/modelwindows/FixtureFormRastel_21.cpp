@@ -148,6 +148,9 @@ TRastel_21Form::TRastel_21Form(ui::Component* owner) : TColorMixingForm(owner, k
   lLampTemp = fixtureform::MakeLabel(this, gbOtherSettings, "lLampTemp", 8, top);
   lGoboTemp = fixtureform::MakeLabel(this, gbOtherSettings, "lGoboTemp", 8, top + 20);
   gbOtherSettings->setHeight(std::max(gbOtherSettings->height(), top + 40));
+  // The fixture sends its temperatures only when asked: the idle poll asks while these show.
+  AddIdleReading(lLampTemp);
+  AddIdleReading(lGoboTemp);
 
   // The pan/tilt pad beside the faders.
   int left = frFocus->left() + frFocus->width() + 12;

@@ -3,7 +3,7 @@
 // and speed up while held, and a grid that follows the mouse with the screen cursor hidden) and the gobo
 // choice with its index or rotate mode; the settings add pan/tilt swap and inverts, the DMX mode, fan
 // regulation and the lamp-hour warning; the adjustment page dimmer, focus and two lists of presets; the
-// lamp and gobo temperatures are shown at every tick.
+// lamp and gobo temperatures are read by the idle poll while they show and shown at every tick.
 #pragma once
 
 #include <array>
@@ -60,6 +60,9 @@ class TRastel_21Form : public TColorMixingForm {
   void ShowPanTilt();
   // The lamp and gobo temperatures from the record.
   void UpdateTemperatures();
+
+ protected:
+  void ShowIdleReadings() override { UpdateTemperatures(); }
 
  private:
   std::array<ui::Ref<ui::Panel>, 4> goboPanels_;

@@ -195,6 +195,20 @@ TEST_F(RastelWindowTest, SettingsAreWrittenWhenPickedAndTemperaturesShownEveryTi
   CurrentFixture = &fixture_;
 }
 
+TEST_F(RastelWindowTest, TemperaturesAreReadWhileTheSettingsPageShowsThem) {
+  fixture_.idlePollReads = true;
+  device_.remote[fd::kTempValues + fdarea::temps::kLamp] = 95;
+  device_.remote[fd::kTempValues + fdarea::temps::kHead] = 47;
+  tick();
+  EXPECT_EQ(fixture_.calls, Strings{"IdlePoll(0)"});
+  EXPECT_EQ(w->lLampTemp->caption(), "Temp lamp: 0 DegC");
+  showPageOf(w->lLampTemp);
+  EXPECT_EQ(w->lLampTemp->caption(), "Temp lamp: 95 DegC");
+  EXPECT_EQ(w->lGoboTemp->caption(), "Temp gobo: 47 DegC");
+  tick();
+  EXPECT_EQ(fixture_.calls, (Strings{"IdlePoll(0)", "IdlePoll(1)", "IdlePoll(1)"}));
+}
+
 TEST_F(RastelWindowTest, AdjustmentButtonsAndListsRunTheirOperations) {
   EXPECT_EQ(w->cbAdjustPanTilt->caption(), "Select action");
   EXPECT_EQ(w->cbAdjustGobo->items().count(), 12);

@@ -190,6 +190,29 @@ TEST_F(NimboWindowTest, LampSettingsAndTemperatures) {
   CurrentFixture = &fixture_;
 }
 
+// The fixture sends its temperatures only when the idle poll asks: it asks while the settings page shows
+// them, at once when the user opens that page, and not elsewhere.
+TEST_F(NimboWindowTest, TemperaturesAreReadWhileTheSettingsPageShowsThem) {
+  fixture_.idlePollReads = true;
+  device_.remote[fd::kTempValues + fdarea::temps::kHead] = 61;
+  device_.remote[fd::kTempValues + fdarea::temps::kBase] = 38;
+  auto* w = open<TNimboO2_21Form>();
+  tick();
+  EXPECT_EQ(fixture_.calls, Strings{"IdlePoll(0)"});
+  EXPECT_EQ(device_.count("GetDuplexTempValues"), 0);
+  showPageOf(w->lHeadTemp);
+  EXPECT_EQ(w->lHeadTemp->caption(), "Temp head: 61 DegC") << "read before the page is drawn";
+  EXPECT_EQ(w->lBaseTemp->caption(), "Temp base: 38 DegC");
+  device_.remote[fd::kTempValues + fdarea::temps::kHead] = 62;
+  tick();
+  EXPECT_EQ(w->lHeadTemp->caption(), "Temp head: 62 DegC");
+  EXPECT_EQ(fixture_.calls, (Strings{"IdlePoll(0)", "IdlePoll(1)", "IdlePoll(1)"}));
+  showPageOf(w->Panel4);
+  tick();
+  EXPECT_EQ(fixture_.calls.back(), "IdlePoll(0)");
+  EXPECT_EQ(device_.count("GetDuplexTempValues"), 2);
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Grobel 200 CMYI, Quintel CMYI, Brevidor 1200 Wash
 

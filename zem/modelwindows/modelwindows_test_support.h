@@ -36,6 +36,7 @@ class Recording : public Model {
   std::set<std::string> throwing;
   bool protocolAnswer = true;  // what SetDmxProtocol answers
   int protocolStored = -1;     // the protocol the fixture keeps after a set (-1: the value set)
+  bool idlePollReads = false;  // the idle poll is also the model's own (reads and sends through the device)
 
   bool ReadAllFixtureData(const TProgressCallback&) override { return true; }
   bool SetLiveIntensity(int v) override { return record("SetLiveIntensity", v); }
@@ -56,7 +57,10 @@ class Recording : public Model {
   bool SetControlValue79(int a, int b) override { return record("SetControlValue79", a, b); }
   bool SetControlValue80(int a, int b) override { return record("SetControlValue80", a, b); }
   bool SetLivePanTilt(int a, int b) override { return record("SetLivePanTilt", a, b); }
-  bool IdlePoll(bool monitor) override { return record("IdlePoll", monitor ? 1 : 0); }
+  bool IdlePoll(bool monitor) override {
+    const bool answer = record("IdlePoll", monitor ? 1 : 0);
+    return idlePollReads ? Model::IdlePoll(monitor) : answer;
+  }
   bool SetDmxProtocol(int v) override {
     record("SetDmxProtocol", v);
     if (protocolAnswer)
