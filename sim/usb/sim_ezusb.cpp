@@ -10,18 +10,25 @@ namespace simusb {
 
 namespace {
 
-uint32_t getLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+// Our RAM loaders, known by their runs of bytes in RAM and the FNV-1a hash of those bytes in address order
+// (generated from the loaders' HEX text by usbdevice/loaders).
+struct LoaderRun {
+  uint16_t address;
+  uint16_t length;
+};
+#include "loader_an21xx_runs.inc"
+#include "loader_fx2_runs.inc"
 
-uint32_t fnv1a32(const uint8_t* bytes, size_t n) {
+template <size_t N>
+bool holdsLoader(const std::vector<uint8_t>& ram, const LoaderRun (&runs)[N], uint32_t hash) {
   uint32_t h = 0x811C9DC5u;
-  for (size_t i = 0; i < n; ++i) {
-    h ^= bytes[i];
-    h *= 0x01000193u;
+  for (const LoaderRun& run : runs) {
+    for (size_t i = 0; i < run.length; ++i) {
+      h ^= ram[run.address + i];
+      h *= 0x01000193u;
+    }
   }
-  return h;
+  return h == hash;
 }
 
 constexpr uint8_t kRequestDip = 0x00;
@@ -38,10 +45,6 @@ constexpr uint8_t kIicIdent = 0xC1;
 constexpr uint8_t kIicWords = 0xC0;
 constexpr size_t kIdentSize = 6;
 constexpr uint16_t kSelectWord = 0xFFAA;
-
-constexpr char kLoaderMagic[] = "RAMLOAD1";
-constexpr size_t kLoaderMagicSize = 8;
-constexpr uint8_t kLoaderFormat = 1;
 
 constexpr size_t kVersionByte = SimIicBoard::kIdBlockByte + 8;  // version high; low two bytes on
 constexpr size_t kVersionBytes = 4;
@@ -322,13 +325,8 @@ class EzUsbChip : public SimEzUsb {
   }
 
   bool ramHoldsOurLoader() const {
-    const uint8_t* sig = ram_.data() + kLoaderSignatureAddress;
-    if (std::memcmp(sig, kLoaderMagic, kLoaderMagicSize) != 0) return false;
-    const uint8_t kind = config_.kind == ChipKind::AN21xx ? kLoaderKindAn21 : kLoaderKindFx2;
-    if (sig[8] != kind || sig[9] != kLoaderFormat) return false;
-    const size_t bodyLength = getLe16(sig + 10);
-    if (kLoaderBodyAddress + bodyLength > kEzUsbRamSize) return false;
-    return fnv1a32(ram_.data() + kLoaderBodyAddress, bodyLength) == getLe32(sig + 12);
+    return config_.kind == ChipKind::AN21xx ? holdsLoader(ram_, kLoaderRunsAn21, kLoaderHashAn21)
+                                            : holdsLoader(ram_, kLoaderRunsFx2, kLoaderHashFx2);
   }
 
   Reply a2Request(const Setup& setup, uint8_t* data) {

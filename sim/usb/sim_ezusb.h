@@ -13,8 +13,8 @@
 //   40/A0, C0/A0               write / read the 64 KiB RAM at wValue (refused past 64 KiB); a write that
 //                              reaches the CPU control register (0x7F92 AN21xx, 0xE600 FX2) holds the CPU in
 //                              reset with bit 0 set and lets it run with bit 0 clear. Released with our RAM
-//                              loader in RAM (see usbdevice/loaders), the chip runs the loader; otherwise its
-//                              firmware, if it has one.
+//                              loader for its kind in RAM (usbdevice/loaders; recognised by the hash of its
+//                              bytes), the chip runs the loader; otherwise its firmware, if it has one.
 //   40/A2, C0/A2 wIndex 0      EEPROM at wValue, at most 64 bytes a request (firmware or loader)
 //   40/A2, C0/A2 wIndex other  the IIC bridge (firmware only): low byte the command, high byte the board
 //                              address, wValue a word address of the board:
@@ -45,13 +45,6 @@ inline constexpr uint16_t kCpuCsAn21 = 0x7F92;
 inline constexpr uint16_t kCpuCsFx2 = 0xE600;
 inline constexpr size_t kEzUsbRamSize = 0x10000;
 inline constexpr size_t kEepromPacket = 64;
-
-// The signature block our RAM loaders carry: "RAMLOAD1", the chip kind, format 1, the body's length
-// (little-endian) and its FNV-1a hash (little-endian); the body follows it.
-inline constexpr uint16_t kLoaderSignatureAddress = 0x0040;
-inline constexpr uint16_t kLoaderBodyAddress = 0x0050;
-inline constexpr uint8_t kLoaderKindAn21 = 0x21;
-inline constexpr uint8_t kLoaderKindFx2 = 0xF2;
 
 struct IicBoardIdentity {
   uint16_t id = 0;
