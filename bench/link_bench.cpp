@@ -29,6 +29,10 @@ class CountingClock : public sys::VirtualClock {
     ++polls;
     VirtualClock::poll();
   }
+  void pollFor(uint32_t ms) override {
+    ++polls;
+    VirtualClock::pollFor(ms);
+  }
   uint64_t polls = 0;
 };
 

@@ -23,6 +23,10 @@ bool pollReadable(int fd, int timeoutMs) {
 }
 }  // namespace
 
+void Clock::pollFor(uint32_t ms) {
+  for (uint32_t i = 0; i < std::max<uint32_t>(ms, 1); ++i) poll();
+}
+
 bool Clock::waitReadable(int fd, uint32_t ms) {
   if (pollReadable(fd, 0)) return true;
   sleep(ms);
@@ -62,9 +66,13 @@ void RealClock::sleep(uint32_t ms) {
 }
 
 void RealClock::poll() {
+  pollFor(1);
+}
+
+void RealClock::pollFor(uint32_t ms) {
   using namespace std::chrono;
   const auto now = steady_clock::now();
-  std::this_thread::sleep_until(time_point_cast<milliseconds>(now) + milliseconds(1));
+  std::this_thread::sleep_until(time_point_cast<milliseconds>(now) + milliseconds(std::max<uint32_t>(ms, 1)));
 }
 
 Clock& clock() {

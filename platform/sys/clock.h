@@ -5,6 +5,7 @@
 // VirtualClock so that long waits cost no real time.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -18,6 +19,9 @@ class Clock {
   // Called once per pass of every busy-wait loop: a pause no longer than the tick's resolution, so
   // that a loop waiting on a device neither spins a core nor overshoots its time-out.
   virtual void poll() {}
+  // A busy-wait pass that looks again only later: a pause until the tick has moved on by ms (at least 1;
+  // pollFor(1) is poll()). One wake-up where ms polls would make ms of them.
+  virtual void pollFor(uint32_t ms);
   // Waits at most ms for an outside event, a file descriptor becoming readable (such as a process's
   // end); true when it is readable. This default looks, sleeps ms on the clock and looks again.
   virtual bool waitReadable(int fd, uint32_t ms);
@@ -30,6 +34,8 @@ class RealClock : public Clock {
   void sleep(uint32_t ms) override;
   // Sleeps until the tick changes (at most 1 ms).
   void poll() override;
+  // Sleeps until the tick has changed ms times.
+  void pollFor(uint32_t ms) override;
   // Blocks until the descriptor is readable or ms have passed.
   bool waitReadable(int fd, uint32_t ms) override;
 };
@@ -43,6 +49,10 @@ class VirtualClock : public Clock {
   void sleep(uint32_t ms) override { now_.fetch_add(ms, std::memory_order_acq_rel); }
   void poll() override {
     now_.fetch_add(pollStep_.load(std::memory_order_relaxed), std::memory_order_acq_rel);
+  }
+  void pollFor(uint32_t ms) override {
+    now_.fetch_add(std::max<uint32_t>(ms, 1) * pollStep_.load(std::memory_order_relaxed),
+                   std::memory_order_acq_rel);
   }
   void advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
   // The outside world runs in real time: it gets at most the real slice (kRealSliceMs unless set) to
@@ -74,6 +84,9 @@ inline void sleepMs(uint32_t ms) {
 }
 inline void busyWaitPoll() {
   clock().poll();
+}
+inline void busyWaitPoll(uint32_t ms) {
+  clock().pollFor(ms);
 }
 inline bool waitReadable(int fd, uint32_t ms) {
   return clock().waitReadable(fd, ms);

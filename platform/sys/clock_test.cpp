@@ -21,6 +21,8 @@ TEST(ClockTest, VirtualClockMovesOnlyOnSleepPollAndAdvance) {
   sleepMs(5);
   vc->advance(10);
   EXPECT_EQ(tickCount(), 15u);
+  busyWaitPoll(3);  // three polls' worth
+  EXPECT_EQ(tickCount(), 21u);
 }
 
 TEST(ClockTest, RealClockPollPausesUntilTheNextTick) {
@@ -31,6 +33,15 @@ TEST(ClockTest, RealClockPollPausesUntilTheNextTick) {
     real.poll();
     EXPECT_NE(real.tick(), before);
   }
+}
+
+TEST(ClockTest, RealClockPollForPausesUntilTheTickHasMovedThatFar) {
+  RealClock real;
+  // One wake-up that waits out several ticks: the tick has moved on by at least that many, not one more
+  // than its resolution allows.
+  const uint32_t before = real.tick();
+  real.pollFor(5);
+  EXPECT_GE(elapsedMs(before, real.tick()), 5u);
 }
 
 TEST(ClockTest, ScopedClockRestoresThePreviousOne) {

@@ -13,6 +13,7 @@ constexpr uint8_t kCmdAbort = 0xFF;
 constexpr uint8_t kCmdSendFrame = 0xA0;
 constexpr uint8_t kCmdDuplex = 0xAA;
 constexpr uint32_t kAnswerTimeoutMs = 1000;
+constexpr uint32_t kMaxPollGapMs = 16;    // the most a late answer waits unseen
 constexpr uint32_t kQuietMs = 20;         // a reply's bytes follow each other far closer than this
 constexpr uint32_t kFlushLimitMs = 1000;  // a line that never goes quiet is left to the reply checks
 constexpr size_t kReplyClearBytes = 101;  // receive-buffer bytes 0..100 are cleared before a duplex exchange
@@ -160,8 +161,14 @@ int TUSByolb1::WaitFor(uint32_t count, uint32_t timeoutMs) {
   const uint32_t start = sys::tickCount();
   FT_STATUS status = Chip->GetQueueStatus();
   if (status != FT_OK) return static_cast<int>(status);
-  while (Chip->RxBytes < count && !sys::timeExceeded(start, timeoutMs, sys::tickCount())) {
-    sys::busyWaitPoll();
+  while (Chip->RxBytes < count) {
+    const uint32_t waited = sys::elapsedMs(start, sys::tickCount());
+    if (waited > timeoutMs) break;
+    // Every millisecond while an answer is due; a wait that has gone on without one looks less often (an
+    // eighth of the time waited, at most kMaxPollGapMs apart), so that searching a silent line wakes the
+    // program about a hundred times a second instead of a thousand. Never past the moment the wait runs out.
+    const uint32_t gap = std::min({std::max<uint32_t>(1, waited / 8), kMaxPollGapMs, timeoutMs + 1 - waited});
+    sys::busyWaitPoll(gap);
     status = Chip->GetQueueStatus();
     if (status != FT_OK) return static_cast<int>(status);
   }

@@ -144,6 +144,40 @@ TEST_F(BoxTest, WaitsRunTheirFullLengthAcrossTheTickWrap) {
   EXPECT_EQ(duplex('P', 'v'), 0);
 }
 
+// The virtual clock, counting the pauses of busy-wait loops: each one is a wake-up on the real clock.
+class WakeUpCountingClock : public sys::VirtualClock {
+ public:
+  using VirtualClock::VirtualClock;
+  void poll() override {
+    ++wakeUps;
+    VirtualClock::poll();
+  }
+  void pollFor(uint32_t ms) override {
+    ++wakeUps;
+    VirtualClock::pollFor(ms);
+  }
+  int wakeUps = 0;
+};
+
+TEST_F(BoxTest, ALongWaitWakesRarelyAndStillSeesALateAnswerSoon) {
+  WakeUpCountingClock counting(clock_->tick());
+  sys::setClock(&counting);
+  // A silent fixture: 200 ms to the abort, a second for the box's status byte, the late bytes flushed.
+  sim_->setFault({Fault::Silent});
+  EXPECT_EQ(duplex('P', 'v'), kYolbTimeout);
+  EXPECT_EQ(sys::elapsedMs(commandTick(0xAA), commandTick(0xFF)), 201u);
+  EXPECT_LT(counting.wakeUps, 200) << "1.2 s of waiting; a look every millisecond makes 1200";
+  // A fixture that answers late, inside the time-out: taken within a few ms of its landing.
+  FaultSpec late{Fault::LateFirstByte, 1};
+  late.lateByMs = 150;
+  sim_->setFault(late);
+  const uint32_t start = sys::tickCount();
+  EXPECT_EQ(duplex('P', 'v'), 0);
+  EXPECT_EQ(reply_[1 + frame::kSubCommand], 'v');
+  EXPECT_LE(sys::elapsedMs(start, sys::tickCount()), 150u + 16u + 8u);
+  sys::setClock(&*clock_);
+}
+
 TEST_F(BoxTest, AnUnacknowledgedFrameTimesOutWithItsOwnErrorText) {
   sim_->setFault({Fault::NoAcknowledge, 1});
   EXPECT_EQ(box_.SendFrame(readRequest('P', 'L'), 52), kYolbTimeout);
