@@ -1,11 +1,16 @@
 # zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"] [LABELS ...]
-#              [SIM_FIXTURE])
+#              [SIM_FIXTURE] [DISPLAY_SUITES Suite ...])
 # One GoogleTest executable per module, registered with CTest test by test.
 # ENVIRONMENT: one VAR=value entry set for every test of the executable (generator expressions allowed).
 # LABELS: CTest labels of its tests (tsan: run in the ThreadSanitizer build).
 # SIM_FIXTURE: the tests run against the simulated interface box and fixture of this build, under ctest
 # (ZEM_D2XX_LIBRARY) and when the program is started by hand (ZEM_TEST_SIM_FIXTURE, see
 # zem/link/link_test_support.h).
+# DISPLAY_SUITES: the suites whose tests need a display (they skip without one, see
+# platform/ui/fltk/display_test_support.h). They are not registered one by one but once, together, as the
+# test name with "_test" turned into "_display_test", run on a private Xvfb display
+# (platform/ui/fltk/screenshot_test.sh; skipped where Xvfb is missing), so that ctest never lists them as
+# skipped.
 # Nothing is built or registered unless ZEM_BUILD_TESTS is on: the name then stands for an empty target, so
 # that a module's other commands about its test program still apply.
 function(zem_add_test)
@@ -14,7 +19,7 @@ function(zem_add_test)
     add_custom_target(${T_NAME})
     return()
   endif()
-  cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS;DISPLAY_SUITES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   if(T_DEFINES)
@@ -32,20 +37,18 @@ function(zem_add_test)
   if(T_LABELS)
     list(APPEND _props LABELS "${T_LABELS}")
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
-endfunction()
-
-# zem_add_display_run(NAME name TEST test_program)
-# The test program run again on a private Xvfb display (platform/ui/fltk/screenshot_test.sh), so that the
-# display tests it skips under plain ctest run too; skipped itself where Xvfb is missing.
-function(zem_add_display_run)
-  if(NOT ZEM_BUILD_TESTS)
+  if(NOT T_DISPLAY_SUITES)
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
     return()
   endif()
-  cmake_parse_arguments(T "" "NAME;TEST" "" ${ARGN})
-  add_test(NAME ${T_NAME}
-           COMMAND bash ${PROJECT_SOURCE_DIR}/platform/ui/fltk/screenshot_test.sh gtest $<TARGET_FILE:${T_TEST}>)
-  set_tests_properties(${T_NAME} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+  list(TRANSFORM T_DISPLAY_SUITES APPEND ".*")
+  list(JOIN T_DISPLAY_SUITES ":" _display_filter)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${_display_filter}" PROPERTIES ${_props})
+  string(REGEX REPLACE "_test$" "" _display_name ${T_NAME})
+  add_test(NAME ${_display_name}_display_test
+           COMMAND bash ${PROJECT_SOURCE_DIR}/platform/ui/fltk/screenshot_test.sh gtest $<TARGET_FILE:${T_NAME}>
+                   --gtest_filter=${_display_filter})
+  set_tests_properties(${_display_name}_display_test PROPERTIES SKIP_RETURN_CODE 77 ${_props})
 endfunction()
 
 # zem_add_emulated_run_test(NAME name PROGRAM target SCRIPT check.cmake)

@@ -3,7 +3,7 @@
 #
 #   screenshot_test.sh demo  DEMO_PROGRAM SHOT_TOOL OUTDIR   the display backend's demo: main window,
 #                                                            a modal dialog opened by a click, Close
-#   screenshot_test.sh gtest TEST_PROGRAM                    a GoogleTest binary with DISPLAY set
+#   screenshot_test.sh gtest TEST_PROGRAM [ARG ...]          a GoogleTest binary with DISPLAY set
 #   screenshot_test.sh orvane ORVANE_PROGRAM SHOT_TOOL OUTDIR SAMPLES
 #                                                            the firmware tool against the simulated console
 #                                                            (ZEM_USB_LIBRARY, ZEM_SIM_USB_DEVICES set by the
@@ -110,7 +110,7 @@ expect_exit() {
 
 case $mode in
   gtest)
-    timeout 100 "$1"
+    timeout 100 "$@"
     exit $?
     ;;
   demo)
