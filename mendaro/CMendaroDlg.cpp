@@ -129,6 +129,7 @@ void CMendaroDlg::OnInitDialog() {
   bClearConfig->setEnabled(false);
   m_pBox = std::make_unique<QUILLON>();
   m_nBoxCount = 0;
+  m_nListGeneration = 0;
   m_nSelection = -1;
   m_bFirstPick = true;
   m_bBlinking = false;
@@ -153,7 +154,9 @@ void CMendaroDlg::OnWatchTimer() {
     AddToLog(text::kTooManyDevices);
     return;
   }
-  if (n == m_nBoxCount) return;
+  // Every arrival and departure counts, not only a new number of boxes: a box swapped for another (or one
+  // that came back under a new handle) within one watch is read anew.
+  if (n == m_nBoxCount && m_pBox->GetListGeneration() == m_nListGeneration) return;
   if (n > 0) {
     bUpdate->setEnabled(true);
     bClearConfig->setEnabled(true);
@@ -166,6 +169,7 @@ void CMendaroDlg::OnWatchTimer() {
 
 void CMendaroDlg::ReadAllBoxes() {
   const wdu::DeviceHandle highlighted = HighlightedHandle();
+  m_nListGeneration = m_pBox->GetListGeneration();
   m_nBoxCount = static_cast<int>(std::min<uint32_t>(m_pBox->GetDeviceCount(), kMaxBoxes));
   for (int i = 0; i < m_nBoxCount; ++i) {
     BoxEntry& e = m_Boxes[static_cast<size_t>(i)];

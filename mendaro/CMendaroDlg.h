@@ -116,6 +116,7 @@ class CMendaroDlg : public ui::Form {
   std::unique_ptr<QUILLON> m_pBox;
   std::array<BoxEntry, kMaxBoxes> m_Boxes{};
   int m_nBoxCount = 0;
+  uint32_t m_nListGeneration = 0;  // the device list's generation the entries were read at
   int m_nSelection = -1;
   bool m_bFirstPick = true;
   bool m_bBlinking = false;

@@ -164,6 +164,26 @@ TEST_F(DialogTest, AfterAnUnplugThePickedBoxKeepsItsHighlightButStopsItsIdentify
   EXPECT_EQ(dlg->Selection(), 1);
 }
 
+// The number of boxes stays, the box does not: the new one is listed and written under its own handle.
+TEST_F(DialogTest, ABoxSwappedWithinOneWatchIsReadAnew) {
+  auto boxes = attach({{.configBlock = configuredBlock(5, 6)}});
+  ASSERT_TRUE(pick(0));
+  const uint32_t seen = dlg->Device()->GetListGeneration();
+  bus->unplug(boxes[0].address);
+  Plugged other = plug({.bcdDevice = 0x0105, .configBlock = configuredBlock(7, 8)});
+  ASSERT_TRUE(waitUntil([&] { return dlg->Device()->GetListGeneration() == seen + 2; }));
+  pass(CMendaroDlg::kWatchMs);
+  EXPECT_THAT(lines(), ElementsAre("Tavren omnex USB DMX v01.05  A:7  B:8"));
+  EXPECT_EQ(dlg->Selection(), -1) << "the picked box is gone";
+  ASSERT_TRUE(pick(0));
+  EXPECT_TRUE(other.box->identify().on);
+  type(dlg->reUniverseA, "9");
+  ASSERT_TRUE(ui::input::click(*dlg->bUpdate));
+  EXPECT_TRUE(log().empty()) << ::testing::PrintToString(log());
+  EXPECT_EQ(other.box->configBlock(), configuredBlock(9, 8));
+  EXPECT_THAT(lines(), ElementsAre("Tavren omnex USB DMX v01.05  A:9  B:8"));
+}
+
 class FailedReadTest : public DialogTest, public ::testing::WithParamInterface<simusb::FaultKind> {};
 
 // A block that could not be read holds nothing of the box's: writing it would overwrite the firmware's bytes.
