@@ -5,7 +5,6 @@
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
-#include "platform/wdu/wdu.h"
 
 namespace mendaro {
 
@@ -45,8 +44,9 @@ bool CMendaroApp::InitInstance() {
     });
   }
   ui::Owned<CMendaroDlg> dialog(ui::createForm<CMendaroDlg>(nullptr));
-  if (dialog->Device() && dialog->Device()->GetLastStatus() == wdu::kNoBackend && m_report)
-    m_report("no USB devices can be listed: " + wdu::BackendError());
+  // The dialog's log holds the same note.
+  if (dialog->Device()) m_sNoBackendNote = dialog->Device()->NoBackendNote();
+  if (!m_sNoBackendNote.empty() && m_report) m_report(m_sNoBackendNote);
   dialog->showModal();
   return true;
 }

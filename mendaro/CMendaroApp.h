@@ -28,12 +28,15 @@ class CMendaroApp {
   CMendaroApp(sys::ServiceControl& service, Reporter report);
 
   // Stops the service when its process runs (a notice is shown while it waits), then shows the dialog
-  // modally until it is closed. A USB layer without a backend is reported: no box can be listed then.
+  // modally until it is closed. A USB layer without a backend is reported (as the dialog's log says it):
+  // no box can be listed then.
   bool InitInstance();
   // Starts the service again when it was running at start (a notice is shown while it waits).
   int ExitInstance();
 
   bool ServiceWasRunning() const { return m_bServiceRunning; }
+  // Why the dialog could list no box, when the USB layer had no backend; else empty.
+  const std::string& NoBackendNote() const { return m_sNoBackendNote; }
 
  private:
   // Shows a notice with the text while work runs.
@@ -42,6 +45,7 @@ class CMendaroApp {
   sys::ServiceControl& m_service;
   Reporter m_report;
   bool m_bServiceRunning = false;
+  std::string m_sNoBackendNote;
 };
 
 }  // namespace mendaro

@@ -40,7 +40,7 @@ class AppTest : public testing::MendaroTest {
     // The user closes the dialog as soon as it is there; whether the service ran meanwhile is noted.
     ui::setModalResponder([this](ui::Form& f) {
       if (auto* d = dynamic_cast<CMendaroDlg*>(&f)) {
-        if (onDialog) onDialog();
+        if (onDialog) onDialog(*d);
         serviceRanWhileOpen = !sys::findProcesses(service.name()).empty();
         openedAt = sys::tickCount();
         ui::input::click(*d->bClose);
@@ -61,7 +61,7 @@ class AppTest : public testing::MendaroTest {
   }
 
   ShownWindows windows;
-  std::function<void()> onDialog;  // when the dialog is up, before the user closes it
+  std::function<void(CMendaroDlg&)> onDialog;  // when the dialog is up, before the user closes it
   sys::testing::FakeService service;
   std::vector<std::string> reports;
   bool serviceRanWhileOpen = false;
@@ -104,12 +104,26 @@ TEST_F(AppTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   sys::ProcessServiceControl control(s);
   // The process never ends: the stop's waits need no real time; the start command's do.
   time->clock().setRealSlice(0);
-  onDialog = [this] { time->clock().setRealSlice(sys::VirtualClock::kRealSliceMs); };
+  onDialog = [this](CMendaroDlg&) { time->clock().setRealSlice(sys::VirtualClock::kRealSliceMs); };
   run(control);
   EXPECT_TRUE(serviceRanWhileOpen);
   EXPECT_GE(sys::elapsedMs(startedAt, openedAt), 30000u);
   EXPECT_THAT(reports, ElementsAre("the service did not stop: the process \"" + service.name() +
                                    "\" still runs after 30 s"));
+}
+
+// Without a backend no box can ever be listed: the dialog's log and the report say why, once each.
+TEST_F(AppTest, WithoutAUsbBackendTheLogAndTheReportSayWhy) {
+  ASSERT_EQ(wdu::SelectBackendLibrary("/nonexistent/libnothing.so"), wdu::kNoBackend);
+  std::vector<std::string> log;
+  onDialog = [&log](CMendaroDlg& d) { log = d.mLog->lines().lines(); };
+  sys::ProcessServiceControl control(service.settings());
+  CMendaroApp app(control, [this](const std::string& what) { reports.push_back(what); });
+  EXPECT_TRUE(app.InitInstance());
+  const std::string note = app.NoBackendNote();
+  EXPECT_EQ(note.rfind("No USB devices can be listed: ", 0), 0u) << note;
+  EXPECT_THAT(reports, ElementsAre(note));
+  EXPECT_THAT(log, ElementsAre(note, ""));
 }
 
 }  // namespace

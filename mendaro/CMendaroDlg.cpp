@@ -128,6 +128,8 @@ void CMendaroDlg::OnInitDialog() {
   bUpdate->setEnabled(false);
   bClearConfig->setEnabled(false);
   m_pBox = std::make_unique<QUILLON>();
+  // Without a USB backend the list stays empty for good: the log says why, and what to change.
+  if (const std::string note = m_pBox->NoBackendNote(); !note.empty()) AddToLog(note);
   m_nBoxCount = 0;
   m_nListGeneration = 0;
   m_nSelection = -1;

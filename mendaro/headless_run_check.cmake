@@ -2,7 +2,8 @@
 #   cmake -DPROGRAM=<mendaro> -DSIM=<simulated bus library> -DMODE=boxes|emulated|none|help|bad-option|no-value
 #         [-DRUNNER=<usbfs_run>] -P headless_run_check.cmake
 # boxes: two simulated boxes are listed; emulated: the same boxes reached as real USB devices through the
-# libusb backend (RUNNER plugs them into umockdev's usbfs); none: no USB backend at all, an empty list;
+# libusb backend (RUNNER plugs them into umockdev's usbfs); none: no USB backend at all, an empty list, the
+# reason on stderr and in the log, exit code 3;
 # help: the usage;
 # bad-option, no-value: the command line is refused with exit code 2.
 set(env)
@@ -19,6 +20,7 @@ elseif(MODE STREQUAL "emulated")
   set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
 elseif(MODE STREQUAL "none")
   set(env "ZEM_USB_LIBRARY=${CMAKE_CURRENT_LIST_DIR}/no-such-usb-library.so")
+  set(expected_result 3)
 elseif(MODE STREQUAL "help")
   set(args --help)
 elseif(MODE STREQUAL "bad-option")
@@ -52,7 +54,16 @@ elseif(MODE STREQUAL "emulated")
   set(devices "dmx:F0A9:Stage left;dmx:F028:Stage right")
 elseif(MODE STREQUAL "none")
   expect("${out}" "lbDevices: ListBox (12,28,300,238) [index -1]")
-  expect("${err}" "mendaro: no USB devices can be listed: ")
+  # Told once on stderr, and in the log.
+  set(note "No USB devices can be listed: cannot load USB backend ${CMAKE_CURRENT_LIST_DIR}/no-such-usb-library.so")
+  expect("${err}" "mendaro: ${note}")
+  expect("${err}" "Check ZEM_USB_LIBRARY: it must name a USB backend library")
+  expect("${out}" "${note}")
+  string(REGEX MATCHALL "No USB devices can be listed" told "${err}")
+  list(LENGTH told times)
+  if(NOT times EQUAL 1)
+    message(FATAL_ERROR "the note is on stderr ${times} times\nstderr: ${err}")
+  endif()
   expect("${out}" "bUpdate: Button \"Update\" (324,246,106,25) disabled")
 elseif(MODE STREQUAL "help")
   expect("${out}" "Usage: mendaro [--headless]")

@@ -29,6 +29,8 @@
 namespace {
 
 constexpr int kExitStartupFailed = 1;
+// As zem's headless run that found nothing to service.
+constexpr int kExitNoUsbBackend = 3;
 // A headless run looks at the window after two device watches: the boxes are listed by then.
 constexpr uint32_t kHeadlessSettleMs = 2 * mendaro::CMendaroDlg::kWatchMs + 200;
 
@@ -57,7 +59,8 @@ constexpr const char* kUsage =
     "  ZEM_SIM_USB_DEVICES  the devices the simulated bus has plugged in, e.g. \"dmx:F0A9;dmx:F028\"\n"
     "  DISPLAY              the X display the window appears on\n"
     "\n"
-    "Exit codes: 0 done; 1 start-up failed (no display); 2 bad command line.\n";
+    "Exit codes: 0 done; 1 start-up failed (no display); 2 bad command line; 3 a headless run had no USB\n"
+    "backend (the log and stderr say why).\n";
 
 struct Options {
   bool help = false;
@@ -148,6 +151,7 @@ int main(int argc, char** argv) {
   try {
     application.InitInstance();
     exitCode = application.ExitInstance();
+    if (headless && !application.NoBackendNote().empty()) exitCode = kExitNoUsbBackend;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mendaro: %s\n", e.what());
     exitCode = kExitStartupFailed;

@@ -86,6 +86,8 @@ void COrvaneDlg::doCreate() {
   ioDelay_ = kIoDelayDefault;
   edIoDelay->setCaption(std::to_string(ioDelay_));
   device_ = std::make_unique<CYDevice>(kOrvaneMatchTable);
+  // Without a USB backend the lists stay empty for good: the log says why, and what to change.
+  if (const std::string note = device_->NoBackendNote(); !note.empty()) AddLog(note);
   knownDeviceCount_ = 0;
   knownGeneration_ = 0;
   firmwareWritten_ = false;

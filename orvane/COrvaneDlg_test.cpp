@@ -24,6 +24,20 @@ TEST_F(OrvaneDialog, StartsWithItsVersionTheDefaultDelayAndNoDevice) {
   EXPECT_FALSE(dlg->btnUpdateIic->enabled());
 }
 
+// Without a backend nothing can ever be listed: the log says why and what to change, once.
+TEST_F(OrvaneDialog, WithoutAUsbBackendTheLogSaysWhy) {
+  EXPECT_TRUE(dlg->LogText().empty()) << "a backend in use: nothing to tell";
+  dlg.reset();
+  ASSERT_EQ(wdu::SelectBackendLibrary("/nonexistent/libnothing.so"), wdu::kNoBackend);
+  dlg.reset(ui::createForm<COrvaneDlg>());
+  dlg->show();
+  timerTick();
+  const std::string note = dlg->Device()->NoBackendNote();
+  ASSERT_FALSE(note.empty());
+  EXPECT_EQ(logLines(), std::vector<std::string>({note, ""}));
+  EXPECT_FALSE(dlg->btnUpdateUsb->enabled());
+}
+
 TEST_F(OrvaneDialog, ListsABlankChipAndAProgrammedOneWithTheirHandles) {
   plugChip(simusb::blankEzUsb(ChipKind::FX2));
   bus->plug(newFrontPanel());

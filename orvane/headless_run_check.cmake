@@ -5,7 +5,8 @@
 # devices: a programmed chip with a board and a chip without firmware are listed.
 # emulated: the same chips reached as real USB devices through the libusb backend (RUNNER plugs them
 # into umockdev's usbfs).
-# none: the backend library names no file: no device can be listed, and the program says why.
+# none: the backend library names no file: no device can be listed, the program says why (on stderr and in
+# the dialog's log) and ends with exit code 3.
 set(backend ZEM_USB_LIBRARY=${LIBRARY})
 set(runner)
 if(MODE STREQUAL "devices" OR MODE STREQUAL "emulated")
@@ -20,8 +21,12 @@ endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E env ${backend} "ZEM_SIM_USB_DEVICES=${sim_devices}"
                         ${runner} ${PROGRAM} --headless
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
-if(NOT result STREQUAL "0")
-  message(FATAL_ERROR "expected exit code 0, got '${result}'\nstdout: ${out}\nstderr: ${err}")
+set(expected_result 0)
+if(MODE STREQUAL "none")
+  set(expected_result 3)
+endif()
+if(NOT result STREQUAL "${expected_result}")
+  message(FATAL_ERROR "expected exit code ${expected_result}, got '${result}'\nstdout: ${out}\nstderr: ${err}")
 endif()
 
 # expect(out|err pattern): the pattern is in what the program printed there.
@@ -41,5 +46,15 @@ if(MODE STREQUAL "devices" OR MODE STREQUAL "emulated")
 else()
   expect(out "lbUsbDevices: ListBox (12,26,320,108) [index -1]")
   expect(out "btnUpdateUsb: Button \"Update &USB Firmware\" (12,142,150,25) disabled")
-  expect(err "orvane: no USB devices can be listed: cannot load USB backend")
+  # Told once on stderr, and in the log.
+  set(note "No USB devices can be listed: cannot load USB backend ${LIBRARY}")
+  expect(err "orvane: ${note}")
+  expect(err "Check ZEM_USB_LIBRARY: it must name a USB backend library")
+  expect(out "edLog: ")
+  expect(out "${note}")
+  string(REGEX MATCHALL "No USB devices can be listed" told "${err}")
+  list(LENGTH told times)
+  if(NOT times EQUAL 1)
+    message(FATAL_ERROR "the note is on stderr ${times} times\nstderr: ${err}")
+  endif()
 endif()

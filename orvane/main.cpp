@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "orvane/COrvaneApp.h"
 #include "orvane/COrvaneDlg.h"
@@ -14,7 +15,6 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/headless_run.h"
 #include "platform/ui/message_box.h"
-#include "platform/wdu/wdu.h"
 
 #ifdef ORVANE_WITH_DISPLAY
 #include "platform/ui/fltk/fltk_backend.h"
@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int kExitStartupFailed = 1;
+// As zem's headless run that found nothing to service.
+constexpr int kExitNoUsbBackend = 3;
 
 constexpr const char* kUsage =
     "Usage: orvane [--headless] [--help]\n"
@@ -43,7 +45,8 @@ constexpr const char* kUsage =
     "                       \"fx2:1001:0102:Front panel;board:24:F080:30:05:0102;fx2\"\n"
     "  DISPLAY              the X display the dialog appears on\n"
     "\n"
-    "Exit codes: 0 done; 1 no display; 2 bad command line.\n";
+    "Exit codes: 0 done; 1 no display; 2 bad command line; 3 a headless run had no USB backend (the log and\n"
+    "stderr say why).\n";
 
 // How long a headless run lets the dialog run before printing it: one turn of its USB list timer and a
 // little more.
@@ -69,9 +72,12 @@ int main(int argc, char** argv) {
 #endif
 
   COrvaneApp app;
-  app.onDialogCreated = [headless](COrvaneDlg& dlg) {
-    if (dlg.Device() && dlg.Device()->GetLastStatus() == wdu::kNoBackend) {
-      std::fprintf(stderr, "orvane: no USB devices can be listed: %s\n", wdu::BackendError().c_str());
+  bool noBackend = false;
+  app.onDialogCreated = [headless, &noBackend](COrvaneDlg& dlg) {
+    // The dialog's log holds the same note.
+    if (const std::string note = dlg.Device() ? dlg.Device()->NoBackendNote() : ""; !note.empty()) {
+      std::fprintf(stderr, "orvane: %s\n", note.c_str());
+      noBackend = true;
     }
     if (!headless) return;
     const uint32_t shownAt = sys::tickCount();
@@ -85,5 +91,5 @@ int main(int argc, char** argv) {
   };
   app.InitInstance();
   leaveBackend();
-  return EXIT_SUCCESS;
+  return headless && noBackend ? kExitNoUsbBackend : EXIT_SUCCESS;
 }

@@ -52,6 +52,22 @@ void WD_USB::OnDeviceDetach(wdu::DeviceHandle device) {
   ++generation_;
 }
 
+std::string WD_USB::NoBackendNote() const {
+  if (lastStatus_ != wdu::kNoBackend) return {};
+  std::string note = "No USB devices can be listed: " + wdu::BackendError() + ". ";
+  if (!wdu::BackendLibrary().empty()) {
+    note += std::string("Check ") + wdu::kLibraryEnvVar +
+            ": it must name a USB backend library (libsim_usb.so is the simulated bus), or be unset for the "
+            "system's USB devices.";
+  } else {
+    note += std::string(
+                "The system's USB devices are reached through /dev/bus/usb: check that it is there "
+                "(in a container, pass it in), or set ") +
+            wdu::kLibraryEnvVar + " to a USB backend library (libsim_usb.so is the simulated bus).";
+  }
+  return note;
+}
+
 uint32_t WD_USB::GetDeviceCount() {
   if (!listLock_) return 0;
   std::lock_guard lock(*listLock_);

@@ -35,6 +35,9 @@ class WD_USB {
   wdu::OsMutex* GetMutex() { return listLock_; }
 
   wdu::Status GetLastStatus() const { return lastStatus_; }
+  // When the layer had no USB backend to open (last status kNoBackend): what failed and how to mend it, in
+  // one line for the program's log and stderr. Empty otherwise.
+  std::string NoBackendNote() const;
   // The last string descriptor read (CYDevice::ReadProductString, ReadManufacturerString), or the text a
   // caller stored for a device without one.
   const std::string& GetDescriptorText() const { return descriptorText_; }

@@ -86,6 +86,20 @@ TEST_F(WdUsbTest, GenerationCountsEveryAttachAndDetachEvenWhenTheCountStays) {
   EXPECT_EQ(usb.GetDeviceCount(), 1u);
 }
 
+// The programs show the note in their log and on stderr: it names what failed and what to change.
+TEST_F(WdUsbTest, WithoutABackendTheNoteSaysWhatFailedAndHowToMendIt) {
+  EXPECT_EQ(WD_USB(kOrvaneMatchTable).NoBackendNote(), "") << "a backend in use: nothing to tell";
+  ASSERT_EQ(wdu::SelectBackendLibrary("/nonexistent/libnothing.so"), wdu::kNoBackend);
+  WD_USB usb(kOrvaneMatchTable);
+  EXPECT_EQ(usb.GetLastStatus(), wdu::kNoBackend);
+  const std::string note = usb.NoBackendNote();
+  EXPECT_EQ(note.rfind("No USB devices can be listed: cannot load USB backend /nonexistent/libnothing.so: ", 0),
+            0u)
+      << note;
+  EXPECT_NE(note.find("Check ZEM_USB_LIBRARY: it must name a USB backend library"), std::string::npos) << note;
+  EXPECT_EQ(note.find('\n'), std::string::npos) << "one line";
+}
+
 TEST_F(WdUsbTest, IndexAtOrPastTheCountGivesNoHandleAndLeavesTheLockFree) {
   WD_USB usb(kOrvaneMatchTable);
   plugChip(programmed(0x1001));

@@ -126,6 +126,7 @@ class Layer final : public BackendListener {
   Status uninit(DriverHandle driver);
   Status selectLibrary(const std::string& path);
   std::string backendError();
+  std::string backendLibrary();
 
   // Runs fn(backend, id) for a valid handle of a present device, counting it in flight.
   template <typename Fn>
@@ -148,6 +149,7 @@ class Layer final : public BackendListener {
   // backend while holding m_.
   std::mutex loadMutex_;
   std::string selectedPath_;
+  std::string triedPath_;  // the library the last load used or tried; empty for libusb
   bool pathSelected_ = false;
   std::string loadedPath_;
   std::string error_;
@@ -176,6 +178,7 @@ Status Layer::ensureBackend() {
     const char* env = std::getenv(kLibraryEnvVar);
     path = env ? env : "";
   }
+  triedPath_ = path;
   std::string why;
   if (path.empty()) {
     Backend* backend = libusbBackend(why);
@@ -238,6 +241,11 @@ Status Layer::selectLibrary(const std::string& path) {
 std::string Layer::backendError() {
   std::lock_guard<std::mutex> load(loadMutex_);
   return error_;
+}
+
+std::string Layer::backendLibrary() {
+  std::lock_guard<std::mutex> load(loadMutex_);
+  return triedPath_;
 }
 
 Status Layer::init(DriverHandle& driver, std::span<const MatchRow> rows, Events events, uint32_t options) {
@@ -508,6 +516,10 @@ Status SelectBackendLibrary(const std::string& path) {
 
 std::string BackendError() {
   return layer().backendError();
+}
+
+std::string BackendLibrary() {
+  return layer().backendLibrary();
 }
 
 }  // namespace wdu

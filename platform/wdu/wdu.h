@@ -186,5 +186,8 @@ inline constexpr const char* kLibraryEnvVar = "ZEM_USB_LIBRARY";
 Status SelectBackendLibrary(const std::string& path);
 // Why no backend could be loaded (empty while one is in use).
 std::string BackendError();
+// The backend library in use or last tried (named by SelectBackendLibrary or the environment); empty for
+// the libusb backend.
+std::string BackendLibrary();
 
 }  // namespace wdu

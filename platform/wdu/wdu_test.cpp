@@ -77,6 +77,7 @@ TEST(UsbStatusText, KnownCodesHaveTheirTextAndOthersAGenericOne) {
 TEST_F(UsbLayerTest, UnloadableBackendAnswersNoBackendWithAReason) {
   EXPECT_EQ(wdu::SelectBackendLibrary("/nonexistent/libnothing.so"), wdu::kNoBackend);
   EXPECT_NE(wdu::BackendError().find("/nonexistent/libnothing.so"), std::string::npos);
+  EXPECT_EQ(wdu::BackendLibrary(), "/nonexistent/libnothing.so");
   Recorder rec;
   wdu::DriverHandle d = 7;
   const wdu::MatchRow rows[] = {{kVendor, 0}};
