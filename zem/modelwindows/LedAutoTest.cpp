@@ -79,6 +79,10 @@ TLedAutoTestForm::TLedAutoTestForm(ui::Component* owner, const TLedAutoTestStyle
   timer->onTimer = [this, timer] { Timer1Timer(timer); };
   timer->setEnabled(true);
   Timer1 = timer;
+  auto* dark = new ui::Timer(this, kStartIntervalMs - kDarkMs);
+  dark->setName("DarkTimer");
+  dark->onTimer = [this, dark] { DarkTimerTimer(dark); };
+  DarkTimer = dark;
 
   onCreate = [this](ui::Component* s) { FormCreate(s); };
 }
@@ -97,17 +101,32 @@ void TLedAutoTestForm::FormCreate(ui::Component*) {
 }
 
 void TLedAutoTestForm::Timer1Timer(ui::Component*) {
-  // A tick never runs inside another, even when a link error box pumps messages in the middle of one.
+  Step([this] {
+    // A step whose dark time has not come yet (its sends took that long) ends before the next one.
+    if (lit_) DarkenSegment();
+    LightSegment();
+  });
+}
+
+void TLedAutoTestForm::DarkTimerTimer(ui::Component*) {
+  if (DarkTimer) DarkTimer->setEnabled(false);
+  Step([this] {
+    if (lit_) DarkenSegment();
+  });
+}
+
+void TLedAutoTestForm::Step(const std::function<void()>& part) {
   if (ticking_ || !CurrentFixture) return;
   ticking_ = true;
   ui::Ref<TLedAutoTestForm> self(this);
   try {
-    LightNextSegment();
+    part();
   } catch (const std::exception& e) {
-    // A send that raises once raises on every tick: report it once and end the test.
     if (!self) return;
     ticking_ = false;
+    lit_ = false;
     Timer1->setEnabled(false);
+    DarkTimer->setEnabled(false);
     ui::showErrorBox(e.what());
     if (self) setModalResult(ui::ModalResult::Cancel);
     return;
@@ -115,7 +134,7 @@ void TLedAutoTestForm::Timer1Timer(ui::Component*) {
   if (self) ticking_ = false;
 }
 
-void TLedAutoTestForm::LightNextSegment() {
+void TLedAutoTestForm::LightSegment() {
   TZemFixture& fixture = *CurrentFixture;
   (void)fixture.SetSubDevice(segment_, true);  // a segment that does not answer is shown and lit all the same
   (void)fixture.ReadPersonality();
@@ -126,13 +145,29 @@ void TLedAutoTestForm::LightNextSegment() {
   if (lColorIndex) lColorIndex->setCaption(ZemFormat(style_.colourFormat, ZemString(colour.name).c_str()));
   const auto& v = colour.values;
   (void)fixture.SendLedData(v[0], v[1], v[2], v[3], v[4]);
+  lit_ = true;
+  // Lit for the interval less 50 ms from now, as long as the sends took.
   const uint32_t interval = Timer1 ? Timer1->interval() : kStartIntervalMs;
-  DelayNoMessages(interval > kDarkMs ? interval - kDarkMs : 0);
+  DarkTimer->setEnabled(false);
+  DarkTimer->setInterval(interval > kDarkMs ? interval - kDarkMs : 0);
+  DarkTimer->setEnabled(true);
+}
+
+void TLedAutoTestForm::DarkenSegment() {
+  lit_ = false;
+  DarkTimer->setEnabled(false);
+  TZemFixture& fixture = *CurrentFixture;
   (void)fixture.SendLedData(0, 0, 0, 0, 0);
   if (++segment_ > fixture.GetSegmentCount()) {
     segment_ = 0;
     if (++colour_ >= static_cast<int32_t>(style_.colours.size())) colour_ = 0;
   }
+}
+
+void TLedAutoTestForm::doHide() {
+  // Cancel or the close box in the middle of a step: the segment goes dark with the window.
+  if (lit_) Step([this] { DarkenSegment(); });
+  ui::Form::doHide();
 }
 
 void TLedAutoTestForm::sbSpeedClick(ui::Component* sender) {
@@ -147,6 +182,6 @@ void TLedAutoTestForm::sbSpeedClick(ui::Component* sender) {
 }
 
 void TLedAutoTestForm::sbCancelClick(ui::Component*) {
-  // The LEDs are dark between ticks already.
+  // A segment still lit goes dark as the window goes.
   setModalResult(ui::ModalResult::Cancel);
 }

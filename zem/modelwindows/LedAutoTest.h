@@ -1,9 +1,14 @@
 // The auto test of the LED tube and LED strip windows: a small modal window that lights every segment
 // (sub-device) of the connected fixture in every test colour, one segment at a time, until the user cancels.
 // One window class serves both fixtures; they differ only in their texts and colour sets.
+//
+// Each tick of Timer1 lights the next segment; a second timer darkens it the interval less 50 ms later.
+// Between the two the window keeps running its message loop: it repaints and takes Cancel, Faster and
+// Slower at once. A segment still lit when the window goes is darkened as it goes.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "platform/ui/application.h"
@@ -48,23 +53,37 @@ class TLedAutoTestForm : public ui::Form {
   ui::Ref<ui::Panel> pFaster, pSlower, pCancel;
   ui::Ref<ui::SpeedButton> sbFaster, sbSlower, sbCancel;
   ui::Ref<ui::Timer> Timer1;
+  // Darkens the lit segment; runs once per step.
+  ui::Ref<ui::Timer> DarkTimer;
 
-  // The segment and colour the next tick lights.
+  // The segment and colour the next tick lights (the one lit now while Lit()).
   int SegmentIndex() const { return segment_; }
   int ColourIndex() const { return colour_; }
+  bool Lit() const { return lit_; }
 
   virtual void FormCreate(ui::Component* sender);
   void Timer1Timer(ui::Component* sender);
   void sbSpeedClick(ui::Component* sender);
   void sbCancelClick(ui::Component* sender);
+  void DarkTimerTimer(ui::Component* sender);
+
+ protected:
+  // Darkens a segment still lit.
+  void doHide() override;
 
  private:
-  // One step of the test: select the segment, show it, light it for the interval less 50 ms, dark again.
-  void LightNextSegment();
+  // Runs a step's part, not inside another (a link error box pumps messages in the middle of one). A part
+  // that raises raises on every step: it is told once and the test ends.
+  void Step(const std::function<void()>& part);
+  // Selects the segment, shows it and lights it; the dark timer ends the step.
+  void LightSegment();
+  // Darkens the lit segment and moves on to the next segment (and colour).
+  void DarkenSegment();
 
   const TLedAutoTestStyle& style_;
   int32_t segment_ = 0;
   int32_t colour_ = 0;
+  bool lit_ = false;
   bool ticking_ = false;
 };
 

@@ -137,6 +137,46 @@ TEST_F(LedAutoTestTest, EachSegmentIsLitFiftyMillisecondsShortOfTheInterval) {
   }
 }
 
+// While a segment is lit the window keeps taking its buttons: Slower at once (the lit step keeps its own
+// time, the next steps take the new one), and Cancel, which darkens the segment as the window goes.
+TEST_F(LedAutoTestTest, ButtonsAreTakenWhileASegmentIsLitAndCancelDarkensIt) {
+  chain<TZemFixtureKandrel>(1, "KANDT", 1);
+  FixtureData[fd::kSubdeviceCount] = 1;
+  owner_.reset(ui::createForm<ui::Form>(nullptr));
+  owner_->show();
+  ui::Owned<TKandrelAutoTest> test(ui::createForm<TKandrelAutoTest>(owner_.get()));
+  uint32_t last = sys::tickCount();
+  uint32_t longest = 0;
+  uint32_t cancelledAt = 0;
+  bool slower = false;
+  onAutoTest = [&](TLedAutoTestForm& t) {
+    const uint32_t now = sys::tickCount();
+    longest = std::max(longest, now - last);
+    last = now;
+    if (t.Lit() && !slower) {
+      for (int i = 0; i < 3; ++i) ui::input::click(*t.sbSlower);
+      EXPECT_EQ(t.Timer1->interval(), 1100u);
+      EXPECT_FALSE(t.sbSlower->enabled());
+      slower = true;
+    }
+    if (t.Lit() && device_->ledSends.size() >= 7 && cancelledAt == 0) {
+      cancelledAt = now;
+      ui::input::click(*t.sbCancel);
+    }
+  };
+  EXPECT_EQ(test->showModal(), ui::ModalResult::Cancel);
+  EXPECT_LE(longest, 100u) << "the longest time the window did not look at its buttons";
+  const auto& sends = device_->ledSends;
+  ASSERT_EQ(sends.size(), 8u);
+  EXPECT_EQ(sends[1].tick - sends[0].tick, 450u);
+  EXPECT_EQ(sends[3].tick - sends[2].tick, 1050u);
+  EXPECT_EQ(sends[4].tick - sends[2].tick, 1100u);
+  EXPECT_EQ(sends[5].tick - sends[4].tick, 1050u);
+  EXPECT_EQ(sends[7].values, kOff);
+  EXPECT_EQ(sends[7].tick, cancelledAt) << "dark as the window goes";
+  EXPECT_FALSE(test->Lit());
+}
+
 TEST_F(LedAutoTestTest, NoTickRunsInsideAnotherWhileALinkBoxIsOpen) {
   chain<TZemFixtureKandrel>(1, "KANDT", 1);
   FixtureData[fd::kSubdeviceCount] = 1;
