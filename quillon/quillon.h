@@ -102,7 +102,9 @@ inline constexpr unsigned DMX_ST_FILTER_LOCKED = 0xD0000009;
 inline constexpr unsigned DMX_ST_DMX_DATA_READY = 0xD000000A;
 inline constexpr unsigned DMX_ST_NULL_POINTER = 0xD000000B;  // a command that needs data got none
 // The box answered fewer bytes than a read of fixed size asks for (configuration block, page, block,
-// the three status bytes); the host's buffer is left as it was.
+// the three status bytes, an endpoint that command 26 asks); the host's buffer is left as it was.
+// Reads whose length the host gives (32, 36, 38, 40) answer 0 with what came; the rest of the buffer
+// is left as it was.
 inline constexpr unsigned DMX_ST_SHORT_ANSWER = 0xD000000C;
 
 // ---- Notifications (lParam: the kind; wParam as noted) ----

@@ -1,4 +1,5 @@
 // Device commands of an open box and the control requests they send, driven through Quillon only.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -202,6 +203,14 @@ TEST_F(Device, MessagesStatusAndTheE0ToE2Requests) {
   ASSERT_EQ(requests(0x30).size(), 1u);
   EXPECT_EQ(wLength(requests(0x30)[0]), 4);
   EXPECT_EQ(std::vector<uint8_t>(answer, answer + 4), box->message());
+  // The host gives the length of a message: a shorter answer is no failure, and what did not come stays
+  // the host's.
+  simusb::FaultSpec shortMessage{simusb::FaultKind::ShortRead, simusb::kControlPipe, 1, 0, 2};
+  shortMessage.request = 0x30;
+  bus->injectFault(address, shortMessage);
+  std::fill(std::begin(answer), std::end(answer), 0xEE);
+  EXPECT_EQ(Q(DMX_CMD_READ_MESSAGE, 1, 4, answer), 0u);
+  EXPECT_EQ(std::vector<uint8_t>(answer, answer + 4), (std::vector<uint8_t>{9, 8, 0xEE, 0xEE}));
 
   box->setStatus3({1, 2, 3});
   uint8_t status[3] = {};
