@@ -100,12 +100,14 @@ void Application::idle(uint32_t limitMs) {
 bool Application::helpCommand(uint32_t command, uintptr_t data) {
   if (helpFile_.empty()) return false;
   helpRequests_.push_back({helpFile_, command, data, {}});
+  backend().showHelp(helpRequests_.back());
   return true;
 }
 
 bool Application::helpJump(const std::string& topic) {
   if (helpFile_.empty()) return false;
   helpRequests_.push_back({helpFile_, 0, 0, topic});
+  backend().showHelp(helpRequests_.back());
   return true;
 }
 

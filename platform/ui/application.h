@@ -36,12 +36,16 @@ inline constexpr uint32_t kHelpContext = 1;
 inline constexpr uint32_t kHelpContents = 3;
 inline constexpr uint32_t kHelpTopics = 15;  // the help topics dialog
 
-// One request to the help system, as recorded for tests and diagnostics.
+// One request to the help system: recorded for tests and diagnostics, and shown by the backend.
 struct HelpRequest {
   std::string file;
   uint32_t command = 0;  // 0 for a jump to a topic
   uintptr_t data = 0;
   std::string topic;  // topic identifier of a jump
+
+  // What a help viewer opens: the file at the topic's anchor ("file#topic") for a jump; the file's start,
+  // which holds its contents, for a command.
+  std::string location() const { return topic.empty() ? file : file + "#" + topic; }
 };
 
 // What a hint is about to show; OnShowHint may change any of it.
@@ -85,7 +89,7 @@ class Application {
   const std::string& title() const { return title_; }
   void setTitle(const std::string& t) { title_ = t; }
 
-  // Help: requests go to the help file named here; they are recorded (no help viewer here).
+  // Help: requests go to the help file named here; each is recorded and handed to the backend's viewer.
   const std::string& helpFile() const { return helpFile_; }
   void setHelpFile(const std::string& f) { helpFile_ = f; }
   // False when no help file is set (nothing is recorded then).

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/sys/clock.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/headless_run.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/post_message.h"
 
@@ -133,6 +137,38 @@ TEST_F(ApplicationTest, TimerMayBeDestroyedByItsOwnHandler) {
   clock_->advance(10);
   app().processMessages();
   EXPECT_EQ(fired, 1);
+}
+
+// Help requests reach the backend's viewer as the place to open: the topic's anchor, or the file's start.
+TEST_F(ApplicationTest, HelpRequestsGoToTheBackendAsTheFileAndTheTopicsAnchor) {
+  struct Viewer : Backend {
+    void showHelp(const HelpRequest& r) override { opened.push_back(r.location()); }
+    std::vector<std::string> opened;
+  } viewer;
+  setBackend(&viewer);
+  EXPECT_FALSE(app().helpJump("Monitor"));  // no help file: nothing
+  app().setHelpFile("/usr/share/zem/Zem.hlp");
+  EXPECT_TRUE(app().helpJump("Monitor"));
+  EXPECT_TRUE(app().helpCommand(kHelpTopics, 0));
+  EXPECT_TRUE(app().helpCommand(kHelpContents, 0));
+  setBackend(nullptr);
+  EXPECT_EQ(viewer.opened, (std::vector<std::string>{"/usr/share/zem/Zem.hlp#Monitor",
+                                                     "/usr/share/zem/Zem.hlp", "/usr/share/zem/Zem.hlp"}));
+  ASSERT_EQ(app().helpRequests().size(), 3u);
+  EXPECT_EQ(app().helpRequests()[0].topic, "Monitor");
+  EXPECT_EQ(app().helpRequests()[1].command, kHelpTopics);
+}
+
+TEST_F(ApplicationTest, HeadlessRunPrintsWhereHelpWouldOpen) {
+  HeadlessUser user;
+  setBackend(&user);
+  app().setHelpFile("Zem.hlp");
+  testing::internal::CaptureStdout();
+  (void)app().helpJump("FileMenu");
+  (void)app().helpCommand(kHelpTopics, 0);
+  const std::string out = testing::internal::GetCapturedStdout();
+  setBackend(nullptr);
+  EXPECT_EQ(out, "== help: Zem.hlp#FileMenu ==\n== help: Zem.hlp ==\n");
 }
 
 TEST_F(ApplicationTest, ErrorBoxIsRecordedAndRunsTimersWhileUp) {

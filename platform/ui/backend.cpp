@@ -33,6 +33,8 @@ std::optional<std::string> Backend::fileDialog(const FileDialogRequest&) {
   return std::nullopt;
 }
 
+void Backend::showHelp(const HelpRequest&) {}
+
 Size Backend::textExtent(const Font& font, std::string_view text) {
   // Fixed metrics so that layouts and owner-drawn sizes are reproducible: every character is half
   // the character height wide (one pixel more in bold).

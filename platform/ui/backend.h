@@ -17,6 +17,7 @@ namespace ui {
 class Control;
 struct MessageBoxRequest;
 struct FileDialogRequest;
+struct HelpRequest;
 
 // What changed on a control, for the backend's mirror.
 enum class Change { Parent, Bounds, Visible, Enabled, Text, Appearance, Focus, ZOrder, Items };
@@ -45,6 +46,8 @@ class Backend {
   virtual ModalResult messageBox(const MessageBoxRequest& request);
   // Interactive backends: show a file dialog; the path chosen, or nothing for Cancel.
   virtual std::optional<std::string> fileDialog(const FileDialogRequest& request);
+  // Shows the help file at the request's location in a help viewer (the headless backend shows nothing).
+  virtual void showHelp(const HelpRequest& request);
   // Extent in pixels of one line of text in the given font.
   virtual Size textExtent(const Font& font, std::string_view text);
   // Current value (0x00BBGGRR) of a system colour index.

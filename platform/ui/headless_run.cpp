@@ -81,6 +81,11 @@ void printAndCloseModal(Form& form) {
   form.close();
 }
 
+void HeadlessUser::showHelp(const HelpRequest& request) {
+  std::printf("== help: %s ==\n", request.location().c_str());
+  std::fflush(stdout);
+}
+
 void HeadlessUser::controlChanged(Control& control, Change what) {
   Backend::controlChanged(control, what);
   Form* form = control.asForm();

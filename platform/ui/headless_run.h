@@ -35,9 +35,11 @@ ModalResult printAndAnswerMessageBox(const MessageBoxRequest& request);
 void printAndCloseModal(Form& form);
 
 // Stands in for the user in front of a display: sees each window that is not modal once it has settled,
-// prints it, and closes it when it has a close box (the main form stays).
+// prints it, and closes it when it has a close box (the main form stays). A help request is printed as
+// "== help: <file>[#<topic>] ==", the place a help viewer would open.
 class HeadlessUser : public Backend {
  public:
+  void showHelp(const HelpRequest& request) override;
   void controlChanged(Control& control, Change what) override;
 
  private:

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/ui/application.h"
 #include "platform/ui/control.h"
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/fltk_backend.h"
@@ -33,6 +34,7 @@ DisplayBackend::DisplayBackend() {
 
 DisplayBackend::~DisplayBackend() {
   Fl::unlock();
+  help_.reset();
   for (auto& [form, window] : windows_) {
     window->hide();
     delete window;
@@ -106,6 +108,11 @@ ModalResult DisplayBackend::messageBox(const MessageBoxRequest& request) {
 
 std::optional<std::string> DisplayBackend::fileDialog(const FileDialogRequest& request) {
   return runFileDialog(request);
+}
+
+void DisplayBackend::showHelp(const HelpRequest& request) {
+  if (!help_) help_ = std::make_unique<HelpViewer>();
+  help_->open(request.location());
 }
 
 void DisplayBackend::sync() {
@@ -222,6 +229,10 @@ void uninstall() {
   g_display.reset();
   // Let the toolkit take the windows off the screen now.
   Fl::check();
+}
+
+HelpViewer* helpViewer() {
+  return g_display ? g_display->helpViewer() : nullptr;
 }
 
 bool installed() {

@@ -4,12 +4,14 @@
 #include "platform/ui/fltk/toolkit.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "platform/ui/backend.h"
 #include "platform/ui/component.h"
+#include "platform/ui/fltk/help_viewer.h"
 #include "platform/ui/fltk/paint.h"
 
 #include "platform/ui/icon.h"
@@ -82,6 +84,8 @@ class DisplayBackend : public Backend {
   void controlDestroyed(Control& control) override;
   ModalResult messageBox(const MessageBoxRequest& request) override;
   std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
+  void showHelp(const HelpRequest& request) override;
+  HelpViewer* helpViewer() const { return help_.get(); }
 
   // Makes the toolkit windows match the forms: shown, hidden, placed, stacked, repainted.
   void sync();
@@ -98,6 +102,7 @@ class DisplayBackend : public Backend {
   void dropWindow(const Control* formAddress);
 
   std::map<const Control*, FormWindow*> windows_;
+  std::unique_ptr<HelpViewer> help_;
   Ref<Control> hovered_;
   std::unordered_map<const Control*, int> scroll_;
   const Control* topForm_ = nullptr;

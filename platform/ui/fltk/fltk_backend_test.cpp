@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <span>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/fltk/dialogs.h"
 #include "platform/ui/fltk/display.h"
+#include "platform/ui/fltk/help_viewer.h"
 #include "platform/ui/fltk/mapping.h"
 #include "platform/ui/fltk/paint.h"
 #include "platform/ui/fltk/popups.h"
@@ -583,6 +585,57 @@ TEST_F(FltkDisplayTest, FileDialogTakesAPlainARelativeAndAFullName) {
   // A folder's name opens the folder; the next name lies in it.
   EXPECT_EQ(saveWithTypedName(folder, "sub\nlast\n"), (folder / "sub" / "last.txt").string());
   std::filesystem::remove_all(base);
+}
+
+// A help page with a contents line at its start and a topic far below it.
+std::filesystem::path writeHelpPage() {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("zemhelp" + std::to_string(std::random_device{}() % 100000) + ".hlp");
+  std::ofstream out(file);
+  out << "<html><head><title>Test help</title></head><body><a name=\"Contents\"></a><h1>Contents</h1>\n";
+  for (int i = 0; i < 200; ++i) out << "<p>Line " << i << "</p>\n";
+  out << "<h2><a name=\"Far\">Far topic</a></h2><p>The end.</p></body></html>\n";
+  return file;
+}
+
+TEST_F(FltkDisplayTest, HelpRequestsOpenOneViewerAtTheirTopicAndItGoesWithTheBackend) {
+  const std::filesystem::path file = writeHelpPage();
+  app().setHelpFile(file.string());
+  ASSERT_TRUE(app().helpJump("Far"));
+  app().processMessages();
+  HelpViewer* viewer = helpViewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->shown());
+  EXPECT_EQ(viewer->location(), file.string() + "#Far");
+  EXPECT_EQ(viewer->title(), "Test help");
+  EXPECT_GT(viewer->scrolledTo(), 1000);
+  EXPECT_EQ(viewer->clippedTextReport(), "");
+  // The contents: the same viewer, at the page's start.
+  ASSERT_TRUE(app().helpCommand(kHelpTopics, 0));
+  app().processMessages();
+  EXPECT_EQ(helpViewer(), viewer);
+  EXPECT_EQ(viewer->location(), file.string());
+  EXPECT_EQ(viewer->scrolledTo(), 0);
+  // Closing the backend closes the viewer's window.
+  uninstall();
+  for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
+    EXPECT_STRNE(w->label(), "Test help");
+  }
+  std::filesystem::remove(file);
+}
+
+TEST_F(FltkDisplayTest, HelpViewerReportsAPageWiderThanItsView) {
+  const std::filesystem::path file = writeHelpPage();
+  {
+    std::ofstream out(file);
+    out << "<html><head><title>Wide</title></head><body><table width=\"2000\"><tr><td>x</td></tr></table>"
+           "</body></html>\n";
+  }
+  app().setHelpFile(file.string());
+  ASSERT_TRUE(app().helpCommand(kHelpContents, 0));
+  ASSERT_NE(helpViewer(), nullptr);
+  EXPECT_NE(helpViewer()->clippedTextReport().find("wider than the view"), std::string::npos);
+  std::filesystem::remove(file);
 }
 
 TEST_F(FltkDisplayTest, AnIdleWindowSendsNothingToTheServer) {

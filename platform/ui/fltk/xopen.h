@@ -13,6 +13,8 @@ namespace ui::fltk::detail {
 bool openDisplay(const char* name, std::string& error);
 // The window property that lists a window's shown tabs (shownTabs in paint.h).
 inline constexpr const char* kTabsProperty = "_ZEM_UI_TABS";
+// The window property that holds the help viewer's location ("file#anchor", HelpViewer::location).
+inline constexpr const char* kHelpProperty = "_ZEM_UI_HELP";
 // Sets a text property (UTF-8) of a shown toolkit window, for tools that drive the window from outside.
 void setWindowText(const Fl_Window& window, const char* property, const std::string& text);
 // Closes the toolkit's connection to the display.
