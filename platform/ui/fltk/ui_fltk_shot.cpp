@@ -4,16 +4,17 @@
 //   ui_fltk_shot --title TEXT [--timeout SECONDS] [--settle MS]
 //                [--click X,Y] [--out FILE.png] [--size WxH | --min-size WxH] [--min-colours N]
 //                [--gone] [--root] [--list] [--close] [--type TEXT] [--click-tab CAPTION]
-//                [--icon-sizes N,N,...]
+//                [--icon-sizes N,N,...] [--help-location TEXT]
 //
 // --gone waits until no such window is shown; --root takes the whole screen instead of a window;
 // --list prints the shown windows' sizes, places and titles; --close presses the window's close box; --type
 // types the text into the window (after the click, if any; "\n" in it is the Enter key); --click-tab clicks
 // the middle of the tab with that caption, as the window lists its shown tabs, and waits until it is the
 // active one (so a changed layout fails instead of clicking another tab); --icon-sizes checks that the
-// window's icon (as the window manager reads it) has a picture of each of these sizes, none of one colour.
-// Exit code 0 when everything asked for held, 1 when a check failed or the window did not come (or go) in
-// time, 2 for bad arguments or no display.
+// window's icon (as the window manager reads it) has a picture of each of these sizes, none of one colour;
+// --help-location waits until the window (the help viewer) says it opened a place ending in TEXT
+// ("Zem.hlp#Monitor"). Exit code 0 when everything asked for held, 1 when a check failed or the window did
+// not come (or go) in time, 2 for bad arguments or no display.
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -54,6 +55,7 @@ struct Options {
   std::string type;
   std::string tab;
   std::vector<int> iconSizes;
+  std::string helpLocation;
 };
 
 // One tab as the window lists it (platform/ui/fltk/paint.h, shownTabs).
@@ -177,8 +179,9 @@ void typeText(::Display* d, Window w, const std::string& text) {
   for (char c : text) typeKey(d, c == '\n' ? XK_Return : static_cast<KeySym>(static_cast<unsigned char>(c)));
 }
 
-std::vector<Tab> shownTabs(::Display* d, Window w) {
-  Atom property = XInternAtom(d, ui::fltk::detail::kTabsProperty, False);
+// A text property of a window (xopen.h), empty when it has none.
+std::string windowText(::Display* d, Window w, const char* name) {
+  Atom property = XInternAtom(d, name, False);
   Atom type;
   int format;
   unsigned long count;
@@ -191,6 +194,11 @@ std::vector<Tab> shownTabs(::Display* d, Window w) {
     text.assign(reinterpret_cast<char*>(data), count);
     XFree(data);
   }
+  return text;
+}
+
+std::vector<Tab> shownTabs(::Display* d, Window w) {
+  const std::string text = windowText(d, w, ui::fltk::detail::kTabsProperty);
   std::vector<Tab> tabs;
   size_t start = 0;
   while (start < text.size()) {
@@ -348,6 +356,9 @@ int main(int argc, char** argv) {
     } else if (a == "--click-tab") {
       o.tab = next();
       if (o.tab.empty()) return 2;
+    } else if (a == "--help-location") {
+      o.helpLocation = next();
+      if (o.helpLocation.empty()) return 2;
     } else {
       std::fprintf(stderr, "unknown argument %s\n", a.c_str());
       return 2;
@@ -387,9 +398,25 @@ int main(int argc, char** argv) {
     XCloseDisplay(d);
     return 0;
   }
+  int status = 0;
+  if (!o.helpLocation.empty()) {
+    // The help viewer publishes the place it opened; a request may still be on its way.
+    for (;;) {
+      const std::string shown = windowText(d, w, ui::fltk::detail::kHelpProperty);
+      if (shown.size() >= o.helpLocation.size() &&
+          shown.compare(shown.size() - o.helpLocation.size(), std::string::npos, o.helpLocation) == 0)
+        break;
+      if (std::chrono::steady_clock::now() > deadline) {
+        std::fprintf(stderr, "the help viewer shows \"%s\", not \"...%s\"\n", shown.c_str(),
+                     o.helpLocation.c_str());
+        status = 1;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
   // Let the program finish painting.
   std::this_thread::sleep_for(std::chrono::milliseconds(o.settleMs));
-  int status = 0;
   XWindowAttributes attr;
   XGetWindowAttributes(d, w, &attr);
   std::printf("\"%s\": %dx%d\n", o.title.c_str(), attr.width, attr.height);
