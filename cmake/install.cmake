@@ -11,7 +11,7 @@
 #   <prefix>/lib/zem/           the USB layer (libplatform_wdu.so) and the simulators; a driver library or USB
 #                               backend named without a folder is looked for here first
 #   <prefix>/include/           quillon.h, for host programs
-#   <prefix>/share/zem/         the program's data (help file when there is one, orvane's sample firmware)
+#   <prefix>/share/zem/         the program's data (zem's help file Zem.hlp with its pictures/, orvane's samples)
 #   <prefix>/share/doc/zem/     README, licence, the udev rules example
 include(GNUInstallDirs)
 set(ZEM_INSTALL_PKGLIBDIR ${CMAKE_INSTALL_LIBDIR}/zem)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Checks the Debian package without installing it: its dependencies name the run-time libraries the
-# programs load, its shlibs name libquillon, and its tree, unpacked into a temporary folder, runs every
-# program headless against the simulators the package carries (zem also in demonstration mode), and a host
-# program built with the packaged quillon.h drives a simulated box through the packaged libquillon.so.
+# Checks the Debian package without installing it: it carries the help file and its pictures, its
+# dependencies name the run-time libraries the programs load, its shlibs name libquillon, and its tree,
+# unpacked into a temporary folder, runs every program headless against the simulators the package
+# carries (zem also in demonstration mode), and a host program built with the packaged quillon.h drives a
+# simulated box through the packaged libquillon.so.
 #   package_check.sh PACKAGE.deb SOURCE_FOLDER
 set -euo pipefail
 deb=$1
 src=$2
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libfltk1.3 libusb-1.0-0 libstdc++6; do
+for needed in libfltk1.3 libfltk-images1.3 libusb-1.0-0 libstdc++6; do
   if [[ "$depends" != *"$needed"* ]]; then
     echo "$deb: Depends lacks $needed: $depends"
     exit 1
@@ -17,6 +18,13 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 dpkg-deb -x "$deb" "$work"
+# The help file and its pictures, where the installed program looks for them.
+for f in Zem.hlp pictures/fixture-info.png; do
+  if [ ! -s "$work/usr/share/zem/$f" ]; then
+    echo "$deb: lacks usr/share/zem/$f"
+    exit 1
+  fi
+done
 cmake -DPROGRAM="$work/usr/bin/zem" -DLIBRARY="$work/no-such-libftd2xx.so" -DMODE=demo \
   -P "$src/zem/headless_run_check.cmake"
 cmake -DPROGRAM="$work/usr/bin/zem" -DLIBRARY=libsim_fixture.so -DMODE=fixture -P "$src/zem/headless_run_check.cmake"

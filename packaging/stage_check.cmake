@@ -20,6 +20,7 @@ endfunction()
 foreach(f ${BINDIR}/zem ${BINDIR}/orvane ${BINDIR}/mendaro ${LIBDIR}/libquillon.so ${LIBDIR}/libquillon.so.1
           ${INCLUDEDIR}/quillon.h ${LIBDIR}/zem/libplatform_wdu.so ${LIBDIR}/zem/libsim_fixture.so
           ${LIBDIR}/zem/libsim_usb.so ${DATADIR}/zem/orvane-samples/keyboard_f080_30_v0103.hex
+          ${DATADIR}/zem/Zem.hlp ${DATADIR}/zem/pictures/fixture-info.png
           ${DOCDIR}/README.md ${DOCDIR}/LICENSE ${DOCDIR}/examples/70-lighting-usb.rules)
   if(NOT EXISTS ${tree}/${f})
     fail("the installed tree lacks ${f}")

@@ -27,6 +27,8 @@ std::string helpFilePath() {
   std::error_code ec;
   if (std::filesystem::is_regular_file(beside, ec)) return beside;
   const std::string data = sys::installedDataFolder(sys::withTrailingSlash(ProgramFolder), kZemFolderName);
-  if (!data.empty() && std::filesystem::is_regular_file(data + kHelpFile, ec)) return data + kHelpFile;
+  // Named without the way up from bin/: the viewer shows where it opened the file.
+  if (!data.empty() && std::filesystem::is_regular_file(data + kHelpFile, ec))
+    return std::filesystem::path(data + kHelpFile).lexically_normal().string();
   return beside;
 }

@@ -63,7 +63,8 @@ TEST_F(ZemFoldersTest, HelpFileBesideTheProgramComesFirstThenTheInstalledOne) {
   install();
   EXPECT_EQ(helpFilePath(), beside);
   std::ofstream(root_ / "prefix/share/zem/Zem.hlp") << "help";
-  EXPECT_EQ(fs::weakly_canonical(helpFilePath()), fs::weakly_canonical(root_ / "prefix/share/zem/Zem.hlp"));
+  // Found through bin/.., named without it.
+  EXPECT_EQ(helpFilePath(), (root_ / "prefix/share/zem/Zem.hlp").string());
   std::ofstream(beside) << "help";
   EXPECT_EQ(helpFilePath(), beside);
 }

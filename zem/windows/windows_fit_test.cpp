@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ui/fltk/display_test_support.h"
+#include "platform/ui/fltk/help_viewer.h"
 #include "platform/ui/form.h"
 #include "platform/ui/input.h"
 #include "platform/ui/text_fit.h"
@@ -29,6 +30,7 @@
 #include "zem/windows/TestSequenceForm.h"
 #include "zem/windows/UploadMemProgressForm.h"
 #include "zem/windows/WarningDialog.h"
+#include "zem/windows/ZemFolders.h"
 #include "zem/windows/ZemMain.h"
 
 namespace {
@@ -164,6 +166,35 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryDemonstrationChoice) {
     expectRowWindowFits(row);
   }
   DemoMode = false;
+}
+
+// The help viewer at every topic the fixture window opens, and at the contents: its buttons' labels fit
+// and no page is wider than the view (the pictures included).
+TEST_F(WindowsFitTest, HelpViewerAtEveryTopic) {
+  const std::string saved = ProgramFolder;
+  ProgramFolder = ZEM_BUILD_PROGRAM_FOLDER;
+  ui::app().setHelpFile(helpFilePath());
+  ui::Owned<TFixtureFormTemplate> window(ui::createForm<TFixtureFormTemplate>(owner_.get()));
+  window->show();
+  auto expectViewerFits = [](const char* what) {
+    ui::app().processMessages();
+    ui::fltk::HelpViewer* viewer = ui::fltk::helpViewer();
+    ASSERT_NE(viewer, nullptr) << what;
+    EXPECT_TRUE(viewer->shown()) << what;
+    EXPECT_EQ(viewer->title(), "ZEM help") << what << ": the file was not found";
+    EXPECT_EQ(viewer->clippedTextReport(), "") << what;
+  };
+  for (int i = 0; i < window->PC1->pageCount(); ++i) {
+    window->PC1->setActivePage(window->PC1->page(i));
+    ASSERT_TRUE(ui::input::chooseMenuItem(*window->mHelp));
+    expectViewerFits(window->PC1->page(i)->caption().c_str());
+  }
+  ASSERT_TRUE(ui::input::chooseMenuItem(*window->mFileMenuHelp));
+  expectViewerFits("File Menu Help");
+  ASSERT_TRUE(ui::input::chooseMenuItem(*window->mHelpContents));
+  expectViewerFits("Help contents");
+  window->free();
+  ProgramFolder = saved;
 }
 
 // The LED auto-test windows with their longest texts, and the tube's "Auto" boxes in place of the DMX

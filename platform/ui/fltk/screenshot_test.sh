@@ -34,6 +34,14 @@
 #                                                            downloaded and saved under a typed name; the
 #                                                            file lands in the user's data folder
 #                                                            (XDG_DATA_HOME, made here)
+#   screenshot_test.sh zem-help ZEM_PROGRAM SHOT_TOOL OUTDIR HELP_FILE
+#                                                            every help command in demonstration mode: the
+#                                                            demonstration menu's Help, then in the Rastel's
+#                                                            window Help on each page, File Menu Help and
+#                                                            Help contents; each must open the help viewer
+#                                                            at HELP_FILE (the file the program finds) and
+#                                                            the topic's anchor, kept as zem-help-*.png; the
+#                                                            program ends with the viewer still open
 #
 # The programs' main windows (zem: also its demonstration menu and fixture windows) are checked for their
 # program's icon. Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
@@ -279,6 +287,52 @@ case $mode in
     "$shot" --title "$fixture" --close || fail "close the window"
     expect_exit
     echo "saved $file ($size bytes)"
+    ;;
+  zem-help)
+    zem=$1 shot=$2 out=$3 help=$4
+    mkdir -p "$out"
+    ZEM_D2XX_LIBRARY=/nonexistent/libftd2xx.so timeout 90 "$zem" >"$work/prog.log" 2>&1 &
+    prog_pid=$!
+    viewer="ZEM help"
+    # Waits for the viewer at the place (file, and anchor after "#"), keeps its picture and closes it: on a
+    # small screen it lies over the program's windows.
+    expect_help() {
+      "$shot" --title "$viewer" --timeout 10 --help-location "$help$1" --settle 300 --size 680x560 --min-colours 8 \
+        --out "$out/zem-help-$2.png" || fail "help viewer at \"$help$1\""
+      if [ "${3:-}" != keep ]; then
+        "$shot" --title "$viewer" --close >/dev/null && "$shot" --title "$viewer" --gone --timeout 10 ||
+          fail "the help viewer stayed"
+      fi
+    }
+    menu="ZEM Demo mode - please select fixture"
+    # The menu's rows: the notice, twelve models, Help, Close.
+    "$shot" --title "$menu" --timeout 20 --size 240x386 --click 120,345 || fail "click Help in the menu"
+    expect_help "" contents
+    # Rastel (the eleventh model) keeps every page of the service window.
+    "$shot" --title "$menu" --settle 100 --click 120,270 || fail "click Rastel"
+    fixture="Rastel: DEMO"
+    "$shot" --title "$fixture" --timeout 20 --size 600x400 || fail "the Rastel's window"
+    # Help, then its first item "Help" (the topic of the page in front).
+    for page in "Fixture info:Fixtureinfo" "Fixture settings:FixtureSettings" \
+      "Stand-alone settings:StandAloneSettings" "Stand-alone program:StandAloneProgram" \
+      "Adjustment:Adjustment" "Monitor:Monitor"; do
+      tab=${page%%:*} topic=${page##*:}
+      "$shot" --title "$fixture" --settle 0 --click-tab "$tab" || fail "click the tab \"$tab\""
+      "$shot" --title "$fixture" --settle 200 --click 58,9 >/dev/null || fail "open the Help menu"
+      "$shot" --title "$fixture" --settle 300 --click 70,31 >/dev/null || fail "click Help"
+      expect_help "#$topic" "$topic"
+    done
+    # Files, then "File Menu Help" (below the download, the three uploads and two separators).
+    "$shot" --title "$fixture" --settle 200 --click 18,9 >/dev/null || fail "open the Files menu"
+    "$shot" --title "$fixture" --settle 300 --click 60,119 >/dev/null || fail "click File Menu Help"
+    expect_help "#FileMenu" FileMenu
+    # Help, then "Help contents"; the viewer stays open and goes with the program.
+    "$shot" --title "$fixture" --settle 200 --click 58,9 >/dev/null || fail "open the Help menu"
+    "$shot" --title "$fixture" --settle 300 --click 70,50 >/dev/null || fail "click Help contents"
+    expect_help "" fixture-contents keep
+    "$shot" --title "$fixture" --close || fail "close the Rastel's window"
+    expect_exit
+    echo "screenshots in $out"
     ;;
   *)
     echo "unknown mode $mode"
