@@ -139,7 +139,7 @@ void Button::click() {
 
 void Button::keyDown(uint16_t& key, ShiftState shift) {
   WinControl::keyDown(key, shift);
-  if (key == vk::Space) {
+  if (key == vk::Space || key == vk::Return) {
     key = 0;
     click();
   }

@@ -82,7 +82,8 @@ class Button : public WinControl {
   // A button with a modal result sets it on its form when clicked.
   ModalResult modalResult() const { return modalResult_; }
   void setModalResult(ModalResult r) { modalResult_ = r; }
-  // Enter on the form clicks the default button, Esc the cancel button.
+  // Enter on the form clicks the default button, Esc the cancel button. A button that has the focus takes
+  // Enter (and Space) itself: while focused it is the default.
   bool isDefault() const { return default_; }
   void setDefault(bool on) { default_ = on; }
   bool isCancel() const { return cancel_; }

@@ -150,6 +150,24 @@ TEST_F(InputTest, EscapeAndEnterClickCancelAndDefaultButtons) {
   EXPECT_EQ(dialog->showModal(), ModalResult::Cancel);
 }
 
+TEST_F(InputTest, AFocusedButtonTakesEnterAsItTakesSpace) {
+  Owned<Form> dialog(createForm<Form>(form_.get()));
+  auto* yes = new Button(dialog.get());
+  yes->setParent(dialog.get());
+  yes->setDefault(true);
+  yes->setModalResult(ModalResult::Yes);
+  auto* no = new Button(dialog.get());
+  no->setParent(dialog.get());
+  no->setModalResult(ModalResult::No);
+  for (uint16_t key : {vk::Return, vk::Space}) {
+    setModalResponder([&](Form&) {
+      no->setFocus();
+      input::pressKey(key);
+    });
+    EXPECT_EQ(dialog->showModal(), ModalResult::No) << key;
+  }
+}
+
 TEST_F(InputTest, HintsWaitThePauseAndGoThroughOnShowHint) {
   auto* p = add<Panel>("p");
   p->setHint("Close the application|long text");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "platform/sys/clock.h"
 #include "platform/ui/input.h"
 #include "platform/ui/screen.h"
@@ -70,6 +72,25 @@ TEST_F(DialogsTest, AnErrorBoxClosesWithOk) {
   ui::Owned<TErrorForm> error(new TErrorForm(owner_.get()));
   ui::setModalResponder(clickWhenEnabled(error->sbOk));
   EXPECT_EQ(error->showModal(), ui::ModalResult::Ok);
+}
+
+TEST_F(DialogsTest, EnterPressesTheButtonOfEveryMessageBoxOnceItCanBePressed) {
+  ui::Owned<TErrorForm> error(new TErrorForm(owner_.get()));
+  ui::Owned<TWarningForm> warning(new TWarningForm(owner_.get()));
+  ui::Owned<TSARunForm> run(new TSARunForm(owner_.get()));
+  ui::Owned<TInformationForm> info(new TInformationForm(owner_.get()));
+  for (MessageDialogBase* box :
+       std::initializer_list<MessageDialogBase*>{error.get(), warning.get(), run.get(), info.get()}) {
+    SCOPED_TRACE(box->caption());
+    ui::setModalResponder([](ui::Form&) { ui::input::pressKey(ui::vk::Return); });
+    EXPECT_EQ(box->showModal(), ui::ModalResult::Ok);
+  }
+  // While the information box holds its button back, Enter does nothing either.
+  info->SetOKDelay(500);
+  const uint32_t start = sys::tickCount();
+  ui::setModalResponder([](ui::Form&) { ui::input::pressKey(ui::vk::Return); });
+  EXPECT_EQ(info->showModal(), ui::ModalResult::Ok);
+  EXPECT_GT(sys::elapsedMs(start, sys::tickCount()), 500u);
 }
 
 TEST_F(DialogsTest, AWarningBoxIsWhite) {

@@ -51,6 +51,16 @@ void MessageDialogBase::FitTextArea() {
   }
 }
 
+void MessageDialogBase::keyDown(uint16_t& key, ui::ShiftState shift) {
+  ui::Form::keyDown(key, shift);
+  // A flat button takes no focus, so the box itself sees the key; the information box holds the button
+  // back until its delay has passed, and Enter with it.
+  if (key == ui::vk::Return && sbOk->showing() && sbOk->effectivelyEnabled()) {
+    key = 0;
+    sbOk->click();
+  }
+}
+
 void MessageDialogBase::sbOkClick(ui::Component*) {
   setModalResult(ui::ModalResult::Ok);
 }

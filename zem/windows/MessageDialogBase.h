@@ -19,6 +19,9 @@ class MessageDialogBase : public ui::Form {
   // beyond that re1 scrolls.
   void AddText(const std::string& text);
 
+  // Enter presses sbOk, the box's one (and so default) button, once it can be pressed.
+  void keyDown(uint16_t& key, ui::ShiftState shift) override;
+
  protected:
   MessageDialogBase(ui::Component* owner, const char* formName);
   // Look, captions and the button; called by each box's FormCreate.

@@ -116,6 +116,8 @@ ModalResult runMessageBox(const MessageBoxRequest& request) {
     b->setDefault(request.defaultButton == ModalResult::None ? i == 0 : result == request.defaultButton);
     b->setCancel(spec.buttons[static_cast<size_t>(i)].second == spec.cancel);
     b->setBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
+    // The box opens with the focus on its default button, so that Enter and Space both answer with it.
+    if (b->isDefault()) box->setActiveControl(b);
     x += kButtonWidth + kButtonGap;
   }
   box->setBounds(box->left(), box->top(), width, buttonsTop + kButtonHeight + kMargin);

@@ -638,6 +638,41 @@ TEST_F(FltkDisplayTest, HelpViewerReportsAPageWiderThanItsView) {
   std::filesystem::remove(file);
 }
 
+// Shows the box and presses the keys on the display once it is up; the answer. Keys that answer nothing
+// end the box (with Cancel) after three seconds instead of leaving it up.
+ModalResult answerWithKeys(const MessageBoxRequest& request, const std::string& keys) {
+  bool typed = false;
+  int seen = 0;
+  int waited = 0;
+  Timer typist(30);
+  typist.onTimer = [&] {
+    if (typed) {
+      if (++waited == 100) app().terminate();
+      return;
+    }
+    Fl_Window* w = Fl::first_window();
+    if (!w || !w->shown() || !w->label() || std::string(w->label()) != request.caption) return;
+    if (++seen < 3) return;  // mapped by the server
+    // The keyboard to the new window, as a window manager gives it (Xvfb runs none).
+    XSetInputFocus(fl_display, fl_xid(w), RevertToPointerRoot, CurrentTime);
+    typeKeys(keys);
+    typed = true;
+  };
+  typist.setEnabled(true);
+  const ModalResult answer = messageBox(request);
+  EXPECT_TRUE(typed);
+  return answer;
+}
+
+TEST_F(FltkDisplayTest, EnterAnswersAMessageBoxWithItsDefaultButton) {
+  MessageBoxRequest careful{MessageKind::Warning, "Careful", "Continue anyway?", MessageButtons::YesNo};
+  careful.defaultButton = ModalResult::No;
+  EXPECT_EQ(answerWithKeys(careful, "\n"), ModalResult::No);
+  const MessageBoxRequest question{MessageKind::Confirmation, "Question", "Save first?",
+                                   MessageButtons::YesNoCancel};
+  EXPECT_EQ(answerWithKeys(question, "\n"), ModalResult::Yes);
+}
+
 TEST_F(FltkDisplayTest, AnIdleWindowSendsNothingToTheServer) {
   Owned<Form> f(createForm<Form>());
   f->setCaption("Idle test");
