@@ -102,7 +102,6 @@ TEST_F(ZemHelpTest, EveryHelpCommandOpensTheFileFoundAtAnAnchorItHolds) {
     EXPECT_TRUE(anchors.count(r.topic)) << "the help file has no anchor \"" << r.topic << "\"";
   }
   EXPECT_EQ(topics.size(), static_cast<size_t>(window->PC1->pageCount()) + 1u) << "one topic per page";
-  window->free();
 }
 
 TEST_F(ZemHelpTest, LinksAndPicturesOfTheHelpFileAreThere) {

@@ -193,7 +193,6 @@ TEST_F(WindowsFitTest, HelpViewerAtEveryTopic) {
   expectViewerFits("File Menu Help");
   ASSERT_TRUE(ui::input::chooseMenuItem(*window->mHelpContents));
   expectViewerFits("Help contents");
-  window->free();
   ProgramFolder = saved;
 }
 
