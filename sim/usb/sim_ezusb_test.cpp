@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 
 using simusb::ChipKind;
 using simusb::SimEzUsb;
