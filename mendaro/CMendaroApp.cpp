@@ -43,6 +43,8 @@ bool CMendaroApp::InitInstance() {
       if (!stopped && m_report) m_report("the service did not stop: " + stopped.error());
     });
   }
+  // Told to end while the service was stopped: straight to the ending, which starts it again.
+  if (ui::app().terminated()) return true;
   ui::Owned<CMendaroDlg> dialog(ui::createForm<CMendaroDlg>(nullptr));
   // The dialog's log holds the same note.
   if (dialog->Device()) m_sNoBackendNote = dialog->Device()->NoBackendNote();
@@ -59,6 +61,20 @@ int CMendaroApp::ExitInstance() {
     });
   }
   return 0;
+}
+
+int CMendaroApp::Run() {
+  try {
+    InitInstance();
+  } catch (...) {
+    try {
+      (void)ExitInstance();
+    } catch (...) {
+      // The first exception is the one to tell.
+    }
+    throw;
+  }
+  return ExitInstance();
 }
 
 }  // namespace mendaro

@@ -33,6 +33,10 @@ class CMendaroApp {
   bool InitInstance();
   // Starts the service again when it was running at start (a notice is shown while it waits).
   int ExitInstance();
+  // The program's run: InitInstance, then ExitInstance however the dialog ended, an exception out of it
+  // too (passed on once the service has been started again). The application told to end
+  // (ui::Application::terminate, on a signal) ends the dialog, or skips it, and ends the same way.
+  int Run();
 
   bool ServiceWasRunning() const { return m_bServiceRunning; }
   // Why the dialog could list no box, when the USB layer had no backend; else empty.

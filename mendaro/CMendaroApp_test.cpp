@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 #include "mendaro/CMendaroDlg.h"
 #include "mendaro/mendaro_test_support.h"
@@ -43,7 +45,7 @@ class AppTest : public testing::MendaroTest {
         if (onDialog) onDialog(*d);
         serviceRanWhileOpen = !sys::findProcesses(service.name()).empty();
         openedAt = sys::tickCount();
-        ui::input::click(*d->bClose);
+        closeDialog(*d);
       }
     });
   }
@@ -62,6 +64,7 @@ class AppTest : public testing::MendaroTest {
 
   ShownWindows windows;
   std::function<void(CMendaroDlg&)> onDialog;  // when the dialog is up, before the user closes it
+  std::function<void(CMendaroDlg&)> closeDialog = [](CMendaroDlg& d) { ui::input::click(*d.bClose); };
   sys::testing::FakeService service;
   std::vector<std::string> reports;
   bool serviceRanWhileOpen = false;
@@ -111,6 +114,55 @@ TEST_F(AppTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   EXPECT_THAT(reports, ElementsAre("the service did not stop: the process \"" + service.name() +
                                    "\" still runs after 30 s"));
 }
+
+enum class Ending { Close, CloseBox, Told, ToldWhileTakingOver, Raised };
+
+class AppEndingTest : public AppTest, public ::testing::WithParamInterface<Ending> {};
+
+// However the program ends (Close, the close box, told to end as a signal tells it, while the dialog is
+// open or while the service is being stopped, an exception out of the dialog), the service runs again.
+TEST_P(AppEndingTest, TheServiceIsStartedAgainHoweverTheProgramEnds) {
+  ASSERT_TRUE(service.launch());
+  auto toldToEnd = [] { ui::app().post([] { ui::app().terminate(); }); };
+  switch (GetParam()) {
+    case Ending::Close:
+      break;
+    case Ending::CloseBox:
+      closeDialog = [](CMendaroDlg& d) { ui::input::clickCloseBox(d); };
+      break;
+    case Ending::Told:
+      closeDialog = [&](CMendaroDlg&) { toldToEnd(); };
+      break;
+    case Ending::ToldWhileTakingOver:
+      toldToEnd();
+      break;
+    case Ending::Raised:
+      closeDialog = [](CMendaroDlg&) -> void { throw std::runtime_error("the dialog failed"); };
+      break;
+  }
+  sys::ProcessServiceControl control(service.settings());
+  CMendaroApp app(control, [this](const std::string& what) { reports.push_back(what); });
+  if (GetParam() == Ending::Raised) {
+    EXPECT_THROW(app.Run(), std::runtime_error);
+  } else {
+    EXPECT_EQ(app.Run(), 0);
+  }
+  EXPECT_FALSE(serviceRanWhileOpen);
+  EXPECT_TRUE(service.waitUntilRunning(true));
+  const bool dialogShown = GetParam() != Ending::ToldWhileTakingOver;
+  EXPECT_EQ(std::count(windows.shown.begin(), windows.shown.end(), "CMendaroDlg"), dialogShown ? 1 : 0);
+  ASSERT_FALSE(windows.shown.empty());
+  EXPECT_EQ(windows.shown.back(), "CNoticeBox: Restoring communication with console.\nPlease wait.");
+  EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
+}
+std::string endingName(const ::testing::TestParamInfo<Ending>& info) {
+  static const char* const kNames[] = {"Close", "CloseBox", "Told", "ToldWhileTakingOver", "Raised"};
+  return kNames[static_cast<int>(info.param)];
+}
+INSTANTIATE_TEST_SUITE_P(Endings, AppEndingTest,
+                         ::testing::Values(Ending::Close, Ending::CloseBox, Ending::Told,
+                                           Ending::ToldWhileTakingOver, Ending::Raised),
+                         endingName);
 
 // Without a backend no box can ever be listed: the dialog's log and the report say why, once each.
 TEST_F(AppTest, WithoutAUsbBackendTheLogAndTheReportSayWhy) {

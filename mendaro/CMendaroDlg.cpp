@@ -104,8 +104,11 @@ CMendaroDlg::CMendaroDlg(ui::Component* owner) : ui::Form(owner) {
   tmLamp->onTimer = [this] { OnLampTimer(); };
 }
 
-// The box object (and with it the USB layer's registration) goes with the window.
-CMendaroDlg::~CMendaroDlg() = default;
+// The box object (and with it the USB layer's registration) goes with the window. A dialog that goes
+// without Close or the close box (the program told to end) ends the identify signal too.
+CMendaroDlg::~CMendaroDlg() {
+  IdentifyOff();
+}
 
 void CMendaroDlg::doCreate() {
   OnInitDialog();

@@ -284,6 +284,14 @@ TEST_F(DialogTest, TheCloseBoxEndsTheIdentifySignalToo) {
   EXPECT_FALSE(boxes[0].box->identify().on);
 }
 
+// The program told to end (a signal) takes the dialog down without Close.
+TEST_F(DialogTest, ADialogThatGoesWithoutCloseEndsTheIdentifySignalToo) {
+  auto boxes = attach({{}});
+  ASSERT_TRUE(pick(0));
+  dlg.reset();
+  EXPECT_FALSE(boxes[0].box->identify().on);
+}
+
 TEST_F(DialogTest, UniverseEditsAreTwoDigitBoxesInYellowOnGrey) {
   ui::RichEdit* a = dlg->reUniverseA;
   EXPECT_EQ(a->font().color, CMendaroDlg::kUniverseTextColor);

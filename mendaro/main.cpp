@@ -15,6 +15,7 @@
 #include "mendaro/CMendaroApp.h"
 #include "mendaro/CMendaroDlg.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/ending_signals.h"
 #include "platform/sys/service_control.h"
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
@@ -43,7 +44,9 @@ constexpr const char* kUsage =
     "\n"
     "While it runs it has the boxes to itself: when the DMX service's process runs, the service is stopped\n"
     "before the window opens (at most 30 s are waited for its process to end) and started again after the\n"
-    "window closes (at most 30 s are waited for the start command).\n"
+    "window closes (at most 30 s are waited for the start command). Ctrl-C, a closed terminal or kill\n"
+    "(SIGINT, SIGHUP, SIGTERM) close the window and end the program the same way, the service started\n"
+    "again; a second one while it ends is ignored.\n"
     "\n"
     "Options:\n"
     "  --headless              run without a display: every window is printed to stdout, and the\n"
@@ -60,7 +63,7 @@ constexpr const char* kUsage =
     "  DISPLAY              the X display the window appears on\n"
     "\n"
     "Exit codes: 0 done; 1 start-up failed (no display); 2 bad command line; 3 a headless run had no USB\n"
-    "backend (the log and stderr say why).\n";
+    "backend (the log and stderr say why); 128 + N the signal N ended it.\n";
 
 struct Options {
   bool help = false;
@@ -143,19 +146,27 @@ int main(int argc, char** argv) {
     ui::setMessageBoxResponder(&ui::printAndAnswerMessageBox);
   }
   ui::app().setTitle("Mendaro");
+  // Taken once the window backend is in place and before any thread starts (the USB layer's threads
+  // inherit them blocked): Ctrl-C, a closed terminal or kill end the window's loop, and the program's own
+  // ending starts the service again.
+  sys::EndingSignals signals([](int) { ui::app().post([] { ui::app().terminate(); }); });
 
   int exitCode = EXIT_SUCCESS;
   sys::ProcessServiceControl service(options.service);
   mendaro::CMendaroApp application(
       service, [](const std::string& what) { std::fprintf(stderr, "mendaro: %s\n", what.c_str()); });
   try {
-    application.InitInstance();
-    exitCode = application.ExitInstance();
-    if (headless && !application.NoBackendNote().empty()) exitCode = kExitNoUsbBackend;
+    exitCode = application.Run();
+    if (signals.first() != 0) {
+      exitCode = 128 + signals.first();
+    } else if (headless && !application.NoBackendNote().empty()) {
+      exitCode = kExitNoUsbBackend;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mendaro: %s\n", e.what());
     exitCode = kExitStartupFailed;
   }
+  signals.stop();  // its thread posts to the backend that goes now
   leaveBackend();
   return exitCode;
 }

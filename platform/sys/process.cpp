@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -123,13 +124,27 @@ bool ProcessWatch::waitForEnd(uint32_t ms) const {
   return sys::waitReadable(fd_, ms);
 }
 
-Result<Command> Command::start(const std::string& commandLine) {
+Result<Command> Command::start(const std::string& commandLine, Group group) {
   pid_t pid = -1;
   std::string line = commandLine;
   char sh[] = "sh";
   char dashC[] = "-c";
   char* argv[] = {sh, dashC, line.data(), nullptr};
-  const int rc = ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ);
+  posix_spawnattr_t attributes;
+  if (const int rc = ::posix_spawnattr_init(&attributes); rc != 0)
+    return Error("cannot run \"" + commandLine + "\": " + std::strerror(rc));
+  // Signals this program blocks (to read them itself) would stay blocked in the command and what it starts.
+  sigset_t none;
+  sigemptyset(&none);
+  (void)::posix_spawnattr_setsigmask(&attributes, &none);
+  short flags = POSIX_SPAWN_SETSIGMASK;
+  if (group == Group::Own) {
+    flags |= POSIX_SPAWN_SETPGROUP;
+    (void)::posix_spawnattr_setpgroup(&attributes, 0);
+  }
+  (void)::posix_spawnattr_setflags(&attributes, flags);
+  const int rc = ::posix_spawn(&pid, "/bin/sh", nullptr, &attributes, argv, environ);
+  ::posix_spawnattr_destroy(&attributes);
   if (rc != 0) return Error("cannot run \"" + commandLine + "\": " + std::strerror(rc));
   // Our own child stays queryable until it is collected, so the watch cannot miss a quick end.
   return Command(pid, ProcessWatch(pid));

@@ -47,10 +47,14 @@ class ProcessWatch {
 };
 
 // A command line run by the shell (/bin/sh -c) as a child of this program, which collects its exit code.
+// It starts with no signal blocked, whatever this program blocks (EndingSignals).
 class Command {
  public:
+  // Where the command runs: in this program's process group, where the terminal's Ctrl-C and hang-up reach
+  // it as they reach the program, or in a group of its own, which they do not reach.
+  enum class Group { Ours, Own };
   // Starts the command; the error says why it could not be started.
-  static Result<Command> start(const std::string& commandLine);
+  static Result<Command> start(const std::string& commandLine, Group group = Group::Ours);
   ~Command();
   Command(Command&& other) noexcept;
   Command& operator=(Command&& other) = delete;

@@ -122,6 +122,25 @@ TEST(ProcessTest, CommandsGiveTheirExitCodes) {
   EXPECT_EQ(runToEnd("no-such-command-here 2>/dev/null"), 127);
 }
 
+// A program that blocks the signals asking it to end (to read them itself) starts its commands without
+// them blocked: a command's own kill, and the service it starts, still end by them.
+TEST(ProcessTest, CommandsStartWithNoSignalBlockedAndMayRunInAGroupOfTheirOwn) {
+  sigset_t term, before;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &term, &before), 0);
+  ScopedVirtualClock clock;
+  const std::optional<int> code = runToEnd("kill -TERM $$; exec sleep 30");
+  Result<Command> own = Command::start("exec sleep 30", Command::Group::Own);
+  ASSERT_EQ(pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
+  EXPECT_EQ(code, 128 + SIGTERM);
+  ASSERT_TRUE(own.ok());
+  EXPECT_EQ(::getpgid(own.value().pid()), own.value().pid());
+  EXPECT_NE(::getpgid(own.value().pid()), ::getpgrp());
+  ASSERT_EQ(::kill(own.value().pid(), SIGKILL), 0);
+  EXPECT_TRUE(waitUntilReal([&] { return own.value().waitForEnd(100); }));
+}
+
 TEST(ProcessTest, CommandWaitIsBoundedOnTheTickSource) {
   ScopedVirtualClock clock;
   Result<Command> c = Command::start("exec sleep 300");

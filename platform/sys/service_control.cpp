@@ -50,7 +50,9 @@ Result<void> ProcessServiceControl::stop() {
 }
 
 Result<void> ProcessServiceControl::start() {
-  Result<Command> command = Command::start(settings_.startCommand);
+  // In a group of its own: a second Ctrl-C, or the hang-up of the terminal the program was started from,
+  // while the program ends must not end the command that starts the service again.
+  Result<Command> command = Command::start(settings_.startCommand, Command::Group::Own);
   if (!command) return Error(command.error());
   const uint32_t start = tickCount();
   while (!command.value().waitForEnd(settings_.pollMs)) {

@@ -1,0 +1,79 @@
+#include "platform/sys/ending_signals.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace sys {
+
+namespace {
+
+sigset_t endingSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGHUP);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+void closeIfOpen(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+}  // namespace
+
+EndingSignals::EndingSignals(Handler onFirst) : onFirst_(std::move(onFirst)) {
+  const sigset_t set = endingSet();
+  sigset_t before;
+  if (pthread_sigmask(SIG_BLOCK, &set, &before) != 0) return;
+  signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC);
+  if (signalFd_ >= 0 && ::pipe2(stopPipe_, O_CLOEXEC) == 0) {
+    try {
+      thread_ = std::thread([this] { run(); });
+      return;
+    } catch (const std::system_error&) {
+    }
+  }
+  // Nothing would read them: the signals end the program as they did.
+  (void)pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  closeIfOpen(signalFd_);
+  closeIfOpen(stopPipe_[0]);
+  closeIfOpen(stopPipe_[1]);
+}
+
+void EndingSignals::stop() {
+  if (thread_.joinable()) {
+    const char stop = 0;
+    while (::write(stopPipe_[1], &stop, 1) < 0 && errno == EINTR) {
+    }
+    thread_.join();
+  }
+  closeIfOpen(signalFd_);
+  closeIfOpen(stopPipe_[0]);
+  closeIfOpen(stopPipe_[1]);
+}
+
+void EndingSignals::run() {
+  pollfd fds[2] = {{signalFd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+  for (;;) {
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[1].revents != 0) return;
+    signalfd_siginfo info{};
+    if (::read(signalFd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) continue;
+    int none = 0;
+    const int signal = static_cast<int>(info.ssi_signo);
+    if (first_.compare_exchange_strong(none, signal) && onFirst_) onFirst_(signal);
+  }
+}
+
+}  // namespace sys
