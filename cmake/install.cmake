@@ -13,7 +13,11 @@
 #   <prefix>/include/           quillon.h, for host programs
 #   <prefix>/share/zem/         the program's data (zem's help file Zem.hlp with its pictures/, orvane's samples)
 #   <prefix>/share/doc/zem/     README, licence, the udev rules example
+#
+# Two components, one Debian package each: runtime (everything not named otherwise) and development
+# (quillon.h, the libquillon.so link that host programs are built against).
 include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME runtime)
 set(ZEM_INSTALL_PKGLIBDIR ${CMAKE_INSTALL_LIBDIR}/zem)
 set(ZEM_INSTALL_PKGDATADIR ${CMAKE_INSTALL_DATADIR}/zem)
 set(ZEM_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/zem)
@@ -42,7 +46,7 @@ function(zem_install target kind)
   elseif(kind STREQUAL "LIBRARY")
     set(_rpath "$ORIGIN/${ZEM_INSTALL_LIB_TO_PKGLIB}")
     set_property(TARGET ${target} PROPERTY LIBRARY_OUTPUT_DIRECTORY ${ZEM_BUILD_LIBDIR})
-    install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+    install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT development)
   elseif(kind STREQUAL "PRIVATE_LIBRARY")
     set(_rpath "$ORIGIN")
     add_custom_command(TARGET ${target} POST_BUILD

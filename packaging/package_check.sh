@@ -1,31 +1,65 @@
 #!/usr/bin/env bash
-# Checks the Debian package without installing it: it carries the help file and its pictures, its
-# dependencies name the run-time libraries the programs load, its shlibs name libquillon, and its tree,
-# unpacked into a temporary folder, runs every program headless against the simulators the package
-# carries (zem also in demonstration mode), and a host program built with the packaged quillon.h drives a
-# simulated box through the packaged libquillon.so. Given the build's screenshot tool, it also opens every
-# help command of the packaged zem on a private Xvfb display (skipped without Xvfb).
-#   package_check.sh PACKAGE.deb SOURCE_FOLDER [SHOT_TOOL]
+# Checks the two Debian packages without installing them: lintian finds no error in them; the runtime
+# package holds the programs, libquillon.so.1 and the help file with its pictures, the development package
+# quillon.h and the libquillon.so link (and depends on the runtime package of its version); each has its
+# copyright file, changelog and a description with a short and a long part; the runtime package's
+# dependencies name the run-time libraries the programs load, and its shlibs names libquillon. Both,
+# unpacked into one temporary folder, run every program headless against the simulators the runtime
+# package carries (zem also in demonstration mode), and a host program built with the packaged quillon.h
+# drives a simulated box through the packaged libquillon.so link. Given the build's screenshot tool, it
+# also opens every help command of the packaged zem on a private Xvfb display (skipped without Xvfb).
+#   package_check.sh RUNTIME.deb DEVELOPMENT.deb SOURCE_FOLDER [SHOT_TOOL]
 set -euo pipefail
-deb=$1
-src=$2
-shot=${3:-}
-depends=$(dpkg-deb -f "$deb" Depends)
+runtime=$1
+development=$2
+src=$3
+shot=${4:-}
+fail() {
+  echo "$*" >&2
+  exit 1
+}
+
+# lintian: errors fail; what else it says (warnings and notes) is printed.
+command -v lintian >/dev/null 2>&1 || fail "lintian is not installed (Debian package lintian)"
+status=0
+findings=$(lintian --fail-on error --display-info "$runtime" "$development" 2>&1) || status=$?
+grep -v '^running with root privileges' <<<"$findings" || true
+[ "$status" -eq 0 ] || fail "lintian found errors in the packages (exit code $status)"
+
+depends=$(dpkg-deb -f "$runtime" Depends)
 for needed in libfltk1.3 libfltk-images1.3 libusb-1.0-0 libstdc++6; do
-  if [[ "$depends" != *"$needed"* ]]; then
-    echo "$deb: Depends lacks $needed: $depends"
-    exit 1
-  fi
+  [[ "$depends" == *"$needed"* ]] || fail "$runtime: Depends lacks $needed: $depends"
 done
+version=$(dpkg-deb -f "$runtime" Version)
+dev_depends=$(dpkg-deb -f "$development" Depends)
+[[ "$dev_depends" == *"zem (= $version)"* ]] || fail "$development: Depends lacks zem (= $version): $dev_depends"
+for deb in "$runtime" "$development"; do
+  package=$(dpkg-deb -f "$deb" Package)
+  contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+  for doc in copyright changelog.gz; do
+    grep -qx "./usr/share/doc/$package/$doc" <<<"$contents" || fail "$deb lacks /usr/share/doc/$package/$doc"
+  done
+  # The short description on the field's line, the long one on the lines after it.
+  description=$(dpkg-deb -f "$deb" Description)
+  [ "$(wc -l <<<"$description")" -ge 3 ] || fail "$deb: the description has no long part: $description"
+done
+runtime_contents=$(dpkg-deb -c "$runtime" | awk '{print $6}')
+development_contents=$(dpkg-deb -c "$development" | awk '{print $6}')
+for f in ./usr/bin/zem ./usr/bin/orvane ./usr/bin/mendaro ./usr/lib/libquillon.so.1; do
+  grep -qx "$f" <<<"$runtime_contents" || fail "$runtime lacks $f"
+done
+for f in ./usr/include/quillon.h ./usr/lib/libquillon.so; do
+  grep -qx "$f" <<<"$development_contents" || fail "$development lacks $f"
+  grep -qx "$f" <<<"$runtime_contents" && fail "$runtime holds $f, which belongs to $development"
+done
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-dpkg-deb -x "$deb" "$work"
+dpkg-deb -x "$runtime" "$work"
+dpkg-deb -x "$development" "$work"
 # The help file and its pictures, where the installed program looks for them.
 for f in Zem.hlp pictures/fixture-info.png; do
-  if [ ! -s "$work/usr/share/zem/$f" ]; then
-    echo "$deb: lacks usr/share/zem/$f"
-    exit 1
-  fi
+  [ -s "$work/usr/share/zem/$f" ] || fail "$runtime: lacks usr/share/zem/$f"
 done
 cmake -DPROGRAM="$work/usr/bin/zem" -DLIBRARY="$work/no-such-libftd2xx.so" -DMODE=demo \
   -P "$src/zem/headless_run_check.cmake"
@@ -39,12 +73,12 @@ if [ -n "$shot" ]; then
 fi
 cmake -DPROGRAM="$work/usr/bin/mendaro" -DSIM=libsim_usb.so -DMODE=boxes -P "$src/mendaro/headless_run_check.cmake"
 
-dpkg-deb -e "$deb" "$work/DEBIAN"
-if ! grep -q "^libquillon 1 zem " "$work/DEBIAN/shlibs"; then
-  echo "$deb: shlibs does not name libquillon.so.1: $(cat "$work/DEBIAN/shlibs")"
-  exit 1
-fi
+dpkg-deb -e "$runtime" "$work/DEBIAN"
+grep -q "^libquillon 1 zem " "$work/DEBIAN/shlibs" ||
+  fail "$runtime: shlibs does not name libquillon.so.1: $(cat "$work/DEBIAN/shlibs")"
 c++ -std=c++20 -I"$work/usr/include" -o "$work/quillon_host" "$src/packaging/quillon_host_check.cpp" -ldl
 ZEM_USB_LIBRARY="$work/usr/lib/zem/libsim_usb.so" ZEM_SIM_USB_DEVICES="dmx:F0A9:Stage left" \
-  "$work/quillon_host" "$work/usr/lib/libquillon.so.1"
-echo "$deb: $(stat -c %s "$deb") bytes; Depends: $depends"
+  "$work/quillon_host" "$work/usr/lib/libquillon.so"
+for deb in "$runtime" "$development"; do
+  echo "$deb: $(stat -c %s "$deb") bytes; Depends: $(dpkg-deb -f "$deb" Depends)"
+done

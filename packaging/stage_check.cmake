@@ -21,7 +21,8 @@ foreach(f ${BINDIR}/zem ${BINDIR}/orvane ${BINDIR}/mendaro ${LIBDIR}/libquillon.
           ${INCLUDEDIR}/quillon.h ${LIBDIR}/zem/libplatform_wdu.so ${LIBDIR}/zem/libsim_fixture.so
           ${LIBDIR}/zem/libsim_usb.so ${DATADIR}/zem/orvane-samples/keyboard_f080_30_v0103.hex
           ${DATADIR}/zem/Zem.hlp ${DATADIR}/zem/pictures/fixture-info.png
-          ${DOCDIR}/README.md ${DOCDIR}/LICENSE ${DOCDIR}/examples/70-lighting-usb.rules)
+          ${DOCDIR}/README.md ${DOCDIR}/copyright ${DOCDIR}/changelog.gz ${DOCDIR}/examples/70-lighting-usb.rules
+          ${DATADIR}/doc/libquillon-dev/copyright)
   if(NOT EXISTS ${tree}/${f})
     fail("the installed tree lacks ${f}")
   endif()
