@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -75,6 +76,16 @@ std::string installedDataFolder(const std::string& programFolder, std::string_vi
 
 bool folderWritable(const std::string& folder) {
   return !folder.empty() && isFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string existingFolder(const std::string& folder) {
+  std::filesystem::path p = std::filesystem::path(folder).lexically_normal();
+  while (!p.empty()) {
+    if (isFolder(p.string())) return p.string();
+    if (!p.has_relative_path() || p.parent_path() == p) break;
+    p = p.parent_path();
+  }
+  return "";
 }
 
 namespace {

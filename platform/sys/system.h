@@ -27,6 +27,10 @@ std::string installedDataFolder(const std::string& programFolder, std::string_vi
 // True when the folder exists and the process may create files in it.
 bool folderWritable(const std::string& folder);
 
+// The folder itself when it exists, else the nearest folder above it that does; "" when none does (a
+// relative path none of whose folders exists).
+std::string existingFolder(const std::string& folder);
+
 // Debug output: dropped unless a sink is installed (or ZEM_DEBUG_OUTPUT is set, which sends it to stderr).
 using DebugSink = std::function<void(std::string_view)>;
 void setDebugSink(DebugSink sink);

@@ -83,5 +83,16 @@ TEST_F(FoldersTest, WritableFolder) {
   }
 }
 
+TEST_F(FoldersTest, ExistingFolderIsTheNearestOneThatIsThere) {
+  fs::create_directories(root_ / "a");
+  EXPECT_EQ(fs::path(existingFolder((root_ / "a").string())), root_ / "a");
+  EXPECT_EQ(fs::path(existingFolder((root_ / "a/b/c").string())), root_ / "a");
+  EXPECT_EQ(fs::path(existingFolder((root_ / "a/../x/y").string())), root_);
+  std::ofstream(root_ / "a/file") << "x";
+  EXPECT_EQ(fs::path(existingFolder((root_ / "a/file/below").string())), root_ / "a");  // a file is no folder
+  EXPECT_EQ(existingFolder("/"), "/");
+  EXPECT_EQ(existingFolder("no-such-folder-here/x"), "");
+}
+
 }  // namespace
 }  // namespace sys

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/sys/system.h"
 #include "platform/ui/application.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/message_box.h"
@@ -31,13 +32,18 @@ bool FileDialog::execute() {
     }
     if (!chosen || chosen->empty()) return false;
     std::filesystem::path p(*chosen);
-    if (p.is_relative() && !initialDir.empty()) p = std::filesystem::path(initialDir) / p;
+    // A relative name lies in the folder the dialog shows.
+    if (p.is_relative() && !req.initialDir.empty()) p = std::filesystem::path(req.initialDir) / p;
     if (!p.has_extension() && !defaultExt.empty()) p += "." + defaultExt;
     std::error_code ec;
     if ((options & kPathMustExist) && p.has_parent_path() &&
         !std::filesystem::is_directory(p.parent_path(), ec)) {
       messageBox({MessageKind::Warning, title, p.string() + "\r\nPath does not exist.", MessageButtons::Ok});
-      req.fileName = p.string();
+      // Asked again in the nearest folder on that path that exists (never in the missing one), with the
+      // name alone, so that a plain name typed next lies in a folder that is there.
+      if (const std::string there = sys::existingFolder(p.parent_path().string()); !there.empty())
+        req.initialDir = there;
+      req.fileName = p.filename().string();
       continue;
     }
     bool exists = std::filesystem::exists(p, ec);

@@ -48,7 +48,8 @@ class FileDialog : public Component {
 
   // Shows the dialog; true with fileName set when the user confirmed. A name without an extension
   // gets "." + defaultExt. A save dialog with kOverwritePrompt asks before choosing an existing file;
-  // kPathMustExist and kFileMustExist make the dialog refuse (with a message) and ask again.
+  // kPathMustExist and kFileMustExist make the dialog refuse (with a message) and ask again; after a
+  // folder that does not exist it asks in the nearest folder on that path that does, with the name alone.
   bool execute();
 
  private:

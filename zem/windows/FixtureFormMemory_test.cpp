@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -97,6 +99,26 @@ TEST_F(FixtureFormTest, InstalledProgramSavesMemoryFilesInTheUserDataFolder) {
   EXPECT_EQ(ui::shownFileDialogs()[0].initialDir, (folder_ / "data/zem/Scripted").string());
   EXPECT_TRUE(ParseMemoryFile(ReadBytes(folder_ / "data/zem/Scripted/saved.ZEF")).ok());
   EXPECT_TRUE(fs::is_empty(folder_ / "prefix/bin"));
+}
+
+TEST_F(FixtureFormTest, AMemoryFolderThatCannotBeMadeIsNamedAndTheDialogOpensInOneThatExists) {
+  // The program as installed, its user's data folder under a file: nothing can be made there.
+  fs::create_directories(folder_ / "prefix/bin");
+  fs::create_directories(folder_ / "prefix/share/zem");
+  ProgramFolder = (folder_ / "prefix/bin").string() + "/";
+  std::ofstream(folder_ / "plain-file") << "x";
+  sys::testing::ScopedEnv dataHome("XDG_DATA_HOME", (folder_ / "plain-file/data").c_str());
+  openWindow();
+  dialogs_.saveNotes = true;
+  ui::setFileDialogResponder([](const ui::FileDialogRequest& r) { return r.initialDir + "/saved.ZEF"; });
+  ASSERT_TRUE(choose(window_->mSaveMemToFile));
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  const std::string missing = (folder_ / "plain-file/data/zem/Scripted").string();
+  EXPECT_EQ(dialogs_.warnings[0], "The folder for these files could not be created:|" + missing + "|(" +
+                                      std::make_error_code(std::errc::not_a_directory).message() + ")");
+  ASSERT_EQ(ui::shownFileDialogs().size(), 1u);
+  EXPECT_EQ(fs::path(ui::shownFileDialogs()[0].initialDir), folder_);
+  EXPECT_TRUE(ParseMemoryFile(ReadBytes(folder_ / "saved.ZEF")).ok());
 }
 
 TEST_F(FixtureFormTest, FailedFileWriteIsReported) {

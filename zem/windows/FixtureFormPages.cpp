@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/sys/system.h"
 #include "platform/ui/application.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemUtils.h"
@@ -523,9 +524,16 @@ void TFixtureFormTemplate::SaveLog() {
 void TFixtureFormTemplate::PrepareFileDialog(ui::FileDialog& dialog, const std::string& filter,
                                              const char* defaultExt) {
   const std::string folder = MemoryFolder();
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  dialog.initialDir = folder;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  std::string initial = folder;
+  if (error) {
+    // A data folder that cannot be written, say: the user learns which folder and why, and the dialog opens
+    // in the nearest one that is there, from where another can be chosen.
+    ShowWarningForm(ZemFormat(ZemStr::FfFolderNotCreated, folder.c_str(), error.message().c_str()));
+    if (const std::string there = sys::existingFolder(folder); !there.empty()) initial = there;
+  }
+  dialog.initialDir = initial;
   dialog.filter = filter;
   dialog.defaultExt = defaultExt;
   dialog.fileName.clear();

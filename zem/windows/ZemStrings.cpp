@@ -180,6 +180,7 @@ constexpr Entry kEntries[] = {
     {ZemStr::FfFileImageTooSmall, "This file does not hold the fixture memory this upload needs and cannot be uploaded."},
     {ZemStr::FfNothingToUpload, "This fixture has no memory of this kind that can be uploaded from a file - nothing was written."},
     {ZemStr::FfFileWriteFailed, "Error writing file - file not saved."},
+    {ZemStr::FfFolderNotCreated, "The folder for these files could not be created:\r%s\r(%s)"},
     {ZemStr::FfNotesCharactersReplaced, "The notes hold %d character(s) that a memory file cannot keep; they are saved as '?'."},
     {ZemStr::FfReadIncomplete, "Fixture data could not be read completely (missing: %s). The window may show values the fixture does not hold; press Refresh to read again."},
     {ZemStr::FfDownloadFailed, "Error downloading memory from fixure - download aborted."},

@@ -177,6 +177,7 @@ enum class ZemStr : int {
   FfFileImageTooSmall,
   FfNothingToUpload,
   FfFileWriteFailed,
+  FfFolderNotCreated,         // "%s", "%s": the folder, why it could not be made
   FfNotesCharactersReplaced,  // "%d": the number of characters
   FfReadIncomplete,           // "%s": what could not be read
   FfDownloadFailed,

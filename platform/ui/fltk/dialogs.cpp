@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/sys/system.h"
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/fltk/mapping.h"
@@ -205,6 +206,8 @@ class FileChooser {
     if (!request.fileName.empty() && file.has_parent_path()) {
       folder = file.is_absolute() ? file.parent_path() : folder / file.parent_path();
     }
+    // Never a folder that is not there: the nearest one above it that is.
+    if (const std::string there = sys::existingFolder(folder.string()); !there.empty()) folder = there;
     load(folder);
     // The name field holds only the file's name: the folder is shown above it.
     name_->value(file.filename().string().c_str());

@@ -557,8 +557,11 @@ std::string saveWithTypedName(const std::filesystem::path& folder, const std::st
   dialog.defaultExt = "txt";
   dialog.options = kOverwritePrompt | kPathMustExist;
   bool typed = false;
+  int waited = 0;
   Timer typist(30);
   typist.onTimer = [&] {
+    // Keys that choose nothing end the dialog (cancelled) after three seconds instead of leaving it up.
+    if (typed && ++waited == 100) app().terminate();
     Fl_Window* w = Fl::first_window();
     if (typed || !w || !w->shown() || !w->label() || std::string(w->label()) != "Save As") return;
     XTestFakeMotionEvent(fl_display, -1, w->x_root() + 40, w->y_root() + 40, 0);
@@ -636,6 +639,18 @@ TEST_F(FltkDisplayTest, HelpViewerReportsAPageWiderThanItsView) {
   ASSERT_NE(helpViewer(), nullptr);
   EXPECT_NE(helpViewer()->clippedTextReport().find("wider than the view"), std::string::npos);
   std::filesystem::remove(file);
+}
+
+TEST_F(FltkDisplayTest, FileDialogOpensInAFolderThatExists) {
+  const std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                     ("zemfiledialog" + std::to_string(std::random_device{}() % 100000));
+  std::filesystem::create_directories(base);
+  // Refusals ("Path does not exist.") are answered at once; the dialog then asks again.
+  setMessageBoxResponder([](const MessageBoxRequest&) { return ModalResult::Ok; });
+  // A folder that is not there: the dialog shows the nearest one that is, and a plain name lies in it.
+  EXPECT_EQ(saveWithTypedName(base / "gone" / "deeper", "plain\n"), (base / "plain.txt").string());
+  setMessageBoxResponder(nullptr);
+  std::filesystem::remove_all(base);
 }
 
 // Shows the box and presses the keys on the display once it is up; the answer. Keys that answer nothing
