@@ -127,9 +127,9 @@ TEST_F(Loader, EepromThatDoesNotAcknowledgeStallsTheRequest) {
   EXPECT_EQ(read(64, 16).in, data);
 }
 
-// Only 40/A2 and C0/A2 with wIndex 0, at most 64 bytes and inside the 64 KiB the EEPROM's address reaches
-// are served; every other vendor request stalls. Standard requests and the RAM request stay with the core:
-// the loader leaves endpoint 0 alone for them.
+// Only 40/A2 and C0/A2 with wIndex 0, at most 64 bytes, inside the 64 KiB the EEPROM's address reaches and
+// (writes) with the data stage the setup packet announced are served; every other vendor request stalls.
+// Standard requests and the RAM request stay with the core: the loader leaves endpoint 0 alone for them.
 TEST_F(Loader, OtherRequestsStallOrStayWithTheCore) {
   struct Case {
     uint8_t type, request;
@@ -150,6 +150,10 @@ TEST_F(Loader, OtherRequestsStallOrStayWithTheCore) {
     const Answer a = chip.request(c.type, c.request, c.value, c.index, c.length, std::vector<uint8_t>(1));
     EXPECT_FALSE(a.touched);
   }
+  // A data stage shorter than its setup packet announced: the bytes that came are not written either.
+  const Answer shortData = chip.request(kOut, kEeprom, 0, 0, 16, pattern(8, 2));
+  EXPECT_TRUE(shortData.stalled);
+  EXPECT_FALSE(shortData.acknowledged);
   EXPECT_EQ(chip.busTransactions(), 0u);
   EXPECT_EQ(eepromBytes(0, 0x4000), std::vector<uint8_t>(0x4000, 0xFF));
   EXPECT_TRUE(read(0xFFC0, 64).acknowledged);  // the last packet of the 64 KiB
