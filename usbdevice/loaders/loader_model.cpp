@@ -171,6 +171,7 @@ void ChipModel::write(uint16_t address, uint8_t value) {
     if (sudav_) violation("a setup packet answered before it was read");
     if (value & kMap.stall) answer_.stalled = true;
     if (value & kMap.hsnak) {
+      if (!(value & kMap.stall) && eeprom.busy > 0) violation("a request answered during a write cycle");
       hsnak_ = false;
       answer_.acknowledged = !answer_.stalled;
     }

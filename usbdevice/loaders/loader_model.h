@@ -5,7 +5,8 @@
 // The model checks the loader's use of the hardware as it goes and keeps what it finds wrong (violations):
 // an address that is no register it uses, a byte put on the bus before the last one was done, a start
 // before the last stop ended, a read that left the last byte acknowledged or clocked a byte past it, a
-// touch of endpoint 0 during a request the chip's core answers.
+// request answered while the EEPROM's write cycle still runs, a touch of endpoint 0 during a request the
+// chip's core answers.
 #pragma once
 
 #include <cstddef>
