@@ -216,7 +216,8 @@ class FileChooser {
   std::optional<std::string> run() {
     window_.show();
     name_->take_focus();
-    name_->position(name_->size());
+    // The name selected: typing replaces it (a refused name comes back here), the arrow keys keep it.
+    name_->position(name_->size(), 0);
     while (!done_ && window_.shown() && !app().terminated()) {
       app().processMessages();
       app().idle();

@@ -549,10 +549,13 @@ void typeKeys(const std::string& text) {
   XFlush(fl_display);
 }
 
-// Opens a save dialog on the folder and types the keys into it once it is shown; the path chosen.
-std::string saveWithTypedName(const std::filesystem::path& folder, const std::string& keys) {
+// Opens a save dialog on the folder (proposing the name) and types the keys into it once it is shown; the
+// path chosen.
+std::string saveWithTypedName(const std::filesystem::path& folder, const std::string& keys,
+                              const std::string& proposed = "") {
   SaveDialog dialog(nullptr);
   dialog.initialDir = folder.string();
+  dialog.fileName = proposed;
   dialog.filter = "Text files (*.txt)|*.txt";
   dialog.defaultExt = "txt";
   dialog.options = kOverwritePrompt | kPathMustExist;
@@ -647,8 +650,10 @@ TEST_F(FltkDisplayTest, FileDialogOpensInAFolderThatExists) {
   std::filesystem::create_directories(base);
   // Refusals ("Path does not exist.") are answered at once; the dialog then asks again.
   setMessageBoxResponder([](const MessageBoxRequest&) { return ModalResult::Ok; });
-  // A folder that is not there: the dialog shows the nearest one that is, and a plain name lies in it.
-  EXPECT_EQ(saveWithTypedName(base / "gone" / "deeper", "plain\n"), (base / "plain.txt").string());
+  // A folder that is not there: the dialog shows the nearest one that is, and a plain name lies in it; the
+  // name typed replaces the one proposed.
+  EXPECT_EQ(saveWithTypedName(base / "gone" / "deeper", "plain\n", "proposed.txt"),
+            (base / "plain.txt").string());
   setMessageBoxResponder(nullptr);
   std::filesystem::remove_all(base);
 }
