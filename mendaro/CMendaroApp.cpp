@@ -54,13 +54,20 @@ bool CMendaroApp::InitInstance() {
 }
 
 int CMendaroApp::ExitInstance() {
-  if (m_bServiceRunning) {
-    WithNotice(text::kRestoring, [this] {
-      sys::Result<void> started = m_service.start();
-      if (!started && m_report) m_report("the service did not start again: " + started.error());
-    });
-  }
+  if (m_bServiceRunning && !m_bRestoreStarted) WithNotice(text::kRestoring, [this] { RestoreService(); });
   return 0;
+}
+
+void CMendaroApp::RestoreWithoutWindows() {
+  if (!m_bServiceRunning || m_bRestoreStarted) return;
+  m_service.whileWaiting = nullptr;  // it would paint
+  RestoreService();
+}
+
+void CMendaroApp::RestoreService() {
+  m_bRestoreStarted = true;
+  sys::Result<void> started = m_service.start();
+  if (!started && m_report) m_report("the service did not start again: " + started.error());
 }
 
 int CMendaroApp::Run() {

@@ -37,6 +37,9 @@ class CMendaroApp {
   // too (passed on once the service has been started again). The application told to end
   // (ui::Application::terminate, on a signal) ends the dialog, or skips it, and ends the same way.
   int Run();
+  // The display went away and the program ends at once: the service is started again as the ending
+  // starts it, with no notice (nothing can be shown), unless the ending has started it already.
+  void RestoreWithoutWindows();
 
   bool ServiceWasRunning() const { return m_bServiceRunning; }
   // Why the dialog could list no box, when the USB layer had no backend; else empty.
@@ -45,10 +48,13 @@ class CMendaroApp {
  private:
   // Shows a notice with the text while work runs.
   void WithNotice(const char* text, const std::function<void()>& work);
+  // Runs the start command (once) and reports a failure.
+  void RestoreService();
 
   sys::ServiceControl& m_service;
   Reporter m_report;
   bool m_bServiceRunning = false;
+  bool m_bRestoreStarted = false;  // the start command has been run: once is enough
   std::string m_sNoBackendNote;
 };
 

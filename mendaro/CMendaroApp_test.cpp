@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 
 #include "mendaro/CMendaroDlg.h"
@@ -163,6 +165,45 @@ INSTANTIATE_TEST_SUITE_P(Endings, AppEndingTest,
                          ::testing::Values(Ending::Close, Ending::CloseBox, Ending::Told,
                                            Ending::ToldWhileTakingOver, Ending::Raised),
                          endingName);
+
+// The display gone (the program ends at once): the service is started with nothing shown, and once only.
+TEST_F(AppTest, WithTheDisplayGoneTheServiceIsStartedAgainWithoutANoticeAndOnce) {
+  ASSERT_TRUE(service.launch());
+  sys::testing::TempFolder folder("mendaro_app_test_");
+  const std::string count = (folder.path() / "starts").string();
+  sys::ServiceSettings s = service.settings();
+  s.startCommand = "echo >> " + count + "; " + s.startCommand;
+  sys::ProcessServiceControl control(s);
+  CMendaroApp app(control, [this](const std::string& what) { reports.push_back(what); });
+  bool runningAfter = false;
+  size_t shownBefore = 0;
+  onDialog = [&](CMendaroDlg&) {
+    shownBefore = windows.shown.size();
+    app.RestoreWithoutWindows();
+    runningAfter = service.waitUntilRunning(true);
+    app.RestoreWithoutWindows();
+  };
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_TRUE(runningAfter);
+  EXPECT_EQ(windows.shown.size(), shownBefore) << "nothing is shown once the display is gone";
+  std::ifstream in(count);
+  const std::string lines((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(lines, "\n") << "the start command runs once";
+  EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
+}
+
+// Nothing to start again when the service did not run.
+TEST_F(AppTest, WithTheDisplayGoneAndNoServiceNothingIsStarted) {
+  sys::testing::TempFolder folder("mendaro_app_test_");
+  const std::string marker = (folder.path() / "ran").string();
+  sys::ServiceSettings s = service.settings();
+  s.startCommand = "touch " + marker;
+  sys::ProcessServiceControl control(s);
+  CMendaroApp app(control, nullptr);
+  onDialog = [&](CMendaroDlg&) { app.RestoreWithoutWindows(); };
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
 
 // Without a backend no box can ever be listed: the dialog's log and the report say why, once each.
 TEST_F(AppTest, WithoutAUsbBackendTheLogAndTheReportSayWhy) {

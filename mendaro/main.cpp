@@ -62,8 +62,9 @@ constexpr const char* kUsage =
     "  ZEM_SIM_USB_DEVICES  the devices the simulated bus has plugged in, e.g. \"dmx:F0A9;dmx:F028\"\n"
     "  DISPLAY              the X display the window appears on\n"
     "\n"
-    "Exit codes: 0 done; 1 start-up failed (no display); 2 bad command line; 3 a headless run had no USB\n"
-    "backend (the log and stderr say why); 128 + N the signal N ended it.\n";
+    "Exit codes: 0 done; 1 start-up failed (no display), or the display went away (the service is started\n"
+    "again first); 2 bad command line; 3 a headless run had no USB backend (the log and stderr say why);\n"
+    "128 + N the signal N ended it.\n";
 
 struct Options {
   bool help = false;
@@ -119,6 +120,7 @@ void answerModal(ui::Form& form) {
 void leaveBackend() {
 #ifdef MENDARO_WITH_DISPLAY
   ui::fltk::uninstall();
+  ui::fltk::onDisplayLost(nullptr);
 #endif
   ui::setBackend(nullptr);
 }
@@ -155,6 +157,10 @@ int main(int argc, char** argv) {
   sys::ProcessServiceControl service(options.service);
   mendaro::CMendaroApp application(
       service, [](const std::string& what) { std::fprintf(stderr, "mendaro: %s\n", what.c_str()); });
+#ifdef MENDARO_WITH_DISPLAY
+  // The end of the session may take the display away before any signal comes: the program ends there.
+  ui::fltk::onDisplayLost([&application] { application.RestoreWithoutWindows(); });
+#endif
   try {
     exitCode = application.Run();
     if (signals.first() != 0) {

@@ -5,6 +5,8 @@
 // message boxes wait for the person at the display, and file dialogs are real dialogs.
 #pragma once
 
+#include <functional>
+
 namespace ui::fltk {
 
 // Opens the X display (displayName, or DISPLAY when null) and installs the backend. False, with
@@ -23,5 +25,10 @@ enum class Start {
 // A program's start-up choice: "--headless" anywhere on the command line (taken out of argv) keeps the
 // headless core; otherwise the display backend is installed on DISPLAY.
 Start startFromCommandLine(int& argc, char** argv);
+
+// Work a program must still do when its connection to the display breaks (the X server ended, the
+// session closed): it runs once, on the thread that found the break, and the program then ends as it
+// ends then (the X library's message, exit code 1). Nothing can be shown by then. Null takes it back.
+void onDisplayLost(std::function<void()> lastWork);
 
 }  // namespace ui::fltk

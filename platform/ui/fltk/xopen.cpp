@@ -5,8 +5,31 @@
 #include <FL/x.H>
 
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
-namespace ui::fltk::detail {
+#include "platform/ui/fltk/fltk_backend.h"
+
+namespace ui::fltk {
+
+namespace {
+
+std::function<void()> g_lastWork;
+XIOErrorHandler g_endOnDisplayLost = nullptr;
+
+// The X library ends the program once this returns; the handler before ours says why and ends it.
+int displayLost(::Display* display) {
+  if (std::function<void()> work = std::exchange(g_lastWork, nullptr)) work();
+  return g_endOnDisplayLost ? g_endOnDisplayLost(display) : 0;
+}
+
+}  // namespace
+
+void onDisplayLost(std::function<void()> lastWork) {
+  g_lastWork = std::move(lastWork);
+}
+
+namespace detail {
 
 bool openDisplay(const char* name, std::string& error) {
   // The toolkit keeps the fonts it loaded for the connection it has: a second connection would be drawn
@@ -23,6 +46,9 @@ bool openDisplay(const char* name, std::string& error) {
     return false;
   }
   fl_open_display(d);
+  // Over the toolkit's own (or the X library's), which still says why and ends the program afterwards.
+  if (XIOErrorHandler before = XSetIOErrorHandler(displayLost); before != displayLost)
+    g_endOnDisplayLost = before;
   return true;
 }
 
@@ -38,4 +64,6 @@ void closeDisplay() {
   fl_close_display();
 }
 
-}  // namespace ui::fltk::detail
+}  // namespace detail
+
+}  // namespace ui::fltk
