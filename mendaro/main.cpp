@@ -64,7 +64,8 @@ constexpr const char* kUsage =
     "\n"
     "Exit codes: 0 done; 1 start-up failed (no display), or the display went away (the service is started\n"
     "again first); 2 bad command line; 3 a headless run had no USB backend (the log and stderr say why);\n"
-    "128 + N the signal N ended it.\n";
+    "128 + N, as a shell shows it, the signal N ended it once the service ran again (the program ends by\n"
+    "that signal).\n";
 
 struct Options {
   bool help = false;
@@ -174,5 +175,7 @@ int main(int argc, char** argv) {
   }
   signals.stop();  // its thread posts to the backend that goes now
   leaveBackend();
+  // Ended by a signal, the program's end says so to the shell or script that started it.
+  signals.endByFirst();
   return exitCode;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 namespace sys {
@@ -58,6 +59,23 @@ void EndingSignals::stop() {
   closeIfOpen(signalFd_);
   closeIfOpen(stopPipe_[0]);
   closeIfOpen(stopPipe_[1]);
+}
+
+void EndingSignals::endByFirst() {
+  stop();
+  const int signal = first();
+  if (signal == 0) return;
+  std::fflush(nullptr);
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  sigemptyset(&byDefault.sa_mask);
+  (void)::sigaction(signal, &byDefault, nullptr);
+  // Sent to this thread, which still blocks it: it ends the program as soon as it is let through.
+  (void)::raise(signal);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  (void)pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void EndingSignals::run() {

@@ -32,6 +32,11 @@ class EndingSignals {
   // Stops the thread: the handler has returned and runs no more. The signals stay blocked, so one that
   // comes while the program ends is dropped.
   void stop();
+  // Once the program has done its own ending: ends it by the signal taken, as the signal would have ended
+  // it, so that the shell or script that started it sees it interrupted (a script stops on Ctrl-C, and
+  // the shell's status is 128 + the signal). Standard output is flushed first. Returns only when no
+  // signal was taken, or when the signal does not end the program.
+  void endByFirst();
 
  private:
   void run();
