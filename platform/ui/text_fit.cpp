@@ -41,7 +41,7 @@ struct Checker {
   }
 
   void report(const Control& c, const std::string& text, Size needed, Size room) {
-    found.push_back({windowName(), path(c), c.kind(), text, needed, room, {}, {}});
+    found.push_back({windowName(), path(c), c.kind(), text, needed, room, {}, {}, false});
   }
 
   // One line of text in a room of width x height.
@@ -192,30 +192,50 @@ struct Checker {
     return {left, l.top(), left + w, l.top() + std::min(need.height, l.height())};
   }
 
-  // Shown labels of one parent whose drawn texts cover each other: each pair once.
+  static bool intersect(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+  }
+
+  // Shown labels of one parent whose drawn texts cover each other (each pair once), and label texts that
+  // a shown control of the same parent is painted over: a later control without a window of its own, or
+  // any windowed one (the display paints those last).
   void overlappingLabels(const WinControl& parent) {
-    std::vector<std::pair<const Label*, Rect>> texts;
-    for (const Control* child : parent.controls()) {
-      const auto* l = dynamic_cast<const Label*>(child);
+    struct Text {
+      const Label* label;
+      Rect rect;
+      size_t index;  // in the parent's controls
+    };
+    std::vector<Text> texts;
+    const std::vector<Control*>& children = parent.controls();
+    for (size_t k = 0; k < children.size(); ++k) {
+      const auto* l = dynamic_cast<const Label*>(children[k]);
       if (l == nullptr || !l->visible() || stripHotkey(l->caption()).empty()) continue;
       const Rect r = drawnText(*l);
-      if (r.width() > 0 && r.height() > 0) texts.emplace_back(l, r);
+      if (r.width() > 0 && r.height() > 0) texts.push_back({l, r, k});
     }
+    auto overlap = [&](const Text& t, const Control& other, std::string otherText, bool under) {
+      const Rect& a = t.rect;
+      found.push_back({windowName(),
+                       path(*t.label),
+                       t.label->kind(),
+                       stripHotkey(t.label->caption()),
+                       {a.width(), a.height()},
+                       {a.width(), a.height()},
+                       path(other),
+                       std::move(otherText),
+                       under});
+    };
     for (size_t i = 0; i < texts.size(); ++i) {
       for (size_t j = i + 1; j < texts.size(); ++j) {
-        const Rect& a = texts[i].second;
-        const Rect& b = texts[j].second;
-        if (a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom) continue;
-        const Label& first = *texts[i].first;
-        const Label& second = *texts[j].first;
-        found.push_back({windowName(),
-                         path(first),
-                         first.kind(),
-                         stripHotkey(first.caption()),
-                         {a.width(), a.height()},
-                         {a.width(), a.height()},
-                         path(second),
-                         stripHotkey(second.caption())});
+        if (intersect(texts[i].rect, texts[j].rect))
+          overlap(texts[i], *texts[j].label, stripHotkey(texts[j].label->caption()), false);
+      }
+      for (size_t k = 0; k < children.size(); ++k) {
+        const Control& c = *children[k];
+        if (!c.visible() || dynamic_cast<const Label*>(&c) || (!c.isWindowed() && k < texts[i].index))
+          continue;
+        if (intersect(texts[i].rect, {c.left(), c.top(), c.left() + c.width(), c.top() + c.height()}))
+          overlap(texts[i], c, std::string(), true);
       }
     }
   }
@@ -233,7 +253,8 @@ struct Checker {
 
   void add(const ClippedText& t) {
     for (const ClippedText& f : found) {
-      if (f.control == t.control && f.text == t.text && f.overlapped == t.overlapped) return;
+      if (f.control == t.control && f.text == t.text && f.overlapped == t.overlapped && f.under == t.under)
+        return;
     }
     found.push_back(t);
   }
@@ -263,6 +284,10 @@ struct Checker {
 }  // namespace
 
 std::string ClippedText::describe() const {
+  if (under) {
+    return "window \"" + window + "\": control \"" + control + "\" (" + kind + ") draws \"" + text +
+           "\" under control \"" + overlapped + "\"";
+  }
   if (!overlapped.empty()) {
     return "window \"" + window + "\": control \"" + control + "\" (" + kind + ") draws \"" + text +
            "\" over \"" + overlappedText + "\" of control \"" + overlapped + "\"";

@@ -10,7 +10,8 @@
 // caption); every line of a list box inside its border, left of its scroll bar; a combo box's edit part
 // (every item must fit it); an edit's text area (left of the spin buttons); a group box's caption strip;
 // every tab of a page control on its row without scrolling. Two shown labels of one parent must not draw
-// their texts over each other (each label's text from its top, aligned and clipped to its bounds). The pages
+// their texts over each other (each label's text from its top, aligned and clipped to its bounds), nor may a
+// shown control of the parent be painted over a label's text (one after it, or a windowed one). The pages
 // of a page control are all checked, not only the active one. Hidden controls and rich edits (which wrap and
 // scroll) are not checked.
 #pragma once
@@ -32,11 +33,14 @@ struct ClippedText {
   std::string text;
   Size needed;  // what the text takes
   Size room;    // what the control gives it
-  // For two labels whose texts cover each other: the other label's path and text (else empty).
+  // For two labels whose texts cover each other: the other label's path and text (else empty). For a
+  // label's text that another control is painted over (under): that control's path.
   std::string overlapped;
   std::string overlappedText;
-  // "window "Error!": control "re1" (Label) cuts "..." (needs 120x13, has 100x13)", or
-  // "window "Monitor": control "gb/l1" (Label) draws "..." over "..." of control "gb/l2""
+  bool under = false;
+  // "window "Error!": control "re1" (Label) cuts "..." (needs 120x13, has 100x13)",
+  // "window "Monitor": control "gb/l1" (Label) draws "..." over "..." of control "gb/l2"", or
+  // "window "Info": control "gb/l1" (Label) draws "..." under control "gb/iPicture""
   std::string describe() const;
 };
 

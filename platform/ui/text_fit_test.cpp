@@ -170,9 +170,45 @@ TEST_F(TextFitTest, LabelsOfOneParentMustNotDrawOverEachOther) {
   EXPECT_EQ(report(), "");  // hidden
 
   auto* other = add<Label>("lOther");
-  other->setBounds(8, 20, 0, 0);
-  other->setCaption("On the form, under the group");
+  other->setBounds(8, 220, 0, 0);
+  other->setCaption("On the form, below the group");
+  EXPECT_EQ(report(), "");  // labels of two parents are not compared
+}
+
+// What the display paints after a label covers its text: a later control without a window of its own (a
+// picture), or a windowed one wherever it stands; one painted before lies underneath.
+TEST_F(TextFitTest, NoControlIsPaintedOverALabelsText) {
+  form_->setCaption("Info");
+  auto* g = add<GroupBox>("gbInfo");
+  g->setBounds(0, 0, 300, 90);
+  auto* backdrop = add<Shape>("sBackdrop", g);
+  backdrop->setBounds(0, 10, 300, 80);
+  auto* edit = add<Edit>("eValue", g);  // windowed, made before the label
+  edit->setBounds(200, 60, 60, 21);
+  auto* name = add<Label>("lName", g);
+  name->setBounds(8, 18, 0, 0);
+  name->setCaption("Fixture: a long name (serial)");  // 8..182
+  auto* picture = add<Image>("iPicture", g);
+  picture->setBounds(232, 18, 40, 40);
   EXPECT_EQ(report(), "");
+  picture->setLeft(150);
+  EXPECT_EQ(report(),
+            "window \"Info\": control \"gbInfo/lName\" (Label) draws \"Fixture: a long name (serial)\" under "
+            "control \"gbInfo/iPicture\"");
+  picture->setTop(34);
+  EXPECT_EQ(report(), "");  // below the text's row
+  edit->setBounds(100, 14, 60, 21);
+  EXPECT_NE(report().find("under control \"gbInfo/eValue\""), std::string::npos) << report();
+  edit->setVisible(false);
+  EXPECT_EQ(report(), "");
+
+  auto* onForm = add<Label>("lOnForm");
+  onForm->setBounds(8, 40, 0, 0);
+  onForm->setCaption("On the form, under the group");
+  EXPECT_NE(
+      report().find("\"lOnForm\" (Label) draws \"On the form, under the group\" under control \"gbInfo\""),
+      std::string::npos)
+      << report();
 }
 
 TEST_F(TextFitTest, HiddenControlsAreNotChecked) {

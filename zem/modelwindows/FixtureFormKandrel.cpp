@@ -264,6 +264,7 @@ void TKandrelForm::UpdateAll() {
   TZemFixture& fixture = *CurrentFixture;
   if (lFixtureType)
     lFixtureType->setCaption(ZemFormat(ZemStr::FfFixtureType, fixture.GetFixtureSubTypeName().c_str()));
+  FitFixtureInfoRows();
   UpdateSegmentLabel();
   const bool pixels = fixture.GetSubType() == kSubTypeQuodra1200;
   lPixelMode->setVisible(pixels);

@@ -203,6 +203,9 @@ class TFixtureFormTemplate : public ui::Form {
   // Places the Monitor page's four columns side by side, each as wide as the longest text its values can
   // give: a window whose format texts are longer than the template's keeps them from running together.
   void FitMonitorColumns();
+  // Moves the version and identity rows of the fixture information down when the name or the version takes
+  // two rows, and makes the group as high as they need.
+  void FitFixtureInfoRows();
   // The help topic of a page of this window ("" for a page a model window added).
   std::string HelpTopicFor(const ui::TabSheet* page) const;
 

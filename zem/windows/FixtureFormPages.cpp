@@ -29,6 +29,12 @@ namespace {
 constexpr int kDmxUniverse = 512;
 constexpr ui::Color kErrorsRed = 0x0000FF;
 constexpr uint32_t kCapturePauseMs = 100;
+// Rows of the fixture information group: the version's and the identity's first rows, the room between
+// rows and below the last.
+constexpr int kInfoCpuTop = 34;
+constexpr int kInfoIdTop = 64;
+constexpr int kInfoRowGap = 3;
+constexpr int kInfoBottom = 7;
 
 // A whole number in the text (blanks around it and a sign allowed); false for anything else.
 bool ParseNumber(const std::string& text, int& value) {
@@ -72,12 +78,15 @@ void SetCaption(ui::Control* control, ZemStr caption) {
 void TFixtureFormTemplate::BuildFixtureInfoPage() {
   ui::TabSheet* page = tsFixtureInfo;
   gbFixtureInformation = ui::make<ui::GroupBox>(this, page, "gbFixtureInformation", 8, 4, 280, 84);
+  // A long fixture name (one with a serial number) and the version text (main CPU and display) wrap left of
+  // the fixture's picture.
   lFixtureType = MakeLabel(this, gbFixtureInformation, "lFixtureType", 8, 18);
-  // The version text (main CPU and display) is long: it wraps left of the fixture's picture.
-  lMainCPUInfo = MakeLabel(this, gbFixtureInformation, "lMainCPUInfo", 8, 34);
+  lFixtureType->setWidth(220);
+  lFixtureType->setWordWrap(true);
+  lMainCPUInfo = MakeLabel(this, gbFixtureInformation, "lMainCPUInfo", 8, kInfoCpuTop);
   lMainCPUInfo->setWidth(220);
   lMainCPUInfo->setWordWrap(true);
-  lFixtureId = MakeLabel(this, gbFixtureInformation, "lFixtureId", 8, 64);
+  lFixtureId = MakeLabel(this, gbFixtureInformation, "lFixtureId", 8, kInfoIdTop);
   iFixture = ui::make<ui::Image>(this, gbFixtureInformation, "iFixture", 232, 18, 40, 40);
 
   gbFixtureStatus = ui::make<ui::GroupBox>(this, page, "gbFixtureStatus", 296, 4, 288, 204);
@@ -642,6 +651,16 @@ void TFixtureFormTemplate::UpdateFixtureInfo() {
   if (lFixtureType) lFixtureType->setCaption(ZemFormat(ZemStr::FfFixtureType, f.GetFixtureName().c_str()));
   if (lMainCPUInfo) lMainCPUInfo->setCaption(f.GetVersionText());
   if (lFixtureId) lFixtureId->setCaption(ZemFormat(ZemStr::FfFixtureId, f.GetSerialNumberText().c_str()));
+  FitFixtureInfoRows();
+}
+
+void TFixtureFormTemplate::FitFixtureInfoRows() {
+  if (!lFixtureType || !lMainCPUInfo || !lFixtureId || !gbFixtureInformation) return;
+  // A name on two rows moves the version down; the identity keeps its row unless the version reaches it.
+  lMainCPUInfo->setTop(std::max(kInfoCpuTop, ControlBottom(lFixtureType) + kInfoRowGap));
+  lFixtureId->setTop(std::max(kInfoIdTop, ControlBottom(lMainCPUInfo) + kInfoRowGap));
+  gbFixtureInformation->setHeight(
+      std::max(gbFixtureInformation->height(), ControlBottom(lFixtureId) + kInfoBottom));
 }
 
 void TFixtureFormTemplate::UpdateCounters() {

@@ -172,6 +172,27 @@ TEST_F(FixtureFormTest, TabsAreDrawnByTheWindow) {
   EXPECT_EQ(texts[1].point, (ui::Point{window_->PC1->tabRect(1).left + 2, window_->PC1->tabRect(1).top + 2}));
 }
 
+// A name with a serial number is too long for the row beside the fixture's picture: it wraps left of the
+// picture, and the rows below it move down, the group growing with them.
+TEST_F(FixtureFormTest, ALongFixtureNameWrapsLeftOfThePictureAndTheRowsBelowFollow) {
+  fixture_.name = "Brevidor 400 LED Series (PCB40L-0000042)";
+  openWindow();
+  window_->UpdateFixtureInfo();
+  const ui::Label& name = *window_->lFixtureType;
+  const ui::Label& version = *window_->lMainCPUInfo;
+  const ui::Label& id = *window_->lFixtureId;
+  EXPECT_LE(name.left() + name.width(), window_->iFixture->left());
+  EXPECT_GT(name.height(), version.font().pixelHeight() + 1) << "two rows";
+  EXPECT_GT(version.top(), name.top() + name.height());
+  EXPECT_GE(id.top(), version.top() + version.height());
+  EXPECT_LE(id.top() + id.height(), window_->gbFixtureInformation->height() - 2);
+
+  fixture_.name = "Brevidor 200";  // one row: the rows keep their places
+  window_->UpdateFixtureInfo();
+  EXPECT_EQ(version.top(), 34);
+  EXPECT_EQ(id.top(), 64);
+}
+
 TEST_F(FixtureFormTest, MenuItemsAreMeasuredAndDrawnByTheWindow) {
   openWindow();
   ui::Canvas menu;
