@@ -201,7 +201,8 @@ class TFixtureFormTemplate : public ui::Form {
   // Replaces the Monitor format text at index (0-27, in the order of MonitorFormats) and shows it with 0.
   void SetMonitorFormat(size_t index, ZemStr format);
   // Places the Monitor page's four columns side by side, each as wide as the longest text its values can
-  // give: a window whose format texts are longer than the template's keeps them from running together.
+  // give: a window whose format texts are longer than the template's keeps them from running together. When
+  // the widest texts cannot stand side by side in the group in bold, the values take the plain face.
   void FitMonitorColumns();
   // Moves the version and identity rows of the fixture information down when the name or the version takes
   // two rows, and makes the group as high as they need.

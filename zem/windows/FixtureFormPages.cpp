@@ -592,24 +592,37 @@ void TFixtureFormTemplate::FitMonitorColumns() {
   ui::Canvas& c = canvas();
   const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&lLightSensor, &lSupplyVoltage,
                                                                      &lTemperature, &lFanSpeed};
-  std::array<int, 4> widths{};
-  for (size_t col = 0; col < columns.size(); ++col) {
-    for (size_t ch = 0; ch < kMonitorChannels; ++ch) {
-      const ui::Label* label = (*columns[col])[ch];
-      if (label == nullptr) continue;
-      c.font = label->font();
-      const std::string& format = MonitorFormats[col * kMonitorChannels + ch];
-      const std::string widest = col == 1   ? FormatValue(format, kWidestVoltage)
-                                 : col == 2 ? FormatValue(format, kWidestTemperature)
-                                            : FormatValue(format, kWidestWord);
-      widths[col] = std::max(widths[col], c.textWidth(widest));
+  auto measure = [&] {
+    std::array<int, 4> widths{};
+    for (size_t col = 0; col < columns.size(); ++col) {
+      for (size_t ch = 0; ch < kMonitorChannels; ++ch) {
+        const ui::Label* label = (*columns[col])[ch];
+        if (label == nullptr) continue;
+        c.font = label->font();
+        const std::string& format = MonitorFormats[col * kMonitorChannels + ch];
+        const std::string widest = col == 1   ? FormatValue(format, kWidestVoltage)
+                                   : col == 2 ? FormatValue(format, kWidestTemperature)
+                                              : FormatValue(format, kWidestWord);
+        widths[col] = std::max(widths[col], c.textWidth(widest));
+      }
     }
-  }
-  // Long texts share the group's width: the gaps between the columns narrow first.
-  int total = 0;
-  for (int w : widths) total += w;
+    return widths;
+  };
+  auto sum = [](const std::array<int, 4>& widths) { return widths[0] + widths[1] + widths[2] + widths[3]; };
   const int room = gbHardwareMonitorValues->width() - kMonitorGroupFrame - kMonitorColumnLeft;
   const int gaps = static_cast<int>(columns.size()) - 1;
+  std::array<int, 4> widths = measure();
+  if (sum(widths) + gaps * kMonitorMinColumnGap > room) {
+    // Long texts at their widest values do not stand side by side in bold: the values take the plain face.
+    for (const auto* column : columns) {
+      for (const ui::Ref<ui::Label>& label : *column) {
+        if (label) label->setFontBold(false);
+      }
+    }
+    widths = measure();
+  }
+  // Long texts share the group's width: the gaps between the columns narrow first.
+  const int total = sum(widths);
   const int gap = std::clamp((room - total) / gaps, kMonitorMinColumnGap, kMonitorColumnGap);
   int left = kMonitorColumnLeft;
   for (size_t col = 0; col < columns.size(); ++col) {

@@ -13,6 +13,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/text_fit.h"
 #include "sim/fixture/model_profiles.h"
+#include "zem/link/ZEMData.h"
 #include "zem/link/link_test_support.h"
 #include "zem/model/uZemModels.h"
 #include "zem/modelwindows/FixtureFormBralin.h"
@@ -146,6 +147,39 @@ TEST_F(WindowsFitTest, FixtureWindowOfEveryModel) {
     const int row = FindFixtureType(p.typeCode, p.subtype);
     ASSERT_GE(row, 0);
     expectRowWindowFits(row);
+  }
+}
+
+// The Monitor page with every value as wide as it can come (five digits, a sign and a decimal): its columns
+// still stand side by side inside their group.
+TEST_F(WindowsFitTest, MonitorPageOfEveryModelAtItsWidestValues) {
+  for (const profiles::ModelProfile& p : profiles::allProfiles()) {
+    SCOPED_TRACE(p.model);
+    connect(p);
+    if (HasFatalFailure()) return;
+    const int row = FindFixtureType(p.typeCode, p.subtype);
+    ASSERT_GE(row, 0);
+    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
+    ui::Form* form = entry.create(owner_.get(), entry);
+    auto* window = dynamic_cast<TFixtureFormTemplate*>(form);
+    ASSERT_NE(window, nullptr);
+    window->show();
+    ui::app().processMessages();
+    // Channel n lies at bytes 2n-1 (low) and 2n (high) of its page: 32767 on channels 1 to 6, 32768 (as a
+    // signed temperature -327.68) on channel 7.
+    for (size_t page = 0; page < fd::kHardwareMonitorPages; ++page) {
+      for (size_t k = 1; k < fd::kHardwareMonitorPageSize; ++k)
+        FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + k] = k % 2 ? 0xFF : 0x7F;
+      FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + 13] = 0x00;
+      FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + 14] = 0x80;
+    }
+    window->UpdateMonitorValues();
+    for (const auto& f : ui::findClippedText(*window)) ADD_FAILURE() << f.describe();
+    window->free();
+    FreeDevice();
+    CurrentFixture = nullptr;
+    delete model_;
+    model_ = nullptr;
   }
 }
 
