@@ -11,10 +11,16 @@ if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>
   echo "dpkg-query or apt-get not found: install the packages in .ci/packages.txt with your system's tools" >&2
   exit 1
 fi
+# Present means installed and configured (not only unpacked, half-configured or removed with its
+# configuration left) for the architecture apt-get would install: the one a name carries ("foo:i386"), else
+# the machine's own; or architecture-independent. A package installed for two architectures has a line each.
+native=$(dpkg --print-architecture)
 missing=()
 for package in "${wanted[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
-  [ "$status" = installed ] || missing+=("$package")
+  arch=$native
+  [[ $package == *:* ]] && arch=${package#*:}
+  found=$(dpkg-query -W -f='${db:Status-Status} ${Architecture}\n' "${package%%:*}" 2>/dev/null || true)
+  grep -qxE "installed ($arch|all)" <<<"$found" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
