@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the two Debian packages without installing them: lintian finds no error in them; the runtime
-# package holds the programs, libquillon.so.1 and the help file with its pictures, the development package
+# package holds the programs, libquillon.so.1 and the help file with its pictures, an ldconfig trigger and no
+# maintainer script, the development package
 # quillon.h and the libquillon.so link (and depends on the runtime package of its version); each has its
 # copyright file, changelog and a description with a short and a long part; the runtime package's
 # dependencies name the run-time libraries the programs load, and its shlibs names libquillon. Both,
@@ -76,6 +77,11 @@ cmake -DPROGRAM="$work/usr/bin/mendaro" -DSIM=libsim_usb.so -DMODE=boxes -P "$sr
 dpkg-deb -e "$runtime" "$work/DEBIAN"
 grep -q "^libquillon 1 zem " "$work/DEBIAN/shlibs" ||
   fail "$runtime: shlibs does not name libquillon.so.1: $(cat "$work/DEBIAN/shlibs")"
+# ldconfig runs through the trigger; a maintainer script would keep the package's state after apt remove.
+grep -qx "activate-noawait ldconfig" "$work/DEBIAN/triggers" || fail "$runtime: no ldconfig trigger"
+for script in preinst postinst prerm postrm; do
+  [ ! -e "$work/DEBIAN/$script" ] || fail "$runtime has a $script: $(cat "$work/DEBIAN/$script")"
+done
 c++ -std=c++20 -I"$work/usr/include" -o "$work/quillon_host" "$src/packaging/quillon_host_check.cpp" -ldl
 ZEM_USB_LIBRARY="$work/usr/lib/zem/libsim_usb.so" ZEM_SIM_USB_DEVICES="dmx:F0A9:Stage left" \
   "$work/quillon_host" "$work/usr/lib/libquillon.so"
