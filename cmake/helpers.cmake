@@ -1,5 +1,5 @@
 # zem_add_test(NAME name SOURCES a_test.cpp ... LIBS lib ... [DEFINES ...] [ENVIRONMENT "VAR=value"] [LABELS ...]
-#              [SIM_FIXTURE] [DISPLAY_SUITES Suite ...])
+#              [SIM_FIXTURE] [DISPLAY_SUITES Suite ...] [PREFIX prefix])
 # One GoogleTest executable per module, registered with CTest test by test.
 # ENVIRONMENT: one VAR=value entry set for every test of the executable (generator expressions allowed).
 # LABELS: CTest labels of its tests (tsan: run in the ThreadSanitizer build).
@@ -11,6 +11,8 @@
 # test name with "_test" turned into "_display_test", run on a private Xvfb display
 # (platform/ui/fltk/screenshot_test.sh; skipped where Xvfb is missing), so that ctest never lists them as
 # skipped.
+# PREFIX: put before each registered test's name, for test programs built from one source in several
+# variants, whose tests would otherwise share their names.
 # Nothing is built or registered unless ZEM_BUILD_TESTS is on: the name then stands for an empty target, so
 # that a module's other commands about its test program still apply.
 function(zem_add_test)
@@ -19,7 +21,7 @@ function(zem_add_test)
     add_custom_target(${T_NAME})
     return()
   endif()
-  cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT" "SOURCES;LIBS;DEFINES;LABELS;DISPLAY_SUITES" ${ARGN})
+  cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT;PREFIX" "SOURCES;LIBS;DEFINES;LABELS;DISPLAY_SUITES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   if(T_DEFINES)
@@ -30,6 +32,10 @@ function(zem_add_test)
     add_dependencies(${T_NAME} sim_fixture)
     set(T_ENVIRONMENT "ZEM_D2XX_LIBRARY=$<TARGET_FILE:sim_fixture>")
   endif()
+  set(_discover DISCOVERY_TIMEOUT 60)
+  if(T_PREFIX)
+    list(APPEND _discover TEST_PREFIX ${T_PREFIX})
+  endif()
   set(_props TIMEOUT 120)
   if(T_ENVIRONMENT)
     list(APPEND _props ENVIRONMENT "${T_ENVIRONMENT}")
@@ -38,12 +44,12 @@ function(zem_add_test)
     list(APPEND _props LABELS "${T_LABELS}")
   endif()
   if(NOT T_DISPLAY_SUITES)
-    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
+    gtest_discover_tests(${T_NAME} ${_discover} PROPERTIES ${_props})
     return()
   endif()
   list(TRANSFORM T_DISPLAY_SUITES APPEND ".*")
   list(JOIN T_DISPLAY_SUITES ":" _display_filter)
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${_display_filter}" PROPERTIES ${_props})
+  gtest_discover_tests(${T_NAME} ${_discover} TEST_FILTER "-${_display_filter}" PROPERTIES ${_props})
   string(REGEX REPLACE "_test$" "" _display_name ${T_NAME})
   add_test(NAME ${_display_name}_display_test
            COMMAND bash ${PROJECT_SOURCE_DIR}/platform/ui/fltk/screenshot_test.sh gtest $<TARGET_FILE:${T_NAME}>
