@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "usbdevice/loaders/loader.h"
+#include "usbdevice/usb_wire.h"
 
 namespace loadermodel {
 
@@ -56,15 +57,8 @@ bool ChipModel::inBuffer(uint16_t address, uint16_t base) const {
 
 void ChipModel::sendSetup(uint8_t type, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
                           std::vector<uint8_t> out) {
-  const uint8_t bytes[8] = {type,
-                            request,
-                            static_cast<uint8_t>(value),
-                            static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(index),
-                            static_cast<uint8_t>(index >> 8),
-                            static_cast<uint8_t>(length),
-                            static_cast<uint8_t>(length >> 8)};
-  std::copy(bytes, bytes + 8, setup_);
+  const auto bytes = SetupPacket(type, request, value, index, length).bytes();
+  std::copy(bytes.begin(), bytes.end(), setup_);
   sudav_ = true;
   hsnak_ = true;
   answer_ = {};
@@ -87,15 +81,8 @@ Answer ChipModel::request(uint8_t type, uint8_t request, uint16_t value, uint16_
 void ChipModel::giveUpDataStage(uint8_t type, uint8_t request, uint16_t value, uint16_t index,
                                 uint16_t length, std::vector<uint8_t> out) {
   giveUp_ = true;
-  const uint8_t bytes[8] = {type,
-                            request,
-                            static_cast<uint8_t>(value),
-                            static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(index),
-                            static_cast<uint8_t>(index >> 8),
-                            static_cast<uint8_t>(length),
-                            static_cast<uint8_t>(length >> 8)};
-  std::copy(bytes, bytes + 8, queuedSetup_);
+  const auto bytes = SetupPacket(type, request, value, index, length).bytes();
+  std::copy(bytes.begin(), bytes.end(), queuedSetup_);
   queuedOut_ = std::move(out);
 }
 
