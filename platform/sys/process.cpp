@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,28 +123,66 @@ bool ProcessWatch::waitForEnd(uint32_t ms) const {
   return sys::waitReadable(fd_, ms);
 }
 
-Result<Command> Command::start(const std::string& commandLine, Group group) {
-  pid_t pid = -1;
+Result<Command> Command::start(const std::string& commandLine, TerminalSignals terminalSignals) {
   std::string line = commandLine;
   char sh[] = "sh";
   char dashC[] = "-c";
   char* argv[] = {sh, dashC, line.data(), nullptr};
-  posix_spawnattr_t attributes;
-  if (const int rc = ::posix_spawnattr_init(&attributes); rc != 0)
-    return Error("cannot run \"" + commandLine + "\": " + std::strerror(rc));
-  // Signals this program blocks (to read them itself) would stay blocked in the command and what it starts.
-  sigset_t none;
-  sigemptyset(&none);
-  (void)::posix_spawnattr_setsigmask(&attributes, &none);
-  short flags = POSIX_SPAWN_SETSIGMASK;
-  if (group == Group::Own) {
-    flags |= POSIX_SPAWN_SETPGROUP;
-    (void)::posix_spawnattr_setpgroup(&attributes, 0);
+  auto failed = [&commandLine](int error) {
+    return Error("cannot run \"" + commandLine + "\": " + std::strerror(error));
+  };
+  // The child tells why its exec failed through this pipe; a successful exec closes it.
+  int execError[2];
+  if (::pipe2(execError, O_CLOEXEC) != 0) return failed(errno);
+  // No signal is let through between the fork and the exec: no handler of this program runs in the child.
+  sigset_t all, before;
+  sigfillset(&all);
+  (void)pthread_sigmask(SIG_SETMASK, &all, &before);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls from here: other threads' locks may be held in this copy.
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    for (int signal = 1; signal < NSIG; ++signal) {
+      // Handlers are this program's; ignored signals stay ignored, as an exec keeps them.
+      if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN &&
+          action.sa_handler != SIG_DFL) {
+        action.sa_handler = SIG_DFL;
+        action.sa_flags = 0;
+        (void)::sigaction(signal, &action, nullptr);
+      }
+    }
+    if (terminalSignals == TerminalSignals::Ignored) {
+      action.sa_handler = SIG_IGN;
+      action.sa_flags = 0;
+      for (int signal : {SIGINT, SIGQUIT, SIGHUP}) (void)::sigaction(signal, &action, nullptr);
+    }
+    // Signals this program blocks (to read them itself) would stay blocked in the command and what it starts.
+    sigset_t none;
+    sigemptyset(&none);
+    (void)::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execve("/bin/sh", argv, environ);
+    const int error = errno;
+    (void)!::write(execError[1], &error, sizeof error);
+    ::_exit(127);
   }
-  (void)::posix_spawnattr_setflags(&attributes, flags);
-  const int rc = ::posix_spawn(&pid, "/bin/sh", nullptr, &attributes, argv, environ);
-  ::posix_spawnattr_destroy(&attributes);
-  if (rc != 0) return Error("cannot run \"" + commandLine + "\": " + std::strerror(rc));
+  const int forkError = errno;
+  (void)pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  ::close(execError[1]);
+  if (pid < 0) {
+    ::close(execError[0]);
+    return failed(forkError);
+  }
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(execError[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(execError[0]);
+  if (n == static_cast<ssize_t>(sizeof error)) {
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return failed(error);
+  }
   // Our own child stays queryable until it is collected, so the watch cannot miss a quick end.
   return Command(pid, ProcessWatch(pid));
 }

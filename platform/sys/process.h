@@ -47,14 +47,16 @@ class ProcessWatch {
 };
 
 // A command line run by the shell (/bin/sh -c) as a child of this program, which collects its exit code.
-// It starts with no signal blocked, whatever this program blocks (EndingSignals).
+// It runs in this program's process group, so it may use the program's terminal as the program does, and
+// starts with no signal blocked, whatever this program blocks (EndingSignals).
 class Command {
  public:
-  // Where the command runs: in this program's process group, where the terminal's Ctrl-C and hang-up reach
-  // it as they reach the program, or in a group of its own, which they do not reach.
-  enum class Group { Ours, Own };
+  // What the terminal's Ctrl-C, Ctrl-\ and hang-up (SIGINT, SIGQUIT, SIGHUP) do to the command: end it as
+  // they end the program, or pass it by (ignored in it from its start, and in what it starts).
+  enum class TerminalSignals { End, Ignored };
   // Starts the command; the error says why it could not be started.
-  static Result<Command> start(const std::string& commandLine, Group group = Group::Ours);
+  static Result<Command> start(const std::string& commandLine,
+                               TerminalSignals terminalSignals = TerminalSignals::End);
   ~Command();
   Command(Command&& other) noexcept;
   Command& operator=(Command&& other) = delete;

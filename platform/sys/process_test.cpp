@@ -123,22 +123,31 @@ TEST(ProcessTest, CommandsGiveTheirExitCodes) {
 }
 
 // A program that blocks the signals asking it to end (to read them itself) starts its commands without
-// them blocked: a command's own kill, and the service it starts, still end by them.
-TEST(ProcessTest, CommandsStartWithNoSignalBlockedAndMayRunInAGroupOfTheirOwn) {
-  sigset_t term, before;
-  sigemptyset(&term);
-  sigaddset(&term, SIGTERM);
-  ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &term, &before), 0);
+// them blocked: a command's own kill, and the service it starts, still end by them. A command may let the
+// terminal's signals pass it by, and what it starts with it, while it stays in the program's process group
+// (the terminal's foreground, where it may read the terminal); kill still ends it.
+TEST(ProcessTest, CommandsStartWithNoSignalBlockedAndMayIgnoreTheTerminalsSignals) {
+  sigset_t ending, before;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &ending, &before), 0);
   ScopedVirtualClock clock;
-  const std::optional<int> code = runToEnd("kill -TERM $$; exec sleep 30");
-  Result<Command> own = Command::start("exec sleep 30", Command::Group::Own);
+  EXPECT_EQ(runToEnd("kill -TERM $$; exec sleep 30"), 128 + SIGTERM);
+  EXPECT_EQ(runToEnd("kill -INT $$; exec sleep 30"), 128 + SIGINT);
+  const std::string terminalSignals = "kill -INT $$; kill -QUIT $$; kill -HUP $$; ";
+  Result<Command> passedBy = Command::start(terminalSignals + "sh -c '" + terminalSignals + "exit 7'",
+                                            Command::TerminalSignals::Ignored);
+  Result<Command> killed = Command::start("exec sleep 30", Command::TerminalSignals::Ignored);
   ASSERT_EQ(pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
-  EXPECT_EQ(code, 128 + SIGTERM);
-  ASSERT_TRUE(own.ok());
-  EXPECT_EQ(::getpgid(own.value().pid()), own.value().pid());
-  EXPECT_NE(::getpgid(own.value().pid()), ::getpgrp());
-  ASSERT_EQ(::kill(own.value().pid(), SIGKILL), 0);
-  EXPECT_TRUE(waitUntilReal([&] { return own.value().waitForEnd(100); }));
+  ASSERT_TRUE(passedBy.ok());
+  EXPECT_TRUE(waitUntilReal([&] { return passedBy.value().waitForEnd(100); }));
+  EXPECT_EQ(passedBy.value().exitCode(), 7);
+  ASSERT_TRUE(killed.ok());
+  EXPECT_EQ(::getpgid(killed.value().pid()), ::getpgrp());
+  ASSERT_EQ(::kill(killed.value().pid(), SIGTERM), 0);
+  EXPECT_TRUE(waitUntilReal([&] { return killed.value().waitForEnd(100); }));
+  EXPECT_EQ(killed.value().exitCode(), 128 + SIGTERM);
 }
 
 TEST(ProcessTest, CommandWaitIsBoundedOnTheTickSource) {

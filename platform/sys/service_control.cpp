@@ -50,9 +50,10 @@ Result<void> ProcessServiceControl::stop() {
 }
 
 Result<void> ProcessServiceControl::start() {
-  // In a group of its own: a second Ctrl-C, or the hang-up of the terminal the program was started from,
-  // while the program ends must not end the command that starts the service again.
-  Result<Command> command = Command::start(settings_.startCommand, Command::Group::Own);
+  // A second Ctrl-C, or the hang-up of the terminal the program was started from, while the program ends
+  // must not end the command that starts the service again; it may still ask at that terminal (the service
+  // manager asking for a password), so it stays in the program's process group, the terminal's foreground.
+  Result<Command> command = Command::start(settings_.startCommand, Command::TerminalSignals::Ignored);
   if (!command) return Error(command.error());
   const uint32_t start = tickCount();
   while (!command.value().waitForEnd(settings_.pollMs)) {

@@ -24,8 +24,8 @@ class ServiceControl {
   // the wait's limit was reached.
   virtual Result<void> stop() = 0;
   // Runs the start command and waits until it has ended. The error says why the command could not be
-  // run, did not end within the limit, or ended with an error. The command runs in a process group of its
-  // own: the terminal's Ctrl-C or hang-up while a program ends does not reach it.
+  // run, did not end within the limit, or ended with an error. The command may use the program's terminal,
+  // and the terminal's Ctrl-C or hang-up while a program ends passes it by (it ignores them).
   virtual Result<void> start() = 0;
 };
 
