@@ -7,6 +7,7 @@
 #include "zem/model/Brv1200Models.h"
 #include "zem/modelwindows/FixtureFormBrv1200CIGZF_01.h"
 #include "zem/modelwindows/modelwindows_test_support.h"
+#include "zem/windows/monitor_test_support.h"
 
 namespace {
 
@@ -198,21 +199,9 @@ namespace {
 // value the one before it can show.
 TEST_F(IPWindowTest, MonitorColumnsHoldTheirLongestValuesSideBySide) {
   EXPECT_EQ(w->lLightSensor[0]->caption(), "Ambient light sensor: 0 Lux");
-  for (size_t page = 0; page < 4; ++page) {
-    for (size_t k = 1; k < 15; ++k) FixtureData[fd::kHardwareMonitor + 15 * page + k] = k % 2 ? 0xFF : 0x7F;
-    FixtureData[fd::kHardwareMonitor + 15 * page + 13] = 0x00;
-    FixtureData[fd::kHardwareMonitor + 15 * page + 14] = 0x80;
-  }
+  monitortest::FillMonitorAtItsWidest();
   w->UpdateMonitorValues();
-  const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&w->lLightSensor, &w->lSupplyVoltage,
-                                                                     &w->lTemperature, &w->lFanSpeed};
-  for (size_t col = 0; col + 1 < columns.size(); ++col) {
-    for (size_t ch = 0; ch < 7; ++ch) {
-      const ui::Label& label = *(*columns[col])[ch];
-      const ui::Label& next = *(*columns[col + 1])[ch];
-      EXPECT_LT(label.left() + label.width(), next.left()) << label.caption() << " | " << next.caption();
-    }
-  }
+  monitortest::ExpectMonitorColumnsSideBySide(*w);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "zem/modelwindows/subdevice_test_support.h"
+#include "zem/windows/monitor_test_support.h"
 
 namespace {
 
@@ -254,22 +255,9 @@ TEST_F(KandrelWindowTest, MonitorColumnsHoldTheirLongestValuesSideBySide) {
   TKandrelForm* w = openStrip(0);
   EXPECT_EQ(w->lSupplyVoltage[0]->caption(), "Voltage (48V): 0.0 V");
   EXPECT_EQ(w->lTemperature[1]->caption(), "Temp Board: 0.0 DegC");
-  // Every channel of every page at its longest: 65535, 655.35 V and -327.68 degrees.
-  for (size_t page = 0; page < 4; ++page) {
-    for (size_t k = 1; k < 15; ++k) FixtureData[fd::kHardwareMonitor + 15 * page + k] = k % 2 ? 0xFF : 0x7F;
-    FixtureData[fd::kHardwareMonitor + 15 * page + 13] = 0x00;
-    FixtureData[fd::kHardwareMonitor + 15 * page + 14] = 0x80;
-  }
+  monitortest::FillMonitorAtItsWidest();
   w->UpdateMonitorValues();
-  const std::array<std::array<ui::Ref<ui::Label>, 7>*, 4> columns = {&w->lLightSensor, &w->lSupplyVoltage,
-                                                                     &w->lTemperature, &w->lFanSpeed};
-  for (size_t col = 0; col + 1 < columns.size(); ++col) {
-    for (size_t ch = 0; ch < 7; ++ch) {
-      const ui::Label& label = *(*columns[col])[ch];
-      const ui::Label& next = *(*columns[col + 1])[ch];
-      EXPECT_LT(label.left() + label.width(), next.left()) << label.caption() << " | " << next.caption();
-    }
-  }
+  monitortest::ExpectMonitorColumnsSideBySide(*w);
   EXPECT_LE(w->lFanSpeed[0]->left() + w->lFanSpeed[0]->width(), w->gbHardwareMonitorValues->clientWidth());
 }
 

@@ -33,6 +33,7 @@
 #include "zem/windows/WarningDialog.h"
 #include "zem/windows/ZemFolders.h"
 #include "zem/windows/ZemMain.h"
+#include "zem/windows/monitor_test_support.h"
 
 namespace {
 
@@ -165,14 +166,7 @@ TEST_F(WindowsFitTest, MonitorPageOfEveryModelAtItsWidestValues) {
     ASSERT_NE(window, nullptr);
     window->show();
     ui::app().processMessages();
-    // Channel n lies at bytes 2n-1 (low) and 2n (high) of its page: 32767 on channels 1 to 6, 32768 (as a
-    // signed temperature -327.68) on channel 7.
-    for (size_t page = 0; page < fd::kHardwareMonitorPages; ++page) {
-      for (size_t k = 1; k < fd::kHardwareMonitorPageSize; ++k)
-        FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + k] = k % 2 ? 0xFF : 0x7F;
-      FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + 13] = 0x00;
-      FixtureData[fd::kHardwareMonitor + fd::kHardwareMonitorPageSize * page + 14] = 0x80;
-    }
+    monitortest::FillMonitorAtItsWidest();
     window->UpdateMonitorValues();
     for (const auto& f : ui::findClippedText(*window)) ADD_FAILURE() << f.describe();
     window->free();
