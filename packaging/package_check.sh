@@ -23,8 +23,13 @@ fail() {
 # lintian: errors and warnings fail (among the warnings: groff's complaints about a manual page); its notes
 # are printed.
 command -v lintian >/dev/null 2>&1 || fail "lintian is not installed (Debian package lintian)"
+# lintian leaves files of its own in the temporary folder: it is given one that goes with this check.
+work=$(mktemp -d)
+lintian_tmp=$(mktemp -d)
+trap 'rm -rf "$work" "$lintian_tmp"' EXIT
 status=0
-findings=$(lintian --fail-on error,warning --display-info "$runtime" "$development" 2>&1) || status=$?
+findings=$(TMPDIR="$lintian_tmp" lintian --fail-on error,warning --display-info "$runtime" "$development" 2>&1) ||
+  status=$?
 grep -v '^running with root privileges' <<<"$findings" || true
 [ "$status" -eq 0 ] || fail "lintian found errors or warnings in the packages (exit code $status)"
 
@@ -55,8 +60,6 @@ for f in ./usr/include/quillon.h ./usr/lib/libquillon.so; do
   grep -qx "$f" <<<"$runtime_contents" && fail "$runtime holds $f, which belongs to $development"
 done
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 dpkg-deb -x "$runtime" "$work"
 dpkg-deb -x "$development" "$work"
 # The help file and its pictures, where the installed program looks for them.
