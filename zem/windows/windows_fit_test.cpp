@@ -55,11 +55,12 @@ class WindowsFitTest : public ui::fltk::testing::OnDisplay<linktest::SimTest> {
     OnDisplay::TearDown();
   }
 
-  // Shows the window on the display, checks it and frees it.
-  void expectFits(ui::Form* window) {
+  // Shows the window on the display, fills it (beforeCheck, when given), checks it and frees it.
+  void expectFits(ui::Form* window, const std::function<void(ui::Form&)>& beforeCheck = {}) {
     ui::Ref<ui::Form> ref(window);
     window->show();
     ui::app().processMessages();
+    if (beforeCheck) beforeCheck(*window);
     for (const auto& f : ui::findClippedText(*window)) ADD_FAILURE() << f.describe();
     if (ref) ref->free();
   }
@@ -84,11 +85,11 @@ class WindowsFitTest : public ui::fltk::testing::OnDisplay<linktest::SimTest> {
     CurrentFixture = model_;
   }
 
-  // Opens the window of the identification table's row for the current model, checks it, then lets the
-  // window, the model and the device go.
-  void expectRowWindowFits(int row) {
+  // Opens the window of the identification table's row for the current model, checks it as expectFits does,
+  // then lets the window, the model and the device go.
+  void expectRowWindowFits(int row, const std::function<void(ui::Form&)>& beforeCheck = {}) {
     const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
-    expectFits(entry.create(owner_.get(), entry));
+    expectFits(entry.create(owner_.get(), entry), beforeCheck);
     FreeDevice();
     CurrentFixture = nullptr;
     delete model_;
@@ -160,20 +161,12 @@ TEST_F(WindowsFitTest, MonitorPageOfEveryModelAtItsWidestValues) {
     if (HasFatalFailure()) return;
     const int row = FindFixtureType(p.typeCode, p.subtype);
     ASSERT_GE(row, 0);
-    const TFixtureWindowRow& entry = FixtureWindowTable()[static_cast<size_t>(row)];
-    ui::Form* form = entry.create(owner_.get(), entry);
-    auto* window = dynamic_cast<TFixtureFormTemplate*>(form);
-    ASSERT_NE(window, nullptr);
-    window->show();
-    ui::app().processMessages();
-    monitortest::FillMonitorAtItsWidest();
-    window->UpdateMonitorValues();
-    for (const auto& f : ui::findClippedText(*window)) ADD_FAILURE() << f.describe();
-    window->free();
-    FreeDevice();
-    CurrentFixture = nullptr;
-    delete model_;
-    model_ = nullptr;
+    expectRowWindowFits(row, [](ui::Form& form) {
+      auto* window = dynamic_cast<TFixtureFormTemplate*>(&form);
+      ASSERT_NE(window, nullptr);
+      monitortest::FillMonitorAtItsWidest();
+      window->UpdateMonitorValues();
+    });
   }
 }
 
