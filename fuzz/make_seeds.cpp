@@ -145,6 +145,25 @@ void memoryFileSeeds() {
   }
 }
 
+std::string asText(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The text's first n lines, each with its line end.
+std::string firstLines(const std::string& text, size_t n) {
+  size_t end = 0;
+  for (size_t i = 0; i < n && end < text.size(); ++i) {
+    const size_t lf = text.find('\n', end);
+    end = lf == std::string::npos ? text.size() : lf + 1;
+  }
+  return text.substr(0, end);
+}
+
+std::string lineFeedsAlone(std::string text) {
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+  return text;
+}
+
 void hexAndImageSeeds() {
   for (int id : {kLoaderFx2ResourceId, kLoaderAn21ResourceId}) {
     const auto text = FindHexResource(id);
@@ -160,6 +179,13 @@ void hexAndImageSeeds() {
     if (text.empty()) die(std::string("no sample ") + name);
     seed("hex_file", name, Bytes{0x00, 0x03, 64, 0} + text);
   }
+  // The keyboard sample cut after its first 60 lines (no end-of-file record), and with line feeds alone.
+  const std::string keyboard = asText(readFile(samples / "keyboard_f080_30_v0103.hex"));
+  const std::string cut = firstLines(keyboard, 60);
+  seed("hex_file", "keyboard_cut", Bytes{0x00, 0x03, 64, 0} + Bytes(cut.begin(), cut.end()));
+  const std::string lineFeeds = lineFeedsAlone(keyboard);
+  seed("hex_file", "keyboard_line_feeds",
+       Bytes{0x00, 0x03, 64, 0} + Bytes(lineFeeds.begin(), lineFeeds.end()));
   const Bytes c2 = readFile(samples / "front_panel_1001_v0103.c2");
   if (c2.empty()) die("no sample boot image");
   seed("boot_image", "front_panel.c2", c2);
@@ -361,14 +387,20 @@ void orvaneSeeds() {
     const char* name;
     const char* file;
     uint8_t flags;
+    size_t cutAfter = 0;  // lines kept of the file; 0 keeps it whole
   };
   const Round rounds[] = {
       {"iic_update", "keyboard_f080_30_v0103.hex", 0},
       {"iic_other_board", "pbfaders_f090_c0_v0201.hex", 0},
       {"usb_update", "front_panel_1001_v0103.c2", fuzzorvane::kUsbUpdate},
+      {"iic_cut_file", "keyboard_f080_30_v0103.hex", 0, 60},
   };
   for (const Round& r : rounds) {
-    const Bytes file = readFile(samples / r.file);
+    Bytes file = readFile(samples / r.file);
+    if (r.cutAfter != 0) {
+      const std::string cut = firstLines(asText(file), r.cutAfter);
+      file = Bytes(cut.begin(), cut.end());
+    }
     (void)bus().recorder->takeRecorded();
     fuzzorvane::RunRound(file, 0x1001, r.flags);
     Bytes head;

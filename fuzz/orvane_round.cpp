@@ -75,8 +75,19 @@ void checkIicUpdate(const std::string& text, uint8_t address, const BoardEntry& 
   const BoardEntry fromFile = BoardFromIdBlock(idBlock);
   const bool suited =
       unknownPcb || (fromFile.id == board.id && fromFile.code == board.code && fromFile.extra == board.extra);
-  const bool mayWrite =
-      !g_cancelFile && idRead && headerRead && programRead && suited && g_answer == ui::ModalResult::Yes;
+  const bool whole = !file.CheckWhole();
+  const bool mayWrite = !g_cancelFile && whole && idRead && headerRead && programRead && suited &&
+                        g_answer == ui::ModalResult::Yes;
+
+  // A damaged file is refused before any question, with the reason on the log's last line.
+  if (!g_cancelFile && !whole) {
+    FUZZ_CHECK(ui::shownMessageBoxes().empty(), "a damaged HEX file was asked about");
+    const std::string log = g_dlg->LogText();
+    const std::string reason = ": " + CHexFile::Describe(*file.CheckWhole()) + "\r\n";
+    FUZZ_CHECK(
+        log.size() >= reason.size() && log.compare(log.size() - reason.size(), reason.size(), reason) == 0,
+        "the log ends with the damaged line and its reason");
+  }
 
   const auto transfers = g_bus->transfers();
   for (size_t k = firstTransfer; k < transfers.size(); ++k) {

@@ -1,7 +1,8 @@
 // The firmware tool's flows against the layer's one console chip, with the checks of what they promise:
-// the board list holds only boards at IIC addresses; a file the flow refuses (unreadable ranges, another
-// board, another chip) and a question answered No write nothing; what is written is the file's own bytes at
-// their own places. Shared by the target and the seed maker.
+// the board list holds only boards at IIC addresses; a damaged HEX file is refused before any question, its
+// line and reason last in the log; a file the flow refuses (damaged, unreadable ranges, another board,
+// another chip) and a question answered No write nothing; what is written is the file's own bytes at their
+// own places. Shared by the target and the seed maker.
 #pragma once
 
 #include <cstdint>

@@ -1,23 +1,58 @@
 #include "orvane/CHexFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 
 namespace {
+
 constexpr size_t kLineEnd = 2;  // CR LF
+
+bool isDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
+// A record the parser calls malformed: cut short by its line's end (or the text's), or holding a
+// character that is no digit, whichever comes first.
+CHexFile::Fault malformedFault(std::string_view record) {
+  const size_t limit = std::min(record.size(), intelhex::recordChars(255));
+  for (size_t i = 1; i < limit; ++i) {
+    if (record[i] == '\r' || record[i] == '\n') return CHexFile::Fault::CutShort;
+    if (!isDigit(record[i])) return CHexFile::Fault::BadDigit;
+  }
+  return CHexFile::Fault::CutShort;
+}
+
+}  // namespace
+
+// Read without seeking, and only from a regular file: a pipe or a device would block the dialog or never
+// end. O_NONBLOCK lets the open itself return for a FIFO without a writer.
 bool CHexFile::Open(const std::string& path) {
   Close();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxFileSize) return false;
-  in.seekg(0, std::ios::beg);
-  std::string text(static_cast<size_t>(size), '\0');
-  if (!in.read(text.data(), size)) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  std::string text;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  char chunk[4096];
+  while (ok) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+      ok = false;
+      break;
+    }
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (!ok) return false;
   text_ = std::move(text);
   return true;
 }
@@ -35,6 +70,50 @@ int CHexFile::ReadRecord() {
   const size_t next = position_ + intelhex::recordChars(record_.count) + kLineEnd;
   position_ = static_cast<uint32_t>(std::min(next, text_.size()));
   return type;
+}
+
+std::optional<CHexFile::FileFault> CHexFile::CheckWhole() const {
+  const std::string_view text(text_);
+  intelhex::HexRecord record;
+  size_t at = 0;
+  for (size_t line = 1;; ++line) {
+    if (at >= text.size()) return FileFault{line, Fault::NoEndOfFile};
+    const std::string_view rest = text.substr(at);
+    const int type = intelhex::ParseHexRecord(rest, record, intelhex::Digits::UpperCaseOnly);
+    if (type == intelhex::kNoColon) return FileFault{line, Fault::NotARecord};
+    if (type == intelhex::kMalformed) return FileFault{line, malformedFault(rest)};
+    if (type == intelhex::kBadChecksum) return FileFault{line, Fault::BadChecksum};
+    if (type == intelhex::kEndOfFileRecord) return std::nullopt;
+    // The parser took the record, so the text holds its characters; the line end may be missing.
+    const size_t end = intelhex::recordChars(record.count);
+    if (rest.substr(end, kLineEnd) != "\r\n") return FileFault{line, Fault::NoCrLf};
+    at += end + kLineEnd;
+  }
+}
+
+std::string CHexFile::Describe(const FileFault& fault) {
+  const char* reason = "";
+  switch (fault.fault) {
+    case Fault::NoEndOfFile:
+      reason = "no end-of-file record";
+      break;
+    case Fault::NotARecord:
+      reason = "not a record (no ':' at its start)";
+      break;
+    case Fault::BadDigit:
+      reason = "a digit other than 0-9 and A-F";
+      break;
+    case Fault::CutShort:
+      reason = "record shorter than its count";
+      break;
+    case Fault::BadChecksum:
+      reason = "checksum error";
+      break;
+    case Fault::NoCrLf:
+      reason = "line does not end in CR LF";
+      break;
+  }
+  return "line " + std::to_string(fault.line) + ": " + reason;
 }
 
 // Offsets are taken at full width: a record after a gap lands at its own offset (the gap stays 0), and a

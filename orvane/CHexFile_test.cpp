@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "orvane/orvane_test_support.h"
@@ -111,4 +113,76 @@ TEST(CHexFile, OpenReadsTheFileAndRefusesWhatIsNotThere) {
   std::vector<uint8_t> buffer(4);
   EXPECT_EQ(file.ReadRange(0x300, buffer), 4);
   std::filesystem::remove(path);
+}
+
+namespace {
+
+struct DamagedText {
+  const char* name;
+  std::string text;
+  size_t line;
+  CHexFile::Fault fault;
+};
+
+void PrintTo(const DamagedText& row, std::ostream* os) {
+  *os << row.name;
+}
+
+// Two data records of 16 bytes: 45 characters a line with its CR LF.
+std::string twoLines() {
+  return hexData(0x300, bytesFrom(1, 32));
+}
+
+// The text with the digit at pos changed to another.
+std::string digitChanged(std::string text, size_t pos) {
+  text[pos] = text[pos] == '0' ? '1' : '0';
+  return text;
+}
+
+}  // namespace
+
+class CheckWholeFault : public testing::TestWithParam<DamagedText> {};
+
+TEST_P(CheckWholeFault, NamesTheFirstFailingLineAndItsReason) {
+  const CHexFile file(GetParam().text);
+  const auto fault = file.CheckWhole();
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(fault->line, GetParam().line);
+  EXPECT_EQ(fault->fault, GetParam().fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CheckWholeFault,
+    testing::Values(
+        DamagedText{"CutAtALineBoundary", twoLines(), 3, CHexFile::Fault::NoEndOfFile},
+        DamagedText{"Empty", "", 1, CHexFile::Fault::NoEndOfFile},
+        DamagedText{"ChecksumChanged", digitChanged(twoLines(), 45 + 42) + kEndOfFile, 2,
+                    CHexFile::Fault::BadChecksum},
+        DamagedText{"LineFeedsAlone", ":03000000020533C3\n" + kEndOfFile, 1, CHexFile::Fault::NoCrLf},
+        DamagedText{"CarriageReturnsAlone", ":03000000020533C3\r" + kEndOfFile, 1, CHexFile::Fault::NoCrLf},
+        DamagedText{"MoreAfterTheChecksum", ":03000000020533C300\r\n" + kEndOfFile, 1,
+                    CHexFile::Fault::NoCrLf},
+        DamagedText{"LastRecordWithoutLineEnd", ":03000000020533C3", 1, CHexFile::Fault::NoCrLf},
+        DamagedText{"LowerCaseDigit", twoLines() + ":03000000020533c3\r\n" + kEndOfFile, 3,
+                    CHexFile::Fault::BadDigit},
+        DamagedText{"BlankInside", ":0300000002 05F303\r\n" + kEndOfFile, 1, CHexFile::Fault::BadDigit},
+        DamagedText{"BlankLine", twoLines() + "\r\n" + kEndOfFile, 3, CHexFile::Fault::NotARecord},
+        DamagedText{"CountLargerThanTheLine", ":10030000AB\r\n" + kEndOfFile, 1, CHexFile::Fault::CutShort},
+        DamagedText{"CutInsideALine", twoLines().substr(0, 60), 2, CHexFile::Fault::CutShort},
+        DamagedText{"EndOfFileRecordCut", twoLines() + ":00000001F", 3, CHexFile::Fault::CutShort}),
+    [](const testing::TestParamInfo<DamagedText>& info) { return std::string(info.param.name); });
+
+TEST(CHexFile, CheckWholeTakesAFileToItsEndOfFileRecordAndLeavesWhatFollows) {
+  // An extended-address record, the end-of-file record without a line end, and text after it.
+  EXPECT_FALSE(CHexFile(hexRecord(0, 4, {0x00, 0x00}) + twoLines() + ":00000001FF").CheckWhole());
+  EXPECT_FALSE(CHexFile(twoLines() + kEndOfFile + "not HEX\n:zz\r\n").CheckWhole());
+}
+
+TEST(CHexFile, OpenReadsOnlyARegularFile) {
+  sys::testing::TempFolder folder("chexfile_");
+  const auto fifo = folder.path() / "firmware.hex";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  CHexFile file;
+  EXPECT_FALSE(file.Open(fifo.string()));  // returns at once, with no writer at the other end
+  EXPECT_FALSE(file.Open(folder.path().string()));
 }

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "orvane/CHexFile.h"
@@ -134,6 +136,12 @@ void COrvaneDlg::UpdateIicSteps(wdu::DeviceHandle dev, uint8_t address) {
   if (!path) throw FlowError{orvane::kErrCancelled};
   CHexFile file;
   if (!file.Open(*path)) throw FlowError{orvane::kErrOpenFile};
+  // Checked to its end-of-file record before anything is read from it: a file cut short or damaged past
+  // the ID block would otherwise read as a shorter program, written and verified as if whole.
+  if (const std::optional<CHexFile::FileFault> fault = file.CheckWhole()) {
+    throw FlowError{orvane::kErrReadHexFile, 0,
+                    std::filesystem::path(*path).filename().string() + ": " + CHexFile::Describe(*fault)};
+  }
 
   std::array<uint8_t, kIdBlockSize> idBlock{};
   if (file.ReadRange(kIdBlockByte, idBlock) != static_cast<int>(kIdBlockSize))

@@ -1,6 +1,11 @@
 // The IIC bus scan and the IIC board update against simulated chips and boards.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "orvane/orvane_test_support.h"
 
 using orvanetest::BoardFirmware;
@@ -368,3 +373,91 @@ TEST_F(IicUpdate, SampleFilesUpdateTheSimulatedBoards) {
   const auto program = faders->program(16);
   EXPECT_EQ(std::string(program.begin(), program.end()), "ORVANE SAMPLE BO");
 }
+
+namespace {
+
+// The keyboard sample's lines, each with its CR LF.
+std::vector<std::string> keyboardSampleLines() {
+  std::ifstream in(std::string(ORVANE_SAMPLES_DIR) + "/keyboard_f080_30_v0103.hex", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    const size_t lf = text.find('\n', at);
+    const size_t end = lf == std::string::npos ? text.size() : lf + 1;
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count && i < lines.size(); ++i) text += lines[i];
+  return text;
+}
+
+struct DamagedSample {
+  const char* name;
+  const char* file;
+  std::string (*damage)(std::vector<std::string> lines);
+  const char* reason;  // the log's line after the error
+};
+
+void PrintTo(const DamagedSample& row, std::ostream* os) {
+  *os << row.name;
+}
+
+const DamagedSample kDamagedSamples[] = {
+    {"CutAtALineBoundary", "keyboard_cut.hex",
+     [](std::vector<std::string> lines) { return joined(lines, 60); },
+     "keyboard_cut.hex: line 61: no end-of-file record"},
+    {"ChecksumChangedInTheMiddle", "keyboard_sum.hex",
+     [](std::vector<std::string> lines) {
+       std::string& line = lines[65];
+       char& digit = line[line.size() - 3];  // the checksum's low digit, before CR LF
+       digit = digit == '0' ? '1' : '0';
+       return joined(lines, lines.size());
+     },
+     "keyboard_sum.hex: line 66: checksum error"},
+    {"LineFeedsAlone", "keyboard_lf.hex",
+     [](std::vector<std::string> lines) {
+       for (std::string& line : lines) line.erase(line.size() - 2, 1);
+       return joined(lines, lines.size());
+     },
+     "keyboard_lf.hex: line 1: line does not end in CR LF"},
+};
+
+}  // namespace
+
+class IicUpdateDamagedSample : public IicUpdate, public testing::WithParamInterface<DamagedSample> {};
+
+TEST_P(IicUpdateDamagedSample, IsRefusedBeforeAnyQuestionAndNothingOfTheUpdateReachesTheBoard) {
+  const std::vector<std::string> sample = keyboardSampleLines();
+  ASSERT_EQ(sample.size(), 131u);
+  auto board = plugAndPick(kKeyboard);
+  const auto before = board->memory();
+  chosenFile = writeFile(GetParam().file, GetParam().damage(sample));
+  bus->clearTransfers();
+  ui::input::click(*dlg->btnUpdateIic);
+
+  const auto lines = logLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "ERROR: Cannot read from HEX-file");
+  EXPECT_EQ(lines[lines.size() - 2], GetParam().reason);
+  EXPECT_TRUE(boxes.empty());
+  for (const auto& line : lines) {
+    EXPECT_NE(line.rfind("Updating ", 0), 0u) << line;
+    EXPECT_NE(line, "Please wait. Sending new firmware over IIC...");
+  }
+  // The bus carried only what ends every update: the board run (CD) and the bus released (AA).
+  EXPECT_EQ(bus->transfers().size(), 2u);
+  expectBoardRunAndBusReleased();
+  EXPECT_EQ(board->memory(), before);
+  EXPECT_EQ(dlg->Board(kBoardAddress), (BoardEntry{0xF080, 0x30, 0x05, 0x0102}));
+  EXPECT_FALSE(dlg->FirmwareWritten());
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, IicUpdateDamagedSample, testing::ValuesIn(kDamagedSamples),
+                         [](const testing::TestParamInfo<DamagedSample>& info) {
+                           return std::string(info.param.name);
+                         });

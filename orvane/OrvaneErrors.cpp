@@ -26,7 +26,9 @@ std::vector<std::string> SystemExceptionLogLines(Flow flow) {
   return {"System exception"};
 }
 
-std::vector<std::string> ErrorLogLines(Flow flow, const FlowError& error) {
+namespace {
+
+std::vector<std::string> codeLines(Flow flow, const FlowError& error) {
   switch (flow) {
     case Flow::IicScan:
       if (error.code == kErrIicCommand) return {"ERROR: IIC command failed.", kScanFailed};
@@ -72,6 +74,14 @@ std::vector<std::string> ErrorLogLines(Flow flow, const FlowError& error) {
       break;
   }
   return SystemExceptionLogLines(flow);
+}
+
+}  // namespace
+
+std::vector<std::string> ErrorLogLines(Flow flow, const FlowError& error) {
+  std::vector<std::string> lines = codeLines(flow, error);
+  if (!error.detail.empty()) lines.push_back(error.detail);
+  return lines;
 }
 
 }  // namespace orvane

@@ -19,13 +19,14 @@ inline constexpr uint16_t kErrTransfer = 12291;
 // Raised inside a flow; the flow's handler turns it into log lines.
 struct FlowError {
   uint16_t code = 0;
-  int packet = 0;  // kErrTransfer: the packet's number counted from 1 (or the attempt's)
+  int packet = 0;        // kErrTransfer: the packet's number counted from 1 (or the attempt's)
+  std::string detail{};  // a further line after the code's lines (what in the file failed); may be empty
 };
 
 enum class Flow { IicScan, IicUpdate, UsbUpdate };
 
-// The log lines of an error code in a flow; a code the flow does not know gives its "system exception"
-// lines.
+// The log lines of an error code in a flow, then the error's detail line if it has one; a code the flow
+// does not know gives its "system exception" lines.
 std::vector<std::string> ErrorLogLines(Flow flow, const FlowError& error);
 // The lines of a failure that is no error code (anything else that went wrong).
 std::vector<std::string> SystemExceptionLogLines(Flow flow);
