@@ -9,7 +9,11 @@
    The EEPROM answers at I2C address 0x51 and takes two address bytes (the boot EEPROM of both chip kinds
    for images that load code). Writes go in aligned 32-byte pages, so that none crosses a page of any such
    EEPROM; after each page the loader addresses the EEPROM until it acknowledges again, which it does once
-   its write cycle has ended. A write is answered only after its last cycle ended. */
+   its write cycle has ended. A write is answered only after its last cycle ended.
+
+   A new setup packet that arrives while a request is served means the host gave that request up (its
+   transfer timed out, or it sent the next one): its bus work is finished, but nothing then answers it, as
+   the chip would take that for the answer to the new packet, which the next poll serves. */
 #include "loader.h"
 #include "regs.h"
 
@@ -116,7 +120,8 @@ static uint8_t write_page(uint16_t at, uint8_t from, uint8_t n) {
 
 /* Reads n (1 to 64) bytes into the endpoint-0 IN buffer. Each read of I2DAT hands over the byte received
    last and clocks in the next one; LASTRD before the read that starts the last byte leaves that byte
-   unacknowledged, and the read made after STOP clocks nothing more. */
+   unacknowledged, and the read made straight after setting STOP, as the chips' procedure asks, hands over
+   the last byte and clocks nothing more. */
 static uint8_t read_eeprom(uint16_t at, uint8_t n) {
   uint8_t i;
   uint8_t byte;
@@ -143,17 +148,23 @@ static uint8_t read_eeprom(uint16_t at, uint8_t n) {
     }
   }
   WR(I2CS, I2CS_LASTRD | I2CS_STOP);
-  WR(EP0_IN_BUF + n - 1, RD(I2DAT));
+  byte = RD(I2DAT); /* at once; the buffer's address is worked out afterwards */
+  WR(EP0_IN_BUF + n - 1, byte);
   wait_stopped();
   return 1;
 }
 
-/* Waits while endpoint 0 holds its buffer; 0 when a new setup packet came instead (the host gave this
-   request up, and the buffer's state belongs to the new one). */
+/* 1 when a setup packet arrived since the current one was taken: the host gave the current request up. */
+static uint8_t new_setup(void) {
+  return (RD(USBIRQ) & USBIRQ_SUDAV) != 0;
+}
+
+/* Waits while endpoint 0 holds its buffer; 0 when a new setup packet came instead (the buffer's state
+   belongs to the new one). */
 static uint8_t wait_ep0(uint8_t busy) {
-  while ((RD(EP0CS) & busy) && !(RD(USBIRQ) & USBIRQ_SUDAV)) {
+  while ((RD(EP0CS) & busy) && !new_setup()) {
   }
-  return !(RD(USBIRQ) & USBIRQ_SUDAV);
+  return !new_setup();
 }
 
 static uint8_t eeprom_out(uint16_t at, uint8_t length) {
@@ -194,6 +205,9 @@ static uint8_t eeprom_in(uint16_t at, uint8_t length) {
   }
   if (!read_eeprom(at, length)) {
     return ANSWER_STALL;
+  }
+  if (new_setup()) {
+    return ANSWER_NONE; /* the byte count would send these bytes as the new request's data */
   }
 #ifdef EP0BCH
   WR(EP0BCH, 0);
@@ -236,9 +250,12 @@ void loader_poll(void) {
     return; /* the core's */
   }
   answer = vendor_request(type);
+  if (answer == ANSWER_NONE || new_setup()) {
+    return; /* given up, maybe while on the bus: the handshake is the new packet's, served next */
+  }
   if (answer == ANSWER_OK) {
     WR(EP0CS, EP0CS_HSNAK); /* lets the status stage complete */
-  } else if (answer == ANSWER_STALL) {
+  } else {
     WR(EP0CS, EP0CS_STALL | EP0CS_HSNAK);
   }
 }

@@ -8,7 +8,8 @@ extern "C" {
 
 /* Sets the I2C master up; called once at the start. */
 void loader_init(void);
-/* Answers the setup packet that arrived since the last call, if any. */
+/* Answers the setup packet that arrived since the last call, if any; not if a newer one arrives meanwhile,
+   which the next call serves. */
 void loader_poll(void);
 
 #ifdef __cplusplus

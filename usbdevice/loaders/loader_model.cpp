@@ -28,6 +28,43 @@ constexpr RegisterMap kMap{0x7FAB, 0x7FB4, 0x7FE8, 0x7FA5, 0x7FA6, 0,    0,    0
 constexpr uint8_t kStart = 0x80, kStop = 0x40, kLastRd = 0x20, kAck = 0x02, kDone = 0x01;
 constexpr size_t kPacket = 64;
 
+// The loader's machine code, as the program embeds it: runs of bytes at their RAM addresses.
+struct LoaderRun {
+  uint16_t address;
+  uint16_t length;
+};
+#if defined(LOADER_FX2)
+#include "loader_fx2_bytes.inc"
+#include "loader_fx2_runs.inc"
+constexpr const auto& kLoaderRuns = kLoaderRunsFx2;
+constexpr const auto& kLoaderBytes = kLoaderBytesFx2;
+#elif defined(LOADER_AN21)
+#include "loader_an21xx_bytes.inc"
+#include "loader_an21xx_runs.inc"
+constexpr const auto& kLoaderRuns = kLoaderRunsAn21;
+constexpr const auto& kLoaderBytes = kLoaderBytesAn21;
+#endif
+
+// The chips' procedure takes the last byte of a read from I2DAT straight after setting STOP: the only
+// instruction it leaves room for between the two is the one that points at I2DAT.
+constexpr unsigned long long kStopToLastByte = 2;
+// Bounds on one run: far more than serving any request takes, so that a loader that never comes back to
+// wait for the next setup packet shows as a fault instead of a hang.
+constexpr int kMaxPolls = 100;
+constexpr unsigned long long kMaxInstructions = 50'000'000;
+
+// Program memory: the loader's bytes, and elsewhere the one opcode that is no instruction, so that code
+// running off the loader shows.
+std::vector<uint8_t> programMemory() {
+  std::vector<uint8_t> code(0x10000, 0xA5);
+  size_t at = 0;
+  for (const LoaderRun& run : kLoaderRuns) {
+    std::copy_n(kLoaderBytes + at, run.length, code.begin() + run.address);
+    at += run.length;
+  }
+  return code;
+}
+
 ChipModel* current = nullptr;
 
 std::string hex4(uint16_t v) {
@@ -38,9 +75,14 @@ std::string hex4(uint16_t v) {
 
 }  // namespace
 
-ChipModel::ChipModel() {
+ChipModel::ChipModel(Runs runs) : runs_(runs) {
   current = this;
-  loader_init();
+  if (runs_ == Runs::Source) {
+    loader_init();
+    return;
+  }
+  cpu_ = std::make_unique<Cpu8051>(programMemory(), *this);
+  run();
 }
 
 ChipModel::~ChipModel() {
@@ -55,48 +97,92 @@ bool ChipModel::inBuffer(uint16_t address, uint16_t base) const {
   return address >= base && address < base + kPacket;
 }
 
+// A new setup packet sets the chip's setup-data-available request bit and the handshake bit, and ends
+// whatever endpoint 0 did for the packet before.
 void ChipModel::sendSetup(uint8_t type, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
                           std::vector<uint8_t> out) {
   const auto bytes = SetupPacket(type, request, value, index, length).bytes();
   std::copy(bytes.begin(), bytes.end(), setup_);
   sudav_ = true;
   hsnak_ = true;
-  answer_ = {};
+  answers_.emplace_back();
   pendingOut_ = std::move(out);
   outArmed_ = false;
   busyReads_ = 0;
 }
 
-Answer ChipModel::poll() {
-  loader_poll();
-  return answer_;
+// The loader is waiting for the next setup packet once it has looked for one twice in a row, with nothing
+// else between, and found none.
+void ChipModel::run() {
+  idlePolls_ = 0;
+  if (runs_ == Runs::Source) {
+    for (int polls = 0; idlePolls_ < 2; ++polls) {
+      if (polls == kMaxPolls) {
+        violation("the loader never came back to wait for a setup packet");
+        return;
+      }
+      loader_poll();
+    }
+    return;
+  }
+  for (unsigned long long n = 0; idlePolls_ < 2; ++n) {
+    if (n == kMaxInstructions) {
+      violation("the loader never came back to wait for a setup packet");
+      return;
+    }
+    ++instructions_;
+    if (!cpu_->step()) {
+      violation(cpu_->fault());
+      return;
+    }
+  }
 }
 
 Answer ChipModel::request(uint8_t type, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
                           std::vector<uint8_t> out) {
   sendSetup(type, request, value, index, length, std::move(out));
-  return poll();
+  const size_t mine = answers_.size() - 1;
+  run();
+  return answers_[mine];
 }
 
-void ChipModel::giveUpDataStage(uint8_t type, uint8_t request, uint16_t value, uint16_t index,
-                                uint16_t length, std::vector<uint8_t> out) {
-  giveUp_ = true;
+void ChipModel::queue(Arrival arrival, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
+                      uint16_t length, std::vector<uint8_t> out) {
+  arrival_ = arrival;
   const auto bytes = SetupPacket(type, request, value, index, length).bytes();
   std::copy(bytes.begin(), bytes.end(), queuedSetup_);
   queuedOut_ = std::move(out);
 }
 
+void ChipModel::arriveInsteadOfData(uint8_t type, uint8_t request, uint16_t value, uint16_t index,
+                                    uint16_t length, std::vector<uint8_t> out) {
+  queue(Arrival::InsteadOfData, type, request, value, index, length, std::move(out));
+}
+
+void ChipModel::arriveOnBus(size_t busBytes, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
+                            uint16_t length, std::vector<uint8_t> out) {
+  queue(Arrival::OnBus, type, request, value, index, length, std::move(out));
+  arrivalBusBytes_ = busBytes;
+}
+
+void ChipModel::deliverQueued() {
+  arrival_ = Arrival::None;
+  sendSetup(queuedSetup_[0], queuedSetup_[1], static_cast<uint16_t>(queuedSetup_[2] | queuedSetup_[3] << 8),
+            static_cast<uint16_t>(queuedSetup_[4] | queuedSetup_[5] << 8),
+            static_cast<uint16_t>(queuedSetup_[6] | queuedSetup_[7] << 8), std::move(queuedOut_));
+}
+
 uint8_t ChipModel::read(uint16_t address) {
-  if (address == kMap.usbirq) return sudav_ ? 0x01 : 0x00;
+  if (address == kMap.usbirq) {
+    idlePolls_ = sudav_ ? 0 : idlePolls_ + 1;
+    return sudav_ ? 0x01 : 0x00;
+  }
+  idlePolls_ = 0;
   if (address >= kMap.setupdat && address < kMap.setupdat + 8) return setup_[address - kMap.setupdat];
   if (address == kMap.ep0cs) {
     uint8_t v = hsnak_ ? kMap.hsnak : 0;
-    if (outArmed_ && giveUp_) {
-      giveUp_ = false;
-      const uint8_t type = queuedSetup_[0], request = queuedSetup_[1];
-      sendSetup(type, request, static_cast<uint16_t>(queuedSetup_[2] | queuedSetup_[3] << 8),
-                static_cast<uint16_t>(queuedSetup_[4] | queuedSetup_[5] << 8),
-                static_cast<uint16_t>(queuedSetup_[6] | queuedSetup_[7] << 8), std::move(queuedOut_));
+    if (outArmed_ && arrival_ == Arrival::InsteadOfData) {
+      deliverQueued();
       return v | kMap.outBusy;
     }
     if (busyReads_ > 0) {
@@ -120,6 +206,9 @@ uint8_t ChipModel::read(uint16_t address) {
   if (address == kMap.i2dat) {
     if (afterStop_) {  // the final byte, handed over while the stop goes out
       afterStop_ = false;
+      if (instructions_ - stopAt_ > kStopToLastByte)
+        violation("the last byte read " + std::to_string(instructions_ - stopAt_ - 1) +
+                  " instructions after STOP was set");
       return received_;
     }
     if (!inTransaction_ || !reading_ || nacked_) {
@@ -142,25 +231,34 @@ uint8_t ChipModel::read(uint16_t address) {
   return 0xFF;
 }
 
+// The chip knows no other request than the one that came last. (Before the first, the setup data are zero:
+// a request the core answers, for which touching endpoint 0 is a fault of its own.)
+Answer& ChipModel::lastAnswer() {
+  return answers_.empty() ? beforeFirst_ : answers_.back();
+}
+
 void ChipModel::write(uint16_t address, uint8_t value) {
+  idlePolls_ = 0;
   const bool coreRequest = (setup_[0] & 0x60) != 0x40 || setup_[1] == 0xA0;
-  const bool endpoint0 = address == kMap.ep0cs || address == kMap.inCount || address == kMap.outCount ||
-                         (kMap.ep0bch && address == kMap.ep0bch) || inBuffer(address, kMap.inBuf);
-  if (endpoint0) {
-    answer_.touched = true;
+  const bool handshakeOrCount = address == kMap.ep0cs || address == kMap.inCount ||
+                                address == kMap.outCount || (kMap.ep0bch && address == kMap.ep0bch);
+  if (handshakeOrCount || inBuffer(address, kMap.inBuf)) {
+    lastAnswer().touched = true;
     if (coreRequest) violation("endpoint 0 touched during a request the core answers");
   }
+  if (handshakeOrCount && sudav_)
+    violation("endpoint 0 answered before the setup packet that came last was read");
   if (address == kMap.usbirq) {
     if (value & 0x01) sudav_ = false;
     return;
   }
   if (address == kMap.ep0cs) {
-    if (sudav_) violation("a setup packet answered before it was read");
-    if (value & kMap.stall) answer_.stalled = true;
+    Answer& answer = lastAnswer();
+    if (value & kMap.stall) answer.stalled = true;
     if (value & kMap.hsnak) {
       if (!(value & kMap.stall) && eeprom.busy > 0) violation("a request answered during a write cycle");
       hsnak_ = false;
-      answer_.acknowledged = !answer_.stalled;
+      answer.acknowledged = !answer.stalled;
     }
     return;
   }
@@ -172,14 +270,15 @@ void ChipModel::write(uint16_t address, uint8_t value) {
   if (address == kMap.inCount && (in || !kMap.fx2)) {
     if (!in) violation("IN data armed during an OUT request");
     if (value > kPacket) violation("IN packet larger than the buffer");
-    answer_.in.insert(answer_.in.end(), inBuf_, inBuf_ + std::min<size_t>(value, kPacket));
+    std::vector<uint8_t>& sent = lastAnswer().in;
+    sent.insert(sent.end(), inBuf_, inBuf_ + std::min<size_t>(value, kPacket));
     busyReads_ = 1;
     return;
   }
   if (address == kMap.outCount) {
     if (in) violation("OUT data armed during an IN request");
     outArmed_ = true;
-    if (giveUp_) return;
+    if (arrival_ == Arrival::InsteadOfData) return;  // the host sends the next setup packet instead
     const size_t n = std::min(kPacket, pendingOut_.size());
     std::copy_n(pendingOut_.begin(), n, outBuf_);
     pendingOut_.erase(pendingOut_.begin(), pendingOut_.begin() + static_cast<ptrdiff_t>(n));
@@ -204,6 +303,7 @@ void ChipModel::write(uint16_t address, uint8_t value) {
       if (inTransaction_ && reading_ && !nacked_) {
         if (!lastClockedNacked_) violation("the last byte read was acknowledged");
         afterStop_ = true;
+        stopAt_ = instructions_;
       }
       busStop();
       inTransaction_ = false;
@@ -239,7 +339,13 @@ void ChipModel::write(uint16_t address, uint8_t value) {
   violation("write of " + hex4(address) + ", no register the loader needs");
 }
 
+// Counts a byte the bus carried, for a setup packet that is to arrive meanwhile.
+void ChipModel::busByteDone() {
+  if (arrival_ == Arrival::OnBus && --arrivalBusBytes_ == 0) deliverQueued();
+}
+
 bool ChipModel::busStart(uint8_t control) {
+  busByteDone();
   writeData_.clear();  // a start in the middle of a write abandons it
   phase_ = Phase::Idle;
   if (!eeprom.present || (control >> 1) != 0x51) return false;
@@ -252,6 +358,7 @@ bool ChipModel::busStart(uint8_t control) {
 }
 
 bool ChipModel::busWrite(uint8_t byte) {
+  busByteDone();
   switch (phase_) {
     case Phase::AddressHigh:
       pointer_ = static_cast<size_t>(byte) << 8;
@@ -273,6 +380,7 @@ bool ChipModel::busWrite(uint8_t byte) {
 }
 
 uint8_t ChipModel::busRead() {
+  busByteDone();
   if (phase_ != Phase::Read) {
     violation("a byte clocked in from an EEPROM not addressed for reading");
     return 0xFF;

@@ -1,5 +1,6 @@
 // The loader's request handling and I2C sequencing, run on the host against a model of its chip (built once
-// for each chip kind) with a boot EEPROM on the modelled bus.
+// for each chip kind) with a boot EEPROM on the modelled bus: every test both with the C sources built for
+// the host and with the machine code the program embeds, on the model's 8051 core.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 
 using loadermodel::Answer;
 using loadermodel::ChipModel;
+using loadermodel::Runs;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -20,7 +22,7 @@ std::vector<uint8_t> pattern(size_t n, uint8_t seed) {
   return v;
 }
 
-class Loader : public ::testing::Test {
+class Loader : public ::testing::TestWithParam<Runs> {
  protected:
   void TearDown() override { EXPECT_THAT(chip.violations(), IsEmpty()); }
   std::vector<uint8_t> eepromBytes(size_t at, size_t n) const {
@@ -32,14 +34,24 @@ class Loader : public ::testing::Test {
   }
   Answer read(uint16_t at, uint16_t n) { return chip.request(kIn, kEeprom, at, 0, n); }
 
-  ChipModel chip;
+  ChipModel chip{GetParam()};
 };
 
 }  // namespace
 
+namespace loadermodel {
+// Parameterised tests print how the loader runs by its name.
+void PrintTo(Runs runs, std::ostream* os) {
+  *os << (runs == Runs::Source ? "Source" : "MachineCode");
+}
+}  // namespace loadermodel
+
+INSTANTIATE_TEST_SUITE_P(, Loader, ::testing::Values(Runs::Source, Runs::MachineCode),
+                         ::testing::PrintToStringParamName());
+
 // A packet is split at the EEPROM's page boundaries, and the loader waits out each write cycle (the EEPROM
 // refuses to be addressed meanwhile) before the next page and before it answers.
-TEST_F(Loader, WritesAcrossPageBoundariesPageByPageAfterEachWriteCycle) {
+TEST_P(Loader, WritesAcrossPageBoundariesPageByPageAfterEachWriteCycle) {
   for (size_t pageSize : {32u, 64u}) {
     SCOPED_TRACE(pageSize);
     chip.eeprom.memory.assign(0x4000, 0xFF);
@@ -66,7 +78,7 @@ TEST_F(Loader, WritesAcrossPageBoundariesPageByPageAfterEachWriteCycle) {
 
 // The firmware tool's flow: an image in 64-byte packets (the last one the rest), then read back packet by
 // packet; reads of one byte and across a page end the same way.
-TEST_F(Loader, ReadsBackWhatTheToolWrote) {
+TEST_P(Loader, ReadsBackWhatTheToolWrote) {
   const auto image = pattern(130, 9);
   for (size_t at = 0; at < image.size(); at += 64) {
     const std::vector<uint8_t> packet(
@@ -95,7 +107,7 @@ TEST_F(Loader, ReadsBackWhatTheToolWrote) {
 // An EEPROM that does not answer, one that stays busy and one that refuses a byte: the request stalls, its
 // status stage is never acknowledged, and nothing is reported as written or read. The next request works
 // once the EEPROM answers again.
-TEST_F(Loader, EepromThatDoesNotAcknowledgeStallsTheRequest) {
+TEST_P(Loader, EepromThatDoesNotAcknowledgeStallsTheRequest) {
   chip.eeprom.present = false;
   Answer a = write(0, pattern(64, 3));
   EXPECT_TRUE(a.stalled);
@@ -130,7 +142,7 @@ TEST_F(Loader, EepromThatDoesNotAcknowledgeStallsTheRequest) {
 // Only 40/A2 and C0/A2 with wIndex 0, at most 64 bytes, inside the 64 KiB the EEPROM's address reaches and
 // (writes) with the data stage the setup packet announced are served; every other vendor request stalls.
 // Standard requests and the RAM request stay with the core: the loader leaves endpoint 0 alone for them.
-TEST_F(Loader, OtherRequestsStallOrStayWithTheCore) {
+TEST_P(Loader, OtherRequestsStallOrStayWithTheCore) {
   struct Case {
     uint8_t type, request;
     uint16_t value, index, length;
@@ -161,15 +173,104 @@ TEST_F(Loader, OtherRequestsStallOrStayWithTheCore) {
 
 // A host that gives an OUT request up before its data: the loader answers nothing for it, and the setup
 // packet that came instead is answered next.
-TEST_F(Loader, RequestGivenUpBeforeItsDataGivesWayToTheNext) {
+TEST_P(Loader, RequestGivenUpBeforeItsDataGivesWayToTheNext) {
   chip.eeprom.memory[0x200] = 0x5A;
   chip.sendSetup(kOut, kEeprom, 0x200, 0, 64);
-  chip.giveUpDataStage(kIn, kEeprom, 0x200, 0, 1);
-  Answer a = chip.poll();
-  EXPECT_FALSE(a.stalled);
-  EXPECT_FALSE(a.acknowledged);
-  a = chip.poll();
-  EXPECT_TRUE(a.acknowledged);
-  EXPECT_THAT(a.in, ElementsAre(0x5A));
+  chip.arriveInsteadOfData(kIn, kEeprom, 0x200, 0, 1);
+  chip.run();
+  ASSERT_EQ(chip.answers().size(), 2u);
+  EXPECT_FALSE(chip.answers()[0].stalled);
+  EXPECT_FALSE(chip.answers()[0].acknowledged);
+  EXPECT_TRUE(chip.answers()[1].acknowledged);
+  EXPECT_THAT(chip.answers()[1].in, ElementsAre(0x5A));
   EXPECT_THAT(chip.eeprom.cycles, IsEmpty());
+}
+
+// A setup packet that arrives while the loader is on the bus for a write (the host's transfer timed out, or
+// it sent the next request): the write's bytes go into the EEPROM whole, but nothing on endpoint 0 answers
+// it, since the chip would take that as the answer to the new request; the new request is served next,
+// after the old one's bytes are in. Each kind of new request, with the bus at a data byte and at the
+// addressing that waits out a write cycle.
+TEST_P(Loader, SetupPacketDuringAWriteLeavesEndpointZeroToIt) {
+  chip.eeprom.busyAttempts = 5;
+  const auto old = pattern(64, 11), next = pattern(16, 12);
+  for (size_t busBytes : {10u, 38u}) {
+    SCOPED_TRACE(busBytes);
+    chip.eeprom.memory.assign(0x4000, 0xFF);
+    const size_t before = chip.answers().size();
+    chip.sendSetup(kOut, kEeprom, 0x0100, 0, 64, old);
+    chip.arriveOnBus(busBytes, kOut, kEeprom, 0x0300, 0, 16, next);
+    chip.run();
+    chip.sendSetup(kOut, kEeprom, 0x0180, 0, 64, old);
+    chip.arriveOnBus(busBytes, kIn, kEeprom, 0x0180, 0, 64);
+    chip.run();
+    ASSERT_EQ(chip.answers().size(), before + 4);
+    for (size_t given : {before, before + 2}) {
+      EXPECT_FALSE(chip.answers()[given].acknowledged);
+      EXPECT_FALSE(chip.answers()[given].stalled);
+    }
+    EXPECT_TRUE(chip.answers()[before + 1].acknowledged);
+    EXPECT_EQ(eepromBytes(0x0300, 16), next);
+    EXPECT_EQ(eepromBytes(0x0100, 64), old);
+    EXPECT_TRUE(chip.answers()[before + 3].acknowledged);
+    EXPECT_EQ(chip.answers()[before + 3].in, old);
+  }
+}
+
+// A write the bus does not carry through, given up meanwhile: its stall would stall the new request.
+TEST_P(Loader, SetupPacketDuringAFailingWriteIsNotStalled) {
+  chip.eeprom.nackDataByte = 5;
+  chip.eeprom.memory[0x0300] = 0x3C;
+  chip.sendSetup(kOut, kEeprom, 0x0100, 0, 16, pattern(16, 16));
+  chip.arriveOnBus(4, kIn, kEeprom, 0x0300, 0, 1);
+  chip.run();
+  ASSERT_EQ(chip.answers().size(), 2u);
+  EXPECT_FALSE(chip.answers()[0].stalled);
+  EXPECT_FALSE(chip.answers()[1].stalled);
+  EXPECT_TRUE(chip.answers()[1].acknowledged);
+  EXPECT_THAT(chip.answers()[1].in, ElementsAre(0x3C));
+}
+
+// The same while the loader reads: the bytes read for the old request are never sent, and the new request
+// gets its own; the bus at the addressing and at a data byte.
+TEST_P(Loader, SetupPacketDuringAReadLeavesEndpointZeroToIt) {
+  const auto image = pattern(128, 13), next = pattern(16, 14);
+  std::copy(image.begin(), image.end(), chip.eeprom.memory.begin() + 0x0100);
+  for (size_t busBytes : {3u, 40u}) {
+    SCOPED_TRACE(busBytes);
+    const size_t before = chip.answers().size();
+    chip.sendSetup(kIn, kEeprom, 0x0100, 0, 64);
+    chip.arriveOnBus(busBytes, kIn, kEeprom, 0x0140, 0, 4);
+    chip.run();
+    chip.sendSetup(kIn, kEeprom, 0x0100, 0, 64);
+    chip.arriveOnBus(busBytes, kOut, kEeprom, 0x0340, 0, 16, next);
+    chip.run();
+    ASSERT_EQ(chip.answers().size(), before + 4);
+    for (size_t given : {before, before + 2}) {
+      EXPECT_THAT(chip.answers()[given].in, IsEmpty());
+      EXPECT_FALSE(chip.answers()[given].acknowledged);
+      EXPECT_FALSE(chip.answers()[given].stalled);
+    }
+    EXPECT_TRUE(chip.answers()[before + 1].acknowledged);
+    EXPECT_EQ(chip.answers()[before + 1].in,
+              std::vector<uint8_t>(image.begin() + 0x40, image.begin() + 0x44));
+    EXPECT_TRUE(chip.answers()[before + 3].acknowledged);
+    EXPECT_EQ(eepromBytes(0x0340, 16), next);
+  }
+}
+
+// The machine code takes the last byte of every read from I2DAT straight after setting STOP, as the chips'
+// procedure asks (the model times it in instructions; the C built for the host has no such clock): reads
+// of one byte, of two and of a whole packet.
+TEST(LoaderMachineCode, TakesTheLastByteOfAReadStraightAfterStop) {
+  ChipModel chip(Runs::MachineCode);
+  const auto image = pattern(64, 15);
+  std::copy(image.begin(), image.end(), chip.eeprom.memory.begin() + 0x0200);
+  for (uint16_t n : {1, 2, 64}) {
+    SCOPED_TRACE(n);
+    const Answer a = chip.request(kIn, kEeprom, 0x0200, 0, n);
+    EXPECT_TRUE(a.acknowledged);
+    EXPECT_EQ(a.in, std::vector<uint8_t>(image.begin(), image.begin() + n));
+  }
+  EXPECT_THAT(chip.violations(), IsEmpty());
 }
