@@ -21,6 +21,8 @@ void Backend::processEvents() {}
 
 void Backend::paintNow() {}
 
+void Backend::paintOffscreen(Control&) {}
+
 bool Backend::interactive() const {
   return false;
 }

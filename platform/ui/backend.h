@@ -38,6 +38,10 @@ class Backend {
   // Draws what changed on the windows now, without handling any input: a long operation on the loop's
   // thread shows its progress this way (the headless backend has nothing to draw).
   virtual void paintNow();
+  // Draws the form whole, now, off the screen, as its window would show it, whether the window is on
+  // the screen yet or not: the text-fit check draws every page it shows, so that a page the display
+  // cannot draw is found as the texts that do not fit are. The headless backend has nothing to draw.
+  virtual void paintOffscreen(Control& form);
   // True when a person at a display answers modal windows and dialogs: a modal loop without a
   // responder then waits for the user (and has no pass limit) instead of closing at once, and
   // message boxes and file dialogs without a responder go to messageBox() and fileDialog().

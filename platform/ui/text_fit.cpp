@@ -259,23 +259,48 @@ struct Checker {
     found.push_back(t);
   }
 
-  // Every page of every page control, each shown in turn (silently), then the pages shown before.
-  void checkEveryPage() {
-    std::vector<PageControl*> pageControls;
+  // The window as it shows now: its shown controls checked (the page controls met on the way collected),
+  // and drawn whole by the display, so that a page it cannot draw shows too.
+  void checkShown(std::vector<PageControl*>& pageControls, std::vector<ClippedText>& all) {
+    found.clear();
     walk(form, true, pageControls);
-    std::vector<ClippedText> all = std::move(found);
+    for (const ClippedText& t : found) all.push_back(t);
+    backend().paintOffscreen(form);
+  }
+
+  static bool inside(const Control& c, const Control& page) {
+    for (const Control* a = c.parent(); a; a = a->parent()) {
+      if (a == &page) return true;
+    }
+    return false;
+  }
+
+  // Every other page of each page control, each shown in turn (silently) with the page controls on it
+  // checked the same way, then the page shown before.
+  void checkOtherPages(const std::vector<PageControl*>& pageControls, std::vector<ClippedText>& all) {
     for (PageControl* pc : pageControls) {
       Ref<TabSheet> before(pc->activePage());
       for (TabSheet* page : pc->visibleTabs()) {
         if (page == before.get()) continue;
         pc->setActivePage(page);
-        std::vector<PageControl*> ignored;
-        found.clear();
-        walk(form, true, ignored);
-        for (const ClippedText& t : found) all.push_back(t);
+        std::vector<PageControl*> shown;
+        checkShown(shown, all);
+        std::vector<PageControl*> onPage;
+        for (PageControl* inner : shown) {
+          if (inside(*inner, *page)) onPage.push_back(inner);
+        }
+        checkOtherPages(onPage, all);
       }
       if (before) pc->setActivePage(before);
     }
+  }
+
+  // Every page of every page control (pages inside pages too), then the pages shown before.
+  void checkEveryPage() {
+    std::vector<PageControl*> pageControls;
+    std::vector<ClippedText> all;
+    checkShown(pageControls, all);
+    checkOtherPages(pageControls, all);
     found.clear();
     for (const ClippedText& t : all) add(t);
   }

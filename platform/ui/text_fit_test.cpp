@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/ui/backend.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dump.h"
 #include "platform/ui/edits.h"
@@ -247,6 +251,68 @@ TEST_F(TextFitTest, EveryPageIsCheckedAndTheActivePageComesBack) {
   b->setCaption("Too wide");
   EXPECT_NE(report().find("PC1/tsSecond/sbWide"), std::string::npos);
   EXPECT_EQ(pc->activePage(), first);
+}
+
+// Page controls on a page that is not shown at first: PC2 on tsSecond of PC1, each page a caption.
+class NestedPagesTest : public TextFitTest {
+ protected:
+  void SetUp() override {
+    TextFitTest::SetUp();
+    pc1_ = add<PageControl>("PC1");
+    pc1_->setBounds(0, 0, 400, 300);
+    for (const char* name : {"First", "Second"}) addPage(pc1_, name);
+    pc2_ = add<PageControl>("PC2", pc1_->page(1));
+    pc2_->setBounds(0, 0, 300, 200);
+    for (const char* name : {"A", "B"}) addPage(pc2_, name);
+    pc1_->setActivePage(pc1_->page(0));
+    pc2_->setActivePage(pc2_->page(0));
+  }
+  void addPage(PageControl* pc, const char* name) {
+    auto* page = add<TabSheet>(std::string("ts") + name);
+    page->setPageControl(pc);
+    page->setCaption(name);
+  }
+  PageControl* pc1_ = nullptr;
+  PageControl* pc2_ = nullptr;
+};
+
+TEST_F(NestedPagesTest, PagesOfAPageControlOnAnotherPageAreCheckedToo) {
+  auto* b = add<SpeedButton>("sbWide", pc2_->page(1));
+  b->setBounds(0, 0, 20, 20);
+  b->setCaption("Too wide");
+  EXPECT_NE(report().find("PC1/tsSecond/PC2/tsB/sbWide"), std::string::npos);
+  EXPECT_EQ(pc1_->activePage(), pc1_->page(0));
+  EXPECT_EQ(pc2_->activePage(), pc2_->page(0));
+}
+
+// The active page of every shown page control at each drawing the check asks of the backend.
+class PageDrawings : public Backend {
+ public:
+  void paintOffscreen(Control& form) override {
+    std::string shown;
+    collect(form, shown);
+    drawn.push_back(shown);
+  }
+  std::vector<std::string> drawn;
+
+ private:
+  static void collect(const Control& c, std::string& out) {
+    if (!c.visible()) return;
+    if (auto* pc = dynamic_cast<const PageControl*>(&c); pc && pc->activePage())
+      out += (out.empty() ? "" : "/") + pc->activePage()->caption();
+    if (auto* w = dynamic_cast<const WinControl*>(&c)) {
+      for (const Control* child : w->controls()) collect(*child, out);
+    }
+  }
+};
+
+TEST_F(NestedPagesTest, TheDisplayDrawsEveryPageTheCheckShows) {
+  PageDrawings drawings;
+  setBackend(&drawings);
+  const std::string found = report();
+  setBackend(nullptr);
+  EXPECT_EQ(found, "");
+  EXPECT_EQ(drawings.drawn, (std::vector<std::string>{"First", "Second/A", "Second/B"}));
 }
 
 TEST_F(TextFitTest, TabsThatScrollAreClipped) {

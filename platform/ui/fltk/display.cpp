@@ -2,6 +2,7 @@
 
 #include "platform/ui/fltk/toolkit.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,9 +22,27 @@ namespace ui::fltk {
 
 namespace {
 std::unique_ptr<DisplayBackend> g_display;
+
+// The toolkit's warnings print as they did; those about its clip stack are drawing faults too.
+void (*g_toolkitWarning)(const char*, ...) = nullptr;
+
+__attribute__((format(printf, 1, 2))) void toolkitWarning(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  std::string message = text;
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  if (message.find("clip stack") != std::string::npos)
+    noteDrawingFault("the toolkit warned \"" + message + "\"");
+  if (g_toolkitWarning) g_toolkitWarning("%s", text);
+}
 }  // namespace
 
 DisplayBackend::DisplayBackend() {
+  g_toolkitWarning = Fl::warning;
+  Fl::warning = toolkitWarning;
   useDialogFaces();
   // Lets other threads wake the loop (wake()) when they post a message.
   Fl::lock();
@@ -41,6 +60,7 @@ DisplayBackend::~DisplayBackend() {
   }
   windows_.clear();
   destroyHintWindow();
+  Fl::warning = g_toolkitWarning;
 }
 
 void DisplayBackend::waitForEvents(uint32_t maxMs) {
@@ -63,6 +83,10 @@ void DisplayBackend::processEvents() {
 void DisplayBackend::paintNow() {
   sync();
   Fl::flush();
+}
+
+void DisplayBackend::paintOffscreen(Control& form) {
+  if (form.visible()) paintWindowOffscreen(form, paintContext());
 }
 
 Size DisplayBackend::textExtent(const Font& font, std::string_view text) {

@@ -77,6 +77,7 @@ class DisplayBackend : public Backend {
   void wake() override;
   void processEvents() override;
   void paintNow() override;
+  void paintOffscreen(Control& form) override;
   bool interactive() const override { return true; }
   Size textExtent(const Font& font, std::string_view text) override;
   Size screenSize() override;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace ui::fltk {
 
@@ -15,6 +17,11 @@ bool install(const char* displayName = nullptr);
 // Closes every window and restores the headless backend. Safe to call when not installed.
 void uninstall();
 bool installed();
+
+// What went wrong in drawing since the last call, one line each naming the window and its pages in front:
+// a warning of the toolkit about its clip stack, or a paint that left the toolkit's clip otherwise than
+// it found it. The display tests fail on any (display_test_support.h); the first 32 are kept.
+std::vector<std::string> takeDrawingFaults();
 
 enum class Start {
   Display,    // windows appear on the display

@@ -16,7 +16,9 @@
 #include <fstream>
 #include <random>
 #include <span>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/application.h"
@@ -159,11 +161,15 @@ class FltkDisplayTest : public ::testing::Test {
   void SetUp() override {
     const char* d = std::getenv("DISPLAY");
     if (!d || !*d || !install()) GTEST_SKIP() << "no display";
+    (void)takeDrawingFaults();
     app().reset();
   }
   void TearDown() override {
     app().reset();
     uninstall();
+    std::string faults;
+    for (const std::string& fault : takeDrawingFaults()) faults += fault + '\n';
+    if (!faults.empty()) ADD_FAILURE() << "drawing faults:\n" << faults;
   }
   DisplayBackend& display() { return static_cast<DisplayBackend&>(backend()); }
 };
@@ -371,6 +377,71 @@ TEST_F(FltkDisplayTest, APageControlOnAPageDrawsItsOwnTabs) {
   for (int i = 0; i < 200 && pixel(*w, active.x, active.y) != static_cast<Color>(clRed); ++i) Fl::wait(0.01);
   EXPECT_EQ(pixel(*w, active.x, active.y), static_cast<Color>(clRed));
   EXPECT_EQ(pixel(*w, other.x, other.y), static_cast<Color>(clBlue));
+}
+
+// Twelve panels one inside the other, more than the toolkit's clip stack holds: the innermost panel's
+// picture and shape are drawn, the shape cut at the panel's edge, and nothing goes wrong on the way.
+TEST_F(FltkDisplayTest, ControlsNestedDeeperThanTheToolkitsClipStackAreDrawnAndClipped) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Deep nesting test");
+  f->setColor(clWhite);
+  f->setBounds(0, 0, 200, 200);
+  WinControl* parent = f.get();
+  for (int i = 0; i < 12; ++i) {
+    auto* panel = make<Panel>(f.get(), parent, "panel", 2, 2, parent->width() - 4, parent->height() - 4);
+    panel->setBevelOuter(BevelCut::None);
+    panel->setBevelInner(BevelCut::None);
+    panel->setColor(i % 2 ? clBlue : clNavy);
+    parent = panel;
+  }
+  // The innermost panel spans 24..175 of the window.
+  auto* shape = make<Shape>(f.get(), parent, "shape", -10, 10, 40, 40);
+  shape->setBrushColor(clRed);
+  shape->setPenColor(clRed);
+  auto* image = make<Image>(f.get(), parent, "picture", 60, 60, 20, 20);
+  image->setPicture(Bitmap(20, 20));
+  image->canvas().brush.color = clLime;
+  image->canvas().fillRect({0, 0, 20, 20});
+  f->show();
+  app().processMessages();
+  FormWindow* w = display().windowOf(*f);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 200 && pixel(*w, 94, 94) != static_cast<Color>(clLime); ++i) Fl::wait(0.01);
+  EXPECT_EQ(pixel(*w, 94, 94), static_cast<Color>(clLime)) << "the innermost picture";
+  EXPECT_EQ(pixel(*w, 30, 50), static_cast<Color>(clRed)) << "the shape inside its panel";
+  EXPECT_EQ(pixel(*w, 23, 50), static_cast<Color>(clNavy)) << "the shape cut at its panel's edge";
+  backend().paintOffscreen(*f);
+  EXPECT_EQ(takeDrawingFaults(), std::vector<std::string>{});
+}
+
+// A clip that painting code opens and does not close: a fault that names the window and its page.
+TEST_F(FltkDisplayTest, AClipLeftOpenInPaintingIsAFaultNamingTheWindowAndItsPage) {
+  Owned<Form> f(createForm<Form>());
+  f->setCaption("Clip fault test");
+  f->setBounds(0, 0, 200, 100);
+  auto* pc = make<PageControl>(f.get(), f.get(), "pc", 0, 0, 200, 100);
+  auto* page = new TabSheet(f.get());
+  page->setCaption("&Only");
+  page->setPageControl(pc);
+  pc->setOwnerDraw(true);
+  bool leak = false;
+  pc->onDrawTab = [&leak](PageControl*, int, const Rect&, bool) {
+    if (std::exchange(leak, false)) fl_push_clip(0, 0, 1, 1);
+  };
+  f->show();
+  leak = true;
+  backend().paintOffscreen(*f);
+  fl_pop_clip();  // the toolkit's stack as it was, for the tests after this one
+  const std::vector<std::string> faults = takeDrawingFaults();
+  ASSERT_FALSE(faults.empty());
+  EXPECT_EQ(
+      faults.front(),
+      "window \"Clip fault test\" (pages \"Only\"): a clip of the toolkit opened inside a clip scope was "
+      "not closed in it");
+  EXPECT_EQ(
+      faults.back(),
+      "window \"Clip fault test\" (pages \"Only\"): the painting left the toolkit's clip stack otherwise "
+      "than it found it");
 }
 
 TEST_F(FltkDisplayTest, DisabledEditsAreGreyedUnlessGivenAColourOfTheirOwn) {

@@ -116,7 +116,7 @@ void FormWindow::draw() {
     fl_rectf(0, 0, w(), h());
     return;
   }
-  paintControl(*f, 0, 0, display_.paintContext());
+  paintWindow(*f, display_.paintContext());
   // Where the tabs are, for the screenshot tests to click them by caption; only on a change.
   std::string tabs = shownTabs(*f);
   if (tabs != publishedTabs_) {

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "platform/ui/control.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/edits.h"
+#include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/fltk/mapping.h"
+#include "platform/ui/fltk/xopen.h"
 #include "platform/ui/form.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/menus.h"
@@ -335,19 +338,20 @@ void paintEdit(Edit& e, int x, int y) {
   useFont(e.font());
   const std::string& t = e.caption();
   int tw = static_cast<int>(std::ceil(fl_width(t.c_str(), static_cast<int>(t.size()))));
-  fl_push_clip(x + 2, y + 2, textW + 2, h - 4);
-  if (e.focused() && e.allSelected() && !t.empty()) {
-    fill(x + 3, y + 3, std::min(tw + 1, textW), h - 6, clHighlight);
-    drawText(t, x + 3, y, textW, h, FL_ALIGN_LEFT, e.font(), clHighlightText);
-  } else {
-    drawText(t, x + 3, y, textW, h, FL_ALIGN_LEFT, e.font(), e.font().color, looksEnabled(e));
+  {
+    ClipScope clip(x + 2, y + 2, textW + 2, h - 4);
+    if (e.focused() && e.allSelected() && !t.empty()) {
+      fill(x + 3, y + 3, std::min(tw + 1, textW), h - 6, clHighlight);
+      drawText(t, x + 3, y, textW, h, FL_ALIGN_LEFT, e.font(), clHighlightText);
+    } else {
+      drawText(t, x + 3, y, textW, h, FL_ALIGN_LEFT, e.font(), e.font().color, looksEnabled(e));
+    }
+    if (e.focused() && !e.readOnly()) {
+      setColor(clWindowText);
+      int cx = x + 3 + std::min(tw, textW);
+      fl_yxline(cx, y + 4, y + h - 5);
+    }
   }
-  if (e.focused() && !e.readOnly()) {
-    setColor(clWindowText);
-    int cx = x + 3 + std::min(tw, textW);
-    fl_yxline(cx, y + 4, y + h - 5);
-  }
-  fl_pop_clip();
   if (spin) {
     int bx = x + w - 2 - kSpinButtonWidth;
     int half = (h - 4) / 2;
@@ -409,26 +413,27 @@ void paintRichEdit(RichEdit& r, int x, int y, const PaintContext& ctx) {
   int count = static_cast<int>(rows.size());
   int back = ctx.scrollBack ? ctx.scrollBack(r) : 0;
   int first = std::clamp(count - fit - back, 0, std::max(0, count - fit));
-  fl_push_clip(x + inset, y + inset, textW, h - 2 * inset);
-  // A one-line box's text selected on focus shows highlighted, as an edit's.
-  const bool selected = r.focused() && r.allSelected() && count == 1 && !rows[0].text.empty();
-  if (selected) {
-    int tw = static_cast<int>(std::ceil(fl_width(rows[0].text.c_str())));
-    fill(x + inset + 1, y + inset, std::min(tw + 1, textW - 2), lineH, clHighlight);
+  {
+    ClipScope clip(x + inset, y + inset, textW, h - 2 * inset);
+    // A one-line box's text selected on focus shows highlighted, as an edit's.
+    const bool selected = r.focused() && r.allSelected() && count == 1 && !rows[0].text.empty();
+    if (selected) {
+      int tw = static_cast<int>(std::ceil(fl_width(rows[0].text.c_str())));
+      fill(x + inset + 1, y + inset, std::min(tw + 1, textW - 2), lineH, clHighlight);
+    }
+    for (int i = first; i < count && i < first + fit + 1; ++i) {
+      const Row& row = rows[static_cast<size_t>(i)];
+      drawText(row.text, x + inset + 1, y + inset + (i - first) * lineH, textW - 2, lineH,
+               FL_ALIGN_LEFT | FL_ALIGN_TOP, r.font(), selected ? clHighlightText : row.color);
+    }
+    if (r.focused() && !r.readOnly()) {
+      int last = std::max(0, count - 1);
+      int tw = count ? static_cast<int>(fl_width(rows[static_cast<size_t>(last)].text.c_str())) : 0;
+      setColor(clWindowText);
+      int ly = y + inset + (last - first) * lineH;
+      fl_yxline(x + inset + 1 + tw, ly + 1, ly + lineH - 2);
+    }
   }
-  for (int i = first; i < count && i < first + fit + 1; ++i) {
-    const Row& row = rows[static_cast<size_t>(i)];
-    drawText(row.text, x + inset + 1, y + inset + (i - first) * lineH, textW - 2, lineH,
-             FL_ALIGN_LEFT | FL_ALIGN_TOP, r.font(), selected ? clHighlightText : row.color);
-  }
-  if (r.focused() && !r.readOnly()) {
-    int last = std::max(0, count - 1);
-    int tw = count ? static_cast<int>(fl_width(rows[static_cast<size_t>(last)].text.c_str())) : 0;
-    setColor(clWindowText);
-    int ly = y + inset + (last - first) * lineH;
-    fl_yxline(x + inset + 1 + tw, ly + 1, ly + lineH - 2);
-  }
-  fl_pop_clip();
   if (vbar) scrollBar(x + w - inset - 16, y + inset, h - 2 * inset, first, count, fit);
 }
 
@@ -442,16 +447,17 @@ void paintListBox(ListBox& l, int x, int y) {
   const bool bar = l.scrollBarShown();
   const int textW = w - 2 * b - (bar ? ListBox::kScrollBarWidth : 0);
   const int lineH = l.itemHeight();
-  fl_push_clip(x + b, y + b, textW, h - 2 * b);
-  for (int i = l.topIndex(), row = 0; i < l.items().count() && row * lineH < h - 2 * b; ++i, ++row) {
-    int ly = y + b + row * lineH;
-    bool selected = i == l.itemIndex();
-    if (selected) fill(x + b, ly, textW, lineH, enabled ? clHighlight : clBtnShadow);
-    drawText(l.items()[i], x + b + 2, ly, textW - 4, lineH, FL_ALIGN_LEFT | FL_ALIGN_CLIP, l.font(),
-             selected ? clHighlightText : l.font().color, enabled || selected);
-    if (selected && l.focused()) focusRect(x + b, ly, textW, lineH);
+  {
+    ClipScope clip(x + b, y + b, textW, h - 2 * b);
+    for (int i = l.topIndex(), row = 0; i < l.items().count() && row * lineH < h - 2 * b; ++i, ++row) {
+      int ly = y + b + row * lineH;
+      bool selected = i == l.itemIndex();
+      if (selected) fill(x + b, ly, textW, lineH, enabled ? clHighlight : clBtnShadow);
+      drawText(l.items()[i], x + b + 2, ly, textW - 4, lineH, FL_ALIGN_LEFT | FL_ALIGN_CLIP, l.font(),
+               selected ? clHighlightText : l.font().color, enabled || selected);
+      if (selected && l.focused()) focusRect(x + b, ly, textW, lineH);
+    }
   }
-  fl_pop_clip();
   if (bar)
     scrollBar(x + w - b - ListBox::kScrollBarWidth, y + b, h - 2 * b, l.topIndex(), l.items().count(),
               l.visibleCount());
@@ -491,37 +497,38 @@ void paintPageControl(PageControl& pc, int x, int y) {
   frame(x + 1, y + rowBottom + 1, w - 2, h - rowBottom - 2, clBtnFace, clBtnShadow);
   // Tabs scrolled away are not drawn; a first tab wider than the room is cut at the arrows.
   Rect row = pc.tabRowRect().offset(x, y);
-  fl_push_clip(row.left, row.top, row.width(), row.height() + 1);
-  // The system draws each tab's edges; the program (owner draw) or the plain look fills it.
-  for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-    if (!pc.tabShown(i)) continue;
-    Rect r = pc.tabRect(i).offset(x, y);
-    bool active = tabs[static_cast<size_t>(i)] == pc.activePage();
-    Rect edge = active ? Rect{r.left - 2, r.top - 2, r.right + 2, r.bottom + 1} : r;
-    fill(edge.left, edge.top, edge.width(), edge.height(), pc.color());
-    setColor(clBtnHighlight);
-    fl_xyline(edge.left, edge.top, edge.right - 2);
-    fl_yxline(edge.left, edge.top, edge.bottom - 1);
-    setColor(kDarkShadow);
-    fl_yxline(edge.right - 1, edge.top + 1, edge.bottom - 1);
-    setColor(clBtnShadow);
-    fl_yxline(edge.right - 2, edge.top + 1, edge.bottom - 1);
-  }
-  Canvas& canvas = pc.canvas();
-  canvas.clearOps();
-  for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-    if (pc.tabShown(i)) pc.drawTab(i);
-  }
-  replayCanvas(canvas.ops(), x, y);
-  canvas.clearOps();
-  if (pc.focused() && pc.activePage()) {
+  {
+    ClipScope clip(row.left, row.top, row.width(), row.height() + 1);
+    // The system draws each tab's edges; the program (owner draw) or the plain look fills it.
     for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-      if (tabs[static_cast<size_t>(i)] != pc.activePage() || !pc.tabShown(i)) continue;
-      Rect r = pc.tabRect(i).offset(x, y).inflate(-2, -2);
-      focusRect(r.left, r.top, r.width(), r.height());
+      if (!pc.tabShown(i)) continue;
+      Rect r = pc.tabRect(i).offset(x, y);
+      bool active = tabs[static_cast<size_t>(i)] == pc.activePage();
+      Rect edge = active ? Rect{r.left - 2, r.top - 2, r.right + 2, r.bottom + 1} : r;
+      fill(edge.left, edge.top, edge.width(), edge.height(), pc.color());
+      setColor(clBtnHighlight);
+      fl_xyline(edge.left, edge.top, edge.right - 2);
+      fl_yxline(edge.left, edge.top, edge.bottom - 1);
+      setColor(kDarkShadow);
+      fl_yxline(edge.right - 1, edge.top + 1, edge.bottom - 1);
+      setColor(clBtnShadow);
+      fl_yxline(edge.right - 2, edge.top + 1, edge.bottom - 1);
+    }
+    Canvas& canvas = pc.canvas();
+    canvas.clearOps();
+    for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+      if (pc.tabShown(i)) pc.drawTab(i);
+    }
+    replayCanvas(canvas.ops(), x, y);
+    canvas.clearOps();
+    if (pc.focused() && pc.activePage()) {
+      for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+        if (tabs[static_cast<size_t>(i)] != pc.activePage() || !pc.tabShown(i)) continue;
+        Rect r = pc.tabRect(i).offset(x, y).inflate(-2, -2);
+        focusRect(r.left, r.top, r.width(), r.height());
+      }
     }
   }
-  fl_pop_clip();
   if (pc.tabsOverflow()) {
     bool enabled = looksEnabled(pc);
     for (bool right : {false, true}) {
@@ -571,7 +578,122 @@ void paintSelf(Control& c, int x, int y, const PaintContext& ctx) {
   if (c.isWindowed()) fill(x, y, c.width(), c.height(), c.color());
 }
 
+// The clips of the open scopes, innermost last, each with the region the toolkit made of it.
+struct OpenClip {
+  Rect rect;
+  Fl_Region region = nullptr;
+};
+std::vector<OpenClip> g_clips;
+
+// What went wrong in drawing, for takeDrawingFaults(); the window being painted, to name it.
+constexpr size_t kMaxFaults = 32;
+std::vector<std::string> g_faults;
+const Control* g_painting = nullptr;
+
+Rect intersection(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+// The toolkit's clip of the innermost scope goes; another scope's takes its place.
+void closeInnermostClip() {
+  if (fl_clip_region() != g_clips.back().region)
+    noteDrawingFault("a clip of the toolkit opened inside a clip scope was not closed in it");
+  fl_pop_clip();
+}
+
+void openClip(const Rect& r) {
+  fl_push_clip(r.left, r.top, r.width(), r.height());
+  g_clips.push_back({r, fl_clip_region()});
+}
+
+// The active page of every shown page control, in the order they lie in the window.
+void pagesInFront(const Control& c, std::string& out) {
+  if (!c.visible()) return;
+  if (const auto* pc = dynamic_cast<const PageControl*>(&c); pc && pc->activePage())
+    out += std::string(out.empty() ? "" : ", ") + '"' + stripHotkey(pc->activePage()->caption()) + '"';
+  if (const auto* w = dynamic_cast<const WinControl*>(&c)) {
+    for (const Control* child : w->controls()) pagesInFront(*child, out);
+  }
+}
+
 }  // namespace
+
+ClipScope::ClipScope(int x, int y, int w, int h) {
+  Rect r = boundsToRect(x, y, std::max(0, w), std::max(0, h));
+  if (!g_clips.empty()) {
+    r = intersection(r, g_clips.back().rect);
+    closeInnermostClip();
+  }
+  openClip(r);
+}
+
+ClipScope::~ClipScope() {
+  closeInnermostClip();
+  g_clips.pop_back();
+  if (g_clips.empty()) return;
+  const Rect outer = g_clips.back().rect;
+  g_clips.pop_back();
+  openClip(outer);
+}
+
+void noteDrawingFault(const std::string& what) {
+  if (g_faults.size() >= kMaxFaults) return;
+  std::string where = "drawing";
+  if (const Control* f = g_painting) {
+    where = "window \"" + (f->caption().empty() ? f->name() : f->caption()) + "\"";
+    std::string pages;
+    pagesInFront(*f, pages);
+    if (!pages.empty()) where += " (pages " + pages + ")";
+  }
+  g_faults.push_back(where + ": " + what);
+}
+
+namespace {
+
+// The drawing faults noted in its scope name the window.
+class Painting {
+ public:
+  explicit Painting(const Control& form) : outer_(std::exchange(g_painting, &form)) {}
+  ~Painting() { g_painting = outer_; }
+  Painting(const Painting&) = delete;
+  Painting& operator=(const Painting&) = delete;
+
+ private:
+  const Control* outer_;
+};
+
+// The painting runs inside a clip of the window's own, which must be the toolkit's innermost again at
+// the end: a clip opened and not closed, or closed twice, or a toolkit clip stack that ran over and
+// dropped some, leaves another there.
+void paintChecked(Control& form, const PaintContext& ctx) {
+  fl_push_clip(0, 0, form.width(), form.height());
+  const Fl_Region mine = fl_clip_region();
+  paintControl(form, 0, 0, ctx);
+  if (fl_clip_region() != mine)
+    noteDrawingFault("the painting left the toolkit's clip stack otherwise than it found it");
+  fl_pop_clip();
+}
+
+}  // namespace
+
+void paintWindow(Control& form, const PaintContext& ctx) {
+  Painting painting(form);
+  paintChecked(form, ctx);
+}
+
+void paintWindowOffscreen(Control& form, const PaintContext& ctx) {
+  if (form.width() <= 0 || form.height() <= 0) return;
+  Painting painting(form);
+  detail::paintOffscreen(form.width(), form.height(), [&] { paintChecked(form, ctx); });
+}
+
+std::vector<std::string> takeDrawingFaults() {
+  return std::exchange(g_faults, {});
+}
 
 void useFont(const Font& f) {
   fl_font(toolkitFace(f), std::max(1, f.pixelHeight()));
@@ -586,7 +708,7 @@ Size measureText(const Font& f, const std::string& text) {
 void paintControl(Control& c, int x, int y, const PaintContext& ctx) {
   if (!c.visible() || c.width() <= 0 || c.height() <= 0) return;
   if (!fl_not_clipped(x, y, c.width(), c.height())) return;
-  fl_push_clip(x, y, c.width(), c.height());
+  ClipScope clip(x, y, c.width(), c.height());
   paintSelf(c, x, y, ctx);
   if (auto* w = dynamic_cast<WinControl*>(&c)) {
     // Controls without a window of their own are painted on their parent, below its windowed children.
@@ -596,7 +718,6 @@ void paintControl(Control& c, int x, int y, const PaintContext& ctx) {
       }
     }
   }
-  fl_pop_clip();
 }
 
 void replayCanvas(const std::vector<CanvasOp>& ops, int dx, int dy) {
@@ -671,9 +792,8 @@ void drawBitmap(const Bitmap& b, const Rect& r, bool stretch, bool center, bool 
     x += (r.width() - bw) / 2;
     y += (r.height() - bh) / 2;
   }
-  fl_push_clip(r.left, r.top, r.width(), r.height());
+  ClipScope clip(r.left, r.top, r.width(), r.height());
   image.draw(x, y);
-  fl_pop_clip();
 }
 
 Control* controlAt(WinControl& root, Point p, Point& local) {

@@ -24,6 +24,27 @@ struct PaintContext {
   std::function<int(const Control&)> scrollBack;
 };
 
+// Clips the drawing in its scope to a rectangle of the window, inside the clip of the scope around it.
+// The painter keeps the rectangles of the open scopes itself and hands the toolkit only the innermost
+// one: the toolkit's clip stack is ten deep, and a window's controls nest deeper than that (a fader's
+// arrow picture on a page inside a page). A toolkit clip opened inside a scope must be closed in it.
+class ClipScope {
+ public:
+  ClipScope(int x, int y, int w, int h);
+  ~ClipScope();
+  ClipScope(const ClipScope&) = delete;
+  ClipScope& operator=(const ClipScope&) = delete;
+};
+
+// Paints a window's whole control tree (the form at (0, 0)) and checks that the painting left the
+// toolkit's clip as it found it; what went wrong (the toolkit's own clip warnings included) is kept for
+// takeDrawingFaults() (fltk_backend.h), naming the window and its pages in front.
+void paintWindow(Control& form, const PaintContext& ctx);
+// The same into a picture off the screen, whether the form's window is on the screen or not.
+void paintWindowOffscreen(Control& form, const PaintContext& ctx);
+// Keeps a drawing fault (a toolkit warning about its clip stack), naming the window being painted.
+void noteDrawingFault(const std::string& what);
+
 // Selects the font on the toolkit's drawing state.
 void useFont(const Font& f);
 // Extent of one line of text in the font (needs an open display).

@@ -69,9 +69,8 @@ class PopupWindow : public Fl_Menu_Window {
         Canvas canvas;
         canvas.font = font_;
         item->draw(canvas, r, selected);
-        fl_push_clip(r.left, r.top, r.width(), r.height());
+        ClipScope clip(r.left, r.top, r.width(), r.height());
         replayCanvas(canvas.ops(), 0, 0);
-        fl_pop_clip();
         continue;
       }
       if (e.line) {

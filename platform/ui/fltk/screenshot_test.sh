@@ -44,8 +44,9 @@
 #                                                            program ends with the viewer still open
 #
 # The programs' main windows (zem: also its demonstration menu and fixture windows) are checked for their
-# program's icon. Exits 77 (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are
-# killed at the end whatever happens.
+# program's icon; a program whose output has a warning of the toolkit about its clip stack fails. Exits 77
+# (skipped) when Xvfb is not installed. Every wait is bounded; the program and the server are killed at the
+# end whatever happens.
 set -u
 mode=$1
 shift
@@ -114,6 +115,10 @@ expect_exit() {
   local rc=$?
   prog_pid=""
   [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc"
+  # The toolkit warns on stderr when its clip stack ran over or under while the program drew.
+  if grep -q "clip stack" "$work/prog.log"; then
+    fail "the toolkit's clip stack went wrong while the program drew"
+  fi
 }
 
 case $mode in

@@ -1,7 +1,9 @@
 #include "platform/ui/fltk/xopen.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Device.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include <cstdlib>
@@ -58,6 +60,14 @@ void setWindowText(const Fl_Window& window, const char* property, const std::str
   XChangeProperty(fl_display, xid, XInternAtom(fl_display, property, False),
                   XInternAtom(fl_display, "UTF8_STRING", False), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+}
+
+void paintOffscreen(int width, int height, const std::function<void()>& paint) {
+  Fl_Offscreen picture = fl_create_offscreen(width, height);
+  fl_begin_offscreen(picture);
+  paint();
+  fl_end_offscreen();
+  fl_delete_offscreen(picture);
 }
 
 void closeDisplay() {

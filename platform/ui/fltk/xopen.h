@@ -2,6 +2,7 @@
 // the window layer's.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class Fl_Window;
@@ -17,6 +18,9 @@ inline constexpr const char* kTabsProperty = "_ZEM_UI_TABS";
 inline constexpr const char* kHelpProperty = "_ZEM_UI_HELP";
 // Sets a text property (UTF-8) of a shown toolkit window, for tools that drive the window from outside.
 void setWindowText(const Fl_Window& window, const char* property, const std::string& text);
+// Runs paint with the toolkit drawing into a picture of width x height off the screen, then drops the
+// picture.
+void paintOffscreen(int width, int height, const std::function<void()>& paint);
 // Closes the toolkit's connection to the display.
 void closeDisplay();
 
