@@ -40,7 +40,14 @@ bool CMendaroApp::InitInstance() {
   if (m_bServiceRunning) {
     WithNotice(text::kTakingOver, [this] {
       sys::Result<void> stopped = m_service.stop();
-      if (!stopped && m_report) m_report("the service did not stop: " + stopped.error());
+      if (stopped || !m_report) return;
+      // Whatever went wrong, what counts for the dialog is whether the service still holds its boxes.
+      if (m_service.running()) {
+        m_report("the service did not stop: " + stopped.error() +
+                 "; the boxes it holds will answer \"Busy\"");
+      } else {
+        m_report("the service stopped, but " + stopped.error());
+      }
     });
   }
   // Told to end while the service was stopped: straight to the ending, which starts it again.

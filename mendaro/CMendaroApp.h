@@ -28,8 +28,9 @@ class CMendaroApp {
   CMendaroApp(sys::ServiceControl& service, Reporter report);
 
   // Stops the service when its process runs (a notice is shown while it waits), then shows the dialog
-  // modally until it is closed. A USB layer without a backend is reported (as the dialog's log says it):
-  // no box can be listed then.
+  // modally until it is closed. A stop that failed is reported, and whether the service's process still
+  // runs (its boxes then answer "Busy"); the dialog opens regardless. A USB layer without a backend is
+  // reported (as the dialog's log says it): no box can be listed then.
   bool InitInstance();
   // Starts the service again when it was running at start (a notice is shown while it waits).
   int ExitInstance();

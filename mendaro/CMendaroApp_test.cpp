@@ -114,7 +114,42 @@ TEST_F(AppTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   EXPECT_TRUE(serviceRanWhileOpen);
   EXPECT_GE(sys::elapsedMs(startedAt, openedAt), 30000u);
   EXPECT_THAT(reports, ElementsAre("the service did not stop: the process \"" + service.name() +
-                                   "\" still runs after 30 s"));
+                                   "\" still runs after 30 s; the boxes it holds will answer \"Busy\""));
+}
+
+// A stop command that fails at once (no service manager to ask) is told with its code and what it means
+// for the boxes; the dialog opens without waiting for the service, which is started at the end all the same.
+TEST_F(AppTest, AFailingStopCommandIsToldAtOnceAndTheServiceIsStartedAtTheEnd) {
+  ASSERT_TRUE(service.launch());
+  sys::testing::TempFolder folder("mendaro_app_test_");
+  const std::string marker = (folder.path() / "started").string();
+  sys::ServiceSettings s = service.settings();
+  s.stopCommand = "exit 1";
+  s.startCommand = "touch " + marker;
+  sys::ProcessServiceControl control(s);
+  run(control);
+  EXPECT_TRUE(serviceRanWhileOpen);
+  EXPECT_LT(sys::elapsedMs(startedAt, openedAt), s.limitMs);
+  EXPECT_THAT(reports,
+              ElementsAre("the service did not stop: \"exit 1\" ended with exit code 1; the boxes it "
+                          "holds will answer \"Busy\""));
+  EXPECT_TRUE(std::filesystem::exists(marker)) << "the start command ran at the end";
+  EXPECT_THAT(windows.shown,
+              ElementsAre("CNoticeBox: Taking over communication from console.\nPlease wait.", "CMendaroDlg",
+                          "CNoticeBox: Restoring communication with console.\nPlease wait."));
+}
+
+// One that stops the service and fails afterwards is told too, but the boxes are free: its process is gone.
+TEST_F(AppTest, AStopCommandThatFailsAfterStoppingTheServiceIsToldWithoutBusyBoxes) {
+  ASSERT_TRUE(service.launch());
+  sys::ServiceSettings s = service.settings();
+  s.stopCommand = service.stopAndWaitCommand() + "; exit 3";
+  sys::ProcessServiceControl control(s);
+  run(control);
+  EXPECT_FALSE(serviceRanWhileOpen);
+  EXPECT_THAT(reports,
+              ElementsAre("the service stopped, but \"" + s.stopCommand + "\" ended with exit code 3"));
+  EXPECT_TRUE(service.waitUntilRunning(true)) << "started again at the end";
 }
 
 enum class Ending { Close, CloseBox, Told, ToldWhileTakingOver, Raised };
@@ -157,14 +192,14 @@ TEST_P(AppEndingTest, TheServiceIsStartedAgainHoweverTheProgramEnds) {
   EXPECT_EQ(windows.shown.back(), "CNoticeBox: Restoring communication with console.\nPlease wait.");
   EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
 }
-std::string endingName(const ::testing::TestParamInfo<Ending>& info) {
+void PrintTo(Ending ending, std::ostream* os) {
   static const char* const kNames[] = {"Close", "CloseBox", "Told", "ToldWhileTakingOver", "Raised"};
-  return kNames[static_cast<int>(info.param)];
+  *os << kNames[static_cast<int>(ending)];
 }
 INSTANTIATE_TEST_SUITE_P(Endings, AppEndingTest,
                          ::testing::Values(Ending::Close, Ending::CloseBox, Ending::Told,
                                            Ending::ToldWhileTakingOver, Ending::Raised),
-                         endingName);
+                         ::testing::PrintToStringParamName());
 
 // The display gone (the program ends at once): the service is started with nothing shown, and once only.
 TEST_F(AppTest, WithTheDisplayGoneTheServiceIsStartedAgainWithoutANoticeAndOnce) {

@@ -52,6 +52,12 @@ class FakeService {
   }
   // Ends the instance the start command started.
   std::string stopCommand() const { return "kill $(cat " + pidFile_ + ")"; }
+  // Ends the instance and returns once it has ended (or is a zombie), at most about 10 s later: what
+  // follows in a stop command comes after the service's end.
+  std::string stopAndWaitCommand() const {
+    return "p=$(cat " + pidFile_ + "); kill $p; i=0; while [ $i -lt 1000 ] && [ -e /proc/$p ] && " +
+           "! grep -q ') Z' /proc/$p/stat 2>/dev/null; do sleep 0.01; i=$((i+1)); done";
+  }
   // A start command that runs under the service's name and does not end by itself.
   std::string hangingCommand() const { return "exec bash -c 'exec -a " + name_ + " sleep 300'"; }
 

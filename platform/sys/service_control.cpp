@@ -1,6 +1,7 @@
 #include "platform/sys/service_control.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/sys/clock.h"
@@ -24,8 +25,9 @@ Result<void> ProcessServiceControl::stop() {
   // Watched before the command runs: a process that ends at once is not missed.
   std::vector<ProcessWatch> watches;
   for (pid_t pid : findProcesses(settings_.processName)) watches.emplace_back(pid);
-  Result<Command> command = Command::start(settings_.stopCommand);
-  if (!command) return Error(command.error());
+  Result<Command> started = Command::start(settings_.stopCommand);
+  if (!started) return Error(started.error());
+  Command& command = started.value();
   // A process that cannot be watched ends the wait at once.
   if (std::any_of(watches.begin(), watches.end(), [](const ProcessWatch& w) { return !w.valid(); }))
     return Error("the process \"" + settings_.processName + "\" cannot be watched");
@@ -36,17 +38,37 @@ Result<void> ProcessServiceControl::stop() {
     }
     return nullptr;
   };
+  // A code of -1 is a command collected elsewhere: ended, its code unknown, not a failure.
+  auto failed = [this](const std::optional<int>& code) -> std::optional<Error> {
+    if (!code || *code <= 0) return std::nullopt;
+    return Error("\"" + settings_.stopCommand + "\" ended with exit code " + std::to_string(*code));
+  };
   const uint32_t start = tickCount();
   for (uint32_t pass = 0; pass < settings_.maxPolls && !timeExceeded(start, settings_.limitMs, tickCount());
        ++pass) {
-    const ProcessWatch* w = firstRunning();
-    if (!w) return {};
-    (void)w->waitForEnd(settings_.pollMs);
+    // A command that failed ends the wait (looked at on every pass): a service it did not stop is not
+    // waited for. Its end is waited for after the process has gone too, so that a failure after the
+    // stop is not taken for success.
+    const std::optional<int> code = command.exitCode();
+    if (std::optional<Error> error = failed(code)) return *error;
+    if (const ProcessWatch* w = firstRunning()) {
+      (void)w->waitForEnd(settings_.pollMs);
+    } else if (code) {
+      return {};
+    } else {
+      (void)command.waitForEnd(settings_.pollMs);
+    }
     if (whileWaiting) whileWaiting();
   }
-  if (!firstRunning()) return {};
-  return Error("the process \"" + settings_.processName + "\" still runs after " +
-               std::to_string(settings_.limitMs / 1000) + " s");
+  const std::optional<int> code = command.exitCode();
+  if (std::optional<Error> error = failed(code)) return *error;
+  if (firstRunning())
+    return Error("the process \"" + settings_.processName + "\" still runs after " +
+                 std::to_string(settings_.limitMs / 1000) + " s");
+  if (!code)
+    return Error("\"" + settings_.stopCommand + "\" did not end within " +
+                 std::to_string(settings_.limitMs / 1000) + " s");
+  return {};
 }
 
 Result<void> ProcessServiceControl::start() {

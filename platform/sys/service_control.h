@@ -19,9 +19,11 @@ class ServiceControl {
   std::function<void()> whileWaiting;
   // True when the service's process runs now.
   virtual bool running() = 0;
-  // Runs the stop command and waits until the process that was running has ended. The error says what
-  // went wrong: the command could not be run, the process could not be watched, or it still ran when
-  // the wait's limit was reached.
+  // Runs the stop command and waits until the process that was running has ended and the command has
+  // ended too. A command that ends with an error ends the wait at once, whether the process still runs
+  // or not: running() tells which. The error says what went wrong: the command could not be run, the
+  // process could not be watched, the command ended with an error (its exit code), the process still ran
+  // when the wait's limit was reached, or the command still ran then.
   virtual Result<void> stop() = 0;
   // Runs the start command and waits until it has ended. The error says why the command could not be
   // run, did not end within the limit, or ended with an error. The command may use the program's terminal,

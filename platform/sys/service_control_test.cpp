@@ -58,6 +58,51 @@ TEST_F(FakeServiceTest, AServiceThatNeverStopsIsGivenUpAfterTheLimit) {
   EXPECT_TRUE(control.running());
 }
 
+// A stop command that fails at once (no service manager to ask) ends the wait: the service it did not
+// stop is not waited for until the limit.
+TEST_F(FakeServiceTest, AStopCommandThatFailsEndsTheWaitWithItsCode) {
+  ASSERT_TRUE(service.launch());
+  ServiceSettings s = service.settings();
+  s.stopCommand = "exit 1";
+  ProcessServiceControl control(s);
+  Result<void> r = control.stop();
+  EXPECT_EQ(r.error(), "\"exit 1\" ended with exit code 1");
+  EXPECT_LT(elapsedMs(5000, tickCount()), s.limitMs);
+  EXPECT_TRUE(control.running());
+}
+
+// A command that fails after the service's process has gone is still a failed command.
+TEST_F(FakeServiceTest, AStopCommandThatFailsAfterTheProcessEndedIsReported) {
+  ASSERT_TRUE(service.launch());
+  ServiceSettings s = service.settings();
+  s.stopCommand = service.stopAndWaitCommand() + "; exit 3";
+  ProcessServiceControl control(s);
+  Result<void> r = control.stop();
+  EXPECT_EQ(r.error(), "\"" + s.stopCommand + "\" ended with exit code 3");
+  EXPECT_FALSE(control.running());
+}
+
+// The command is waited for after the process has gone, within the same limit.
+TEST_F(FakeServiceTest, AStopCommandThatNeverEndsIsGivenUpAfterTheLimit) {
+  ASSERT_TRUE(service.launch());
+  ServiceSettings s = service.settings();
+  // It stops the instance that ran, then runs on (under the service's name: the clean-up ends it).
+  s.stopCommand = service.stopAndWaitCommand() + "; " + service.hangingCommand();
+  ProcessServiceControl control(s);
+  // Once the instance has ended, the command's end never comes: no real time to wait for it.
+  const ProcessWatch instance(*service.startedPid());
+  control.whileWaiting = [&] {
+    if (!instance.running().value_or(false)) clock->setRealSlice(0);
+  };
+  Result<void> r = control.stop();
+  EXPECT_EQ(r.error(), "\"" + s.stopCommand + "\" did not end within 30 s");
+  // The pass that saw the instance end may have taken no time.
+  EXPECT_GE(elapsedMs(5000, tickCount()), 30000u - s.pollMs);
+  EXPECT_LE(elapsedMs(5000, tickCount()), 30000u + s.pollMs);
+  // It runs on; once it has its name the service's clean-up ends it (else it would outlive the test).
+  EXPECT_TRUE(service.waitUntilRunning(true));
+}
+
 TEST_F(FakeServiceTest, StartWaitsForTheStartCommand) {
   ProcessServiceControl control(service.settings());
   Result<void> r = control.start();
