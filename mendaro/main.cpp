@@ -54,7 +54,7 @@ constexpr const char* kUsage =
     "  --service-process NAME  the service's process name (default Velmont)\n"
     "  --stop-command CMD      shell command that stops the service (default: systemctl stop velmont)\n"
     "  --start-command CMD     shell command that starts it (default: systemctl start velmont)\n"
-    "  --help                  print this text and exit\n"
+    "  -h, --help              print this text and exit\n"
     "\n"
     "Environment:\n"
     "  ZEM_USB_LIBRARY      the USB backend library (a name without a folder is looked for in the program's\n"
@@ -164,6 +164,8 @@ int main(int argc, char** argv) {
 #endif
   try {
     exitCode = application.Run();
+    // The service runs again: what the signals said until now, read by their thread yet or not, is final.
+    signals.stop();
     if (signals.first() != 0) {
       exitCode = 128 + signals.first();
     } else if (headless && !application.NoBackendNote().empty()) {

@@ -34,7 +34,7 @@ EndingSignals::EndingSignals(Handler onFirst) : onFirst_(std::move(onFirst)) {
   const sigset_t set = endingSet();
   sigset_t before;
   if (pthread_sigmask(SIG_BLOCK, &set, &before) != 0) return;
-  signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC);
+  signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
   if (signalFd_ >= 0 && ::pipe2(stopPipe_, O_CLOEXEC) == 0) {
     try {
       thread_ = std::thread([this] { run(); });
@@ -55,6 +55,13 @@ void EndingSignals::stop() {
     while (::write(stopPipe_[1], &stop, 1) < 0 && errno == EINTR) {
     }
     thread_.join();
+  }
+  // A signal that came before the program stopped listening counts, even one its thread, woken by both
+  // at once or not yet run, did not read: the program must still end by it.
+  signalfd_siginfo info{};
+  while (signalFd_ >= 0 && ::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+    int none = 0;
+    first_.compare_exchange_strong(none, static_cast<int>(info.ssi_signo));
   }
   closeIfOpen(signalFd_);
   closeIfOpen(stopPipe_[0]);

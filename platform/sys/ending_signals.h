@@ -29,8 +29,9 @@ class EndingSignals {
   bool active() const { return thread_.joinable(); }
   // The first signal taken; 0 while none came.
   int first() const { return first_.load(); }
-  // Stops the thread: the handler has returned and runs no more. The signals stay blocked, so one that
-  // comes while the program ends is dropped.
+  // Stops the thread: the handler has returned and runs no more. A signal that came before but was not
+  // read yet is taken then (without the handler), so first() is final only after stop(). The signals stay
+  // blocked, so one that comes afterwards, while the program ends, is dropped.
   void stop();
   // Once the program has done its own ending: ends it by the signal taken, as the signal would have ended
   // it, so that the shell or script that started it sees it interrupted (a script stops on Ctrl-C, and
