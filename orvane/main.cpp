@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --headless  run without a display: the dialog is printed to stdout once it has listed the USB\n"
     "              devices, and closed, so the program ends by itself\n"
-    "  --help      print this text and exit\n"
+    "  -h, --help  print this text and exit\n"
     "\n"
     "Environment:\n"
     "  ZEM_USB_LIBRARY      the USB backend library (a name without a folder is looked for in the program's\n"

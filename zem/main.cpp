@@ -41,7 +41,7 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --headless  run without a display: every window is printed to stdout and answered the way its\n"
     "              close box would answer it, so the program ends by itself\n"
-    "  --help      print this text and exit\n"
+    "  -h, --help  print this text and exit\n"
     "\n"
     "Modes:\n"
     "  With a driver library that finds the interface box, zem searches for a fixture, identifies it,\n"
@@ -56,6 +56,8 @@ constexpr const char* kUsage =
     "  ZEM_SIM_FAULT     a fault the simulator shows: no-fixture, silent-box, unsupported, old-firmware,\n"
     "                    newer-program\n"
     "  DISPLAY           the X display the windows appear on\n"
+    "  XDG_DATA_HOME     the user's data folder (default ~/.local/share), under which an installed zem\n"
+    "                    keeps its memory files\n"
     "\n"
     "Exit codes: 0 done; 1 start-up failed (no display, a driver library without its entry points);\n"
     "2 bad command line; 3 a headless run found nothing to service.\n";
