@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/sys/clock.h"
 #include "platform/ui/message_box.h"
 #include "zem/link/ZEMData.h"
 #include "zem/link/ZemUtils.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr int kClientWidth = 264;
 constexpr int kClientHeight = 92;
 constexpr uint32_t kSpeedStepMs = 200;
-// The segment goes dark this long before the next tick.
+// The segment goes dark this long before the next tick, counted from its step's start.
 constexpr uint32_t kDarkMs = 50;
 constexpr ZemStr kNoText = ZemStr::Count_;
 
@@ -101,10 +102,11 @@ void TLedAutoTestForm::FormCreate(ui::Component*) {
 }
 
 void TLedAutoTestForm::Timer1Timer(ui::Component*) {
-  Step([this] {
-    // A step whose dark time has not come yet (its sends took that long) ends before the next one.
+  const uint32_t start = sys::tickCount();
+  Step([this, start] {
+    // A step whose dark could not go out in time (a link error box was up) ends before the next one.
     if (lit_) DarkenSegment();
-    LightSegment();
+    LightSegment(start);
   });
 }
 
@@ -134,7 +136,7 @@ void TLedAutoTestForm::Step(const std::function<void()>& part) {
   if (self) ticking_ = false;
 }
 
-void TLedAutoTestForm::LightSegment() {
+void TLedAutoTestForm::LightSegment(uint32_t stepStart) {
   TZemFixture& fixture = *CurrentFixture;
   (void)fixture.SetSubDevice(segment_, true);  // a segment that does not answer is shown and lit all the same
   (void)fixture.ReadPersonality();
@@ -146,10 +148,17 @@ void TLedAutoTestForm::LightSegment() {
   const auto& v = colour.values;
   (void)fixture.SendLedData(v[0], v[1], v[2], v[3], v[4]);
   lit_ = true;
-  // Lit for the interval less 50 ms from now, as long as the sends took.
+  // Dark the interval less 50 ms after the step began, whatever part of that the sends took.
   const uint32_t interval = Timer1 ? Timer1->interval() : kStartIntervalMs;
+  const uint32_t litMs = interval > kDarkMs ? interval - kDarkMs : 0;
+  const uint32_t spent = sys::elapsedMs(stepStart, sys::tickCount());
   DarkTimer->setEnabled(false);
-  DarkTimer->setInterval(interval > kDarkMs ? interval - kDarkMs : 0);
+  if (spent >= litMs) {
+    // The link took the whole lit time: dark at once, so that this segment is off before the next step.
+    DarkenSegment();
+    return;
+  }
+  DarkTimer->setInterval(litMs - spent);
   DarkTimer->setEnabled(true);
 }
 

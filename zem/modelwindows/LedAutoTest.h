@@ -2,9 +2,11 @@
 // (sub-device) of the connected fixture in every test colour, one segment at a time, until the user cancels.
 // One window class serves both fixtures; they differ only in their texts and colour sets.
 //
-// Each tick of Timer1 lights the next segment; a second timer darkens it the interval less 50 ms later.
-// Between the two the window keeps running its message loop: it repaints and takes Cancel, Faster and
-// Slower at once. A segment still lit when the window goes is darkened as it goes.
+// Each tick of Timer1 lights the next segment; a second timer darkens it the interval less 50 ms after the
+// tick, however long the link took to light it (a link slower than that darkens it as soon as it is lit),
+// so a segment is always dark before the next one lights. Between the two the window keeps running its
+// message loop: it repaints and takes Cancel, Faster and Slower at once. A segment still lit when the
+// window goes is darkened as it goes.
 #pragma once
 
 #include <array>
@@ -53,7 +55,7 @@ class TLedAutoTestForm : public ui::Form {
   ui::Ref<ui::Panel> pFaster, pSlower, pCancel;
   ui::Ref<ui::SpeedButton> sbFaster, sbSlower, sbCancel;
   ui::Ref<ui::Timer> Timer1;
-  // Darkens the lit segment; runs once per step.
+  // Darkens the lit segment; runs at most once per step, only while that step's segment is lit.
   ui::Ref<ui::Timer> DarkTimer;
 
   // The segment and colour the next tick lights (the one lit now while Lit()).
@@ -75,8 +77,8 @@ class TLedAutoTestForm : public ui::Form {
   // Runs a step's part, not inside another (a link error box pumps messages in the middle of one). A part
   // that raises raises on every step: it is told once and the test ends.
   void Step(const std::function<void()>& part);
-  // Selects the segment, shows it and lights it; the dark timer ends the step.
-  void LightSegment();
+  // Selects the segment, shows it and lights it; the dark timer ends the step begun at stepStart.
+  void LightSegment(uint32_t stepStart);
   // Darkens the lit segment and moves on to the next segment (and colour).
   void DarkenSegment();
 

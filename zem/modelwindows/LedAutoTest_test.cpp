@@ -177,6 +177,101 @@ TEST_F(LedAutoTestTest, ButtonsAreTakenWhileASegmentIsLitAndCancelDarkensIt) {
   EXPECT_FALSE(test->Lit());
 }
 
+// A link that takes its time: each lit send takes the next of litSendMs_ in turn, each dark send 10 ms.
+// Every segment goes dark the interval less 50 ms after its step began (or, when the link took longer than
+// that, as soon as its lit send is through), before the next step lights another, and the dark goes to the
+// segment lit.
+class TimedLinkAutoTestTest : public LedAutoTestTest {
+ protected:
+  void SetUp() override {
+    LedAutoTestTest::SetUp();
+    chain<TZemFixtureKandrel>(2, "KANDT", 1);
+    FixtureData[fd::kSubdeviceCount] = 2;
+    device_->onSendLed = [this] {
+      if (device_->ledSends.back().values == kOff) {
+        clock_->advance(kDarkSendMs);
+      } else {
+        clock_->advance(litSendMs(litSends_++));
+      }
+    };
+  }
+  uint32_t litSendMs(size_t step) const { return litSendMs_[step % litSendMs_.size()]; }
+  // Runs the test at `faster` clicks of Faster from 500 ms for six steps, then cancels; checks that each dark
+  // follows its own step's light and notes the longest time the window did not look at its buttons.
+  void runSixStepsAt(int faster) {
+    owner_.reset(ui::createForm<ui::Form>(nullptr));
+    owner_->show();
+    ui::Owned<TKandrelAutoTest> test(ui::createForm<TKandrelAutoTest>(owner_.get()));
+    uint32_t last = sys::tickCount();
+    bool clicked = false;
+    onAutoTest = [&, faster](TLedAutoTestForm& t) {
+      if (!clicked) {
+        for (int i = 0; i < faster; ++i) ui::input::click(*t.sbFaster);
+        clicked = true;
+      }
+      const uint32_t now = sys::tickCount();
+      longest_ = std::max(longest_, now - last);
+      last = now;
+      if (device_->ledSends.size() >= 2 * kSteps) ui::input::click(*t.sbCancel);
+    };
+    EXPECT_EQ(test->showModal(), ui::ModalResult::Cancel);
+    const auto& s = device_->ledSends;
+    ASSERT_GE(s.size(), 2 * kSteps);
+    ASSERT_EQ(s.size() % 2, 0u) << "a segment was left lit";
+    for (size_t i = 0; i < s.size(); i += 2) {
+      EXPECT_NE(s[i].values, kOff) << i;
+      EXPECT_EQ(s[i + 1].values, kOff) << i;
+      EXPECT_EQ(s[i + 1].unit, s[i].unit) << "the dark went to another segment, at " << i;
+    }
+    for (size_t i = 0; i < 2 * kSteps; i += 2) units_.push_back(s[i].unit);
+  }
+  // How long after its step began (its lit send) each of the six steps went dark, and how long after the
+  // step before it began.
+  std::vector<uint32_t> litFor() const {
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < 2 * kSteps; i += 2)
+      out.push_back(device_->ledSends[i + 1].tick - device_->ledSends[i].tick);
+    return out;
+  }
+  std::vector<uint32_t> stepsApart() const {
+    std::vector<uint32_t> out;
+    for (size_t i = 2; i < 2 * kSteps; i += 2)
+      out.push_back(device_->ledSends[i].tick - device_->ledSends[i - 2].tick);
+    return out;
+  }
+  static constexpr size_t kSteps = 6;
+  static constexpr uint32_t kDarkSendMs = 10;
+  std::vector<uint32_t> litSendMs_ = {60, 70, 80};
+  size_t litSends_ = 0;
+  uint32_t longest_ = 0;
+  std::vector<int> units_;
+};
+
+TEST_F(TimedLinkAutoTestTest, ASlowLinkLeavesEachSegmentLitTheIntervalLess50) {
+  runSixStepsAt(0);
+  EXPECT_EQ(litFor(), std::vector<uint32_t>(kSteps, 450));
+  EXPECT_EQ(stepsApart(), std::vector<uint32_t>(kSteps - 1, 500));
+  EXPECT_EQ(units_, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+  EXPECT_LE(longest_, 100u) << "the longest time the window did not look at its buttons";
+}
+
+TEST_F(TimedLinkAutoTestTest, AFasterLinkAt100MsLeavesEachSegmentLit50Ms) {
+  litSendMs_ = {30};
+  runSixStepsAt(2);
+  EXPECT_EQ(litFor(), std::vector<uint32_t>(kSteps, 50));
+  EXPECT_EQ(stepsApart(), std::vector<uint32_t>(kSteps - 1, 100));
+}
+
+TEST_F(TimedLinkAutoTestTest, ALinkSlowerThanTheLitTimeDarkensEachSegmentBeforeTheNextStep) {
+  runSixStepsAt(2);  // 100 ms: 50 ms lit, less than the link takes
+  // Dark as soon as the lit send is through.
+  std::vector<uint32_t> throughAt;
+  for (size_t k = 0; k < kSteps; ++k) throughAt.push_back(litSendMs(k));
+  EXPECT_EQ(litFor(), throughAt);
+  EXPECT_EQ(stepsApart(), std::vector<uint32_t>(kSteps - 1, 100));
+  EXPECT_LE(longest_, 100u) << "the longest time the window did not look at its buttons";
+}
+
 TEST_F(LedAutoTestTest, NoTickRunsInsideAnotherWhileALinkBoxIsOpen) {
   chain<TZemFixtureKandrel>(1, "KANDT", 1);
   FixtureData[fd::kSubdeviceCount] = 1;
