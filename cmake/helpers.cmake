@@ -15,6 +15,8 @@
 # variants, whose tests would otherwise share their names.
 # Nothing is built or registered unless ZEM_BUILD_TESTS is on: the name then stands for an empty target, so
 # that a module's other commands about its test program still apply.
+# Every test program is also listed in <build>/test_programs.txt, one a line: its path, then its display
+# suites (comma-separated) where it has any. CI runs each program from that list whole (.ci/run).
 function(zem_add_test)
   if(NOT ZEM_BUILD_TESTS)
     cmake_parse_arguments(T "" "NAME" "" ${ARGN})
@@ -23,6 +25,8 @@ function(zem_add_test)
   endif()
   cmake_parse_arguments(T "SIM_FIXTURE" "NAME;ENVIRONMENT;PREFIX" "SOURCES;LIBS;DEFINES;LABELS;DISPLAY_SUITES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  list(JOIN T_DISPLAY_SUITES "," _suites)
+  set_property(GLOBAL APPEND PROPERTY ZEM_TEST_PROGRAMS "$<TARGET_FILE:${T_NAME}> ${_suites}")
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   if(T_DEFINES)
     target_compile_definitions(${T_NAME} PRIVATE ${T_DEFINES})
@@ -56,6 +60,17 @@ function(zem_add_test)
                    --gtest_filter=${_display_filter})
   set_tests_properties(${_display_name}_display_test PROPERTIES SKIP_RETURN_CODE 77 ${_props})
 endfunction()
+
+# Written once every directory has added its test programs.
+function(zem_write_test_programs)
+  get_property(_programs GLOBAL PROPERTY ZEM_TEST_PROGRAMS)
+  list(TRANSFORM _programs STRIP)
+  list(JOIN _programs "\n" _content)
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/test_programs.txt CONTENT "${_content}\n")
+endfunction()
+if(ZEM_BUILD_TESTS)
+  cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL zem_write_test_programs)
+endif()
 
 # zem_add_emulated_run_test(NAME name PROGRAM target SCRIPT check.cmake)
 # The program's headless check run in MODE=emulated: its devices reached as real USB devices, through the

@@ -31,6 +31,11 @@ struct PortModeCase {
   uint16_t wValue;
 };
 
+// Parameterised tests print a case by its command, port and data.
+void PrintTo(const PortModeCase& row, std::ostream* os) {
+  *os << "command " << row.command << " port " << (row.value & 1) << " data " << row.data;
+}
+
 class PortModes : public Device, public ::testing::WithParamInterface<PortModeCase> {};
 
 TEST_P(PortModes, SendTheModeAndItsValue) {

@@ -108,6 +108,10 @@ TEST_F(Frames, SendOnChangeSendsEachWrittenFrameOnce) {
 
 enum class Damage { MisalignedStart, ShortFrame };
 
+void PrintTo(Damage d, std::ostream* os) {
+  *os << (d == Damage::MisalignedStart ? "MisalignedStart" : "ShortFrame");
+}
+
 class Resync : public Frames, public ::testing::WithParamInterface<Damage> {};
 
 TEST_P(Resync, TheReaderReadsPacketByPacketToAFramesEndAndTheHostSeesOnlyWholeFrames) {
@@ -147,9 +151,7 @@ TEST_P(Resync, TheReaderReadsPacketByPacketToAFramesEndAndTheHostSeesOnlyWholeFr
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, Resync, ::testing::Values(Damage::MisalignedStart, Damage::ShortFrame),
-                         [](const auto& info) {
-                           return info.param == Damage::MisalignedStart ? "MisalignedStart" : "ShortFrame";
-                         });
+                         ::testing::PrintToStringParamName());
 
 TEST_F(Frames, AnInputTimeOutRestartsAtFullFrameSize) {
   wdu::testing::VirtualBusTime time(bus, 0);  // the read's time-out passes at once

@@ -105,6 +105,11 @@ struct MalformedString {
   const char* text;
 };
 
+// Parameterised tests print a case by its name.
+void PrintTo(const MalformedString& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class CYDeviceMalformedString : public CYDeviceTest, public ::testing::WithParamInterface<MalformedString> {};
 
 // Whatever the descriptor claims, the text comes only from bytes that arrived (the sanitizer build checks

@@ -12,6 +12,7 @@ namespace ui {
 namespace detail {
 void resetForms();
 void resetFileDialogs();
+void resetMessageBoxes();
 void resetInput();
 }  // namespace detail
 
@@ -126,6 +127,7 @@ void Application::reset() {
   onShowHint = nullptr;
   detail::resetForms();
   detail::resetFileDialogs();
+  detail::resetMessageBoxes();
   detail::resetInput();
   screen().reset();
 }
@@ -139,12 +141,13 @@ void Application::removeTimer(Timer* t) {
 }
 
 void Application::fireDueTimers() {
-  uint32_t now = sys::tickCount();
   // A handler may create or destroy timers: walk a snapshot and skip any that went away.
   std::vector<Timer*> snapshot = timers_;
   for (Timer* t : snapshot) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;
-    t->fireIfDue(now);
+    // The time now, not at the pass's start: a handler before this one may have taken a while and started
+    // this timer, whose interval runs from then.
+    t->fireIfDue(sys::tickCount());
   }
 }
 

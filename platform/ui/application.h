@@ -111,7 +111,8 @@ class Application {
   ShowHintEvent onShowHint;
 
   // Drops queued messages and windows, clears the terminated state, the title, the help file and
-  // its records and the hint settings (tests). Timers belong to their owners and stay.
+  // its records, the hint settings and the responders and records of modal windows, message boxes and
+  // file dialogs (tests). Timers belong to their owners and stay.
   void reset();
 
  private:

@@ -18,11 +18,7 @@ namespace {
 class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override { app().reset(); }
-  void TearDown() override {
-    app().reset();
-    setMessageBoxResponder(nullptr);
-    clearShownMessageBoxes();
-  }
+  void TearDown() override { app().reset(); }
   sys::ScopedVirtualClock clock_;
 };
 
@@ -126,6 +122,29 @@ TEST_F(ApplicationTest, ChangingTheIntervalRestartsThePeriod) {
   EXPECT_EQ(at, (std::vector<uint32_t>{160, 260, 360}));
 }
 
+// A handler that takes a while and starts another timer: that timer's interval runs from its start, not
+// from the start of the pass that ran the handler.
+TEST_F(ApplicationTest, ATimerStartedByAnEarlierHandlerOfThePassWaitsItsWholeInterval) {
+  Timer first(nullptr, 100);
+  Timer second(nullptr, 50);
+  std::vector<uint32_t> at;
+  first.onTimer = [&] {
+    clock_->advance(30);
+    second.setEnabled(true);
+    first.setEnabled(false);
+  };
+  second.onTimer = [&] {
+    at.push_back(sys::tickCount());
+    second.setEnabled(false);
+  };
+  first.setEnabled(true);
+  for (int i = 0; i < 300; ++i) {
+    clock_->advance(1);
+    app().processMessages();
+  }
+  EXPECT_EQ(at, (std::vector<uint32_t>{180}));
+}
+
 TEST_F(ApplicationTest, TimerMayBeDestroyedByItsOwnHandler) {
   auto* t = new Timer(10);
   int fired = 0;
@@ -187,6 +206,17 @@ TEST_F(ApplicationTest, ErrorBoxIsRecordedAndRunsTimersWhileUp) {
   ASSERT_EQ(shownMessageBoxes().size(), 1u);
   EXPECT_EQ(shownMessageBoxes()[0].kind, MessageKind::Error);
   EXPECT_EQ(fired, 1);
+}
+
+// What one test's boxes left behind does not reach the next: reset forgets the boxes shown and the
+// responder that answered them.
+TEST_F(ApplicationTest, ResetForgetsTheMessageBoxesShownAndTheirResponder) {
+  setMessageBoxResponder([](const MessageBoxRequest&) { return ModalResult::No; });
+  showErrorBox("YOLB1 error 1(4)");
+  app().reset();
+  EXPECT_TRUE(shownMessageBoxes().empty());
+  EXPECT_EQ(messageBox({MessageKind::Confirmation, "c", "Replace?", MessageButtons::YesNo}), ModalResult::Yes)
+      << "answered by its default button";
 }
 
 }  // namespace

@@ -20,11 +20,6 @@ class TakeIntegerTest : public ShownFormTest {
       return ModalResult::Ok;
     });
   }
-  void TearDown() override {
-    setMessageBoxResponder(nullptr);
-    clearShownMessageBoxes();
-    ShownFormTest::TearDown();
-  }
   Edit* edit_ = nullptr;
   std::vector<std::string> messages_;
 };
@@ -68,7 +63,6 @@ TEST(LineBreaks, PairsCountOnceWhicheverWayRound) {
 
 TEST(MessageBoxDefault, BoxNobodyAnswersGivesItsDefaultButton) {
   app().reset();
-  clearShownMessageBoxes();
   MessageBoxRequest request{MessageKind::Warning, "Title", "Go on?", MessageButtons::YesNo};
   EXPECT_EQ(messageBox(request), ModalResult::Yes);
   request.defaultButton = ModalResult::No;

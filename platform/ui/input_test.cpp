@@ -19,14 +19,7 @@
 namespace ui {
 namespace {
 
-class InputTest : public ShownFormTest {
- protected:
-  void TearDown() override {
-    ShownFormTest::TearDown();
-    setMessageBoxResponder(nullptr);
-    clearShownMessageBoxes();
-  }
-};
+class InputTest : public ShownFormTest {};
 
 struct MouseLog {
   std::vector<std::string> events;

@@ -48,4 +48,11 @@ void clearShownMessageBoxes() {
   g_shown.clear();
 }
 
+namespace detail {
+void resetMessageBoxes() {
+  g_responder = nullptr;
+  g_shown.clear();
+}
+}  // namespace detail
+
 }  // namespace ui

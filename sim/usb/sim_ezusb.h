@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@
 namespace simusb {
 
 enum class ChipKind { AN21xx, FX2 };
+// Parameterised tests print a kind by its name.
+inline void PrintTo(ChipKind kind, std::ostream* os) {
+  *os << (kind == ChipKind::FX2 ? "FX2" : "AN21xx");
+}
 
 inline constexpr uint16_t kEzUsbBlankAn21 = 0x2235;  // product ids of chips without firmware
 inline constexpr uint16_t kEzUsbBlankFx2 = 0x8613;

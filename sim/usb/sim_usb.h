@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,12 @@ enum class FaultKind {
   Timeout,    // nothing happens until the transfer's time-out: kTimeout, 0 bytes
   ShortRead,  // an IN transfer delivers at most shortBytes bytes (OUT transfers pass untouched)
 };
+
+// Parameterised tests print a kind by its name.
+inline void PrintTo(FaultKind kind, std::ostream* os) {
+  static const char* const kNames[] = {"Status", "Stall", "Timeout", "ShortRead"};
+  *os << kNames[static_cast<int>(kind)];
+}
 
 inline constexpr int kAnyPipe = -1;
 inline constexpr int kControlPipe = 0;

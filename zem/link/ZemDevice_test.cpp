@@ -147,6 +147,11 @@ struct ReadCase {
   bool anyFixture;
 };
 
+// Parameterised tests print a row by its name.
+void PrintTo(const ReadCase& row, std::ostream* os) {
+  *os << row.name;
+}
+
 std::function<void(simfix::Control&, const std::vector<uint8_t>&)> group(char c, char s) {
   return [=](simfix::Control& sim, const std::vector<uint8_t>& v) { sim.setGroup(c, s, v); };
 }
@@ -646,6 +651,10 @@ struct SpoiledReply {
   std::function<void(ReplyBuffer&)> spoil;
   std::function<std::string(const std::string& serial)> line;  // the first log line
 };
+
+void PrintTo(const SpoiledReply& row, std::ostream* os) {
+  *os << row.name;
+}
 
 const SpoiledReply kSpoiledReplies[] = {
     {"LengthByte", [](ReplyBuffer& r) { r[0] = 0; },

@@ -105,6 +105,11 @@ struct ConstantsRow {
   int waitOffset, fadeOffset;  // scene time fields in the stand-alone program area; -1: none
 };
 
+// Parameterised tests print a row by its name or its model's.
+void PrintTo(const ConstantsRow& row, std::ostream* os) {
+  *os << row.model;
+}
+
 const std::vector<ConstantsRow> kConstants = {
     {"Brv200", "2.0", {2, 0, 0}, true, false, 13, 0, 9, 7},
     {"Lunavex", "2.0", {2, 0, 0}, true, false, 13, 0, 9, 7},
@@ -227,6 +232,10 @@ struct ChannelRow {
   int protocol, mode, subtype, channels;
 };
 
+void PrintTo(const ChannelRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class ChannelCountTest : public ModelFixture, public ::testing::WithParamInterface<ChannelRow> {};
 
 TEST_P(ChannelCountTest, FollowsProtocolModeAndSubType) {
@@ -292,6 +301,10 @@ struct ThresholdRow {
   int chunk;
   bool inverted;  // the DMX-reset bit set means off
 };
+
+void PrintTo(const ThresholdRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class FirmwareThresholdTest : public ModelFixture, public ::testing::WithParamInterface<ThresholdRow> {};
 
@@ -360,6 +373,10 @@ struct IdleRow {
   std::vector<std::string> calls;  // device operations in order
   bool idleFlag;                   // MP2Idle raised around the frame
 };
+
+void PrintTo(const IdleRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class IdleTest : public ModelFixture, public ::testing::WithParamInterface<IdleRow> {};
 
@@ -472,6 +489,10 @@ struct ReadAllRow {
   std::vector<std::pair<int, int>> progress;
 };
 
+void PrintTo(const ReadAllRow& row, std::ostream* os) {
+  *os << row.model;
+}
+
 std::vector<ReadAllRow> readAllRows() {
   const auto standard = kStandardReads + std::vector<std::string>{"GetStandAlone(13)"};
   const auto grobelShort = std::vector<std::string>{"GetFixtureInfo", "GetSystemLogEntry(0)"} +
@@ -549,6 +570,10 @@ struct ChainReadRow {
   std::vector<std::string> calls;  // the main unit's reads and the scan of a one-segment chain
 };
 
+void PrintTo(const ChainReadRow& row, std::ostream* os) {
+  *os << row.model;
+}
+
 class ChainReadAllTest : public ModelFixture, public ::testing::WithParamInterface<ChainReadRow> {};
 
 TEST_P(ChainReadAllTest, ReadsTheMainUnitThenScansTheChain) {
@@ -587,6 +612,10 @@ struct EepromSettingRow {
   bool (TZemFixture::*set)(int);
   bool word;
 };
+
+void PrintTo(const EepromSettingRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 const std::vector<EepromSettingRow> kBrv600Settings = {
     {"QZLLampOff", 28, 265, &TZemFixture::GetQZLLampOff, &TZemFixture::SetQZLLampOff, false},

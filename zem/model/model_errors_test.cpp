@@ -171,6 +171,11 @@ struct ModelTable {
   const std::vector<Flag>* table;
 };
 
+// Parameterised tests print a row by its name or its model's.
+void PrintTo(const ModelTable& row, std::ostream* os) {
+  *os << row.model;
+}
+
 const std::vector<ModelTable>& modelTables() {
   static const std::vector<ModelTable> tables = {
       {"Brv200", &kBrv200},   {"Lunavex", &kBrv200},  {"Brv600", &kBrv600},   {"Brv600C", &kBrv600},
@@ -219,6 +224,11 @@ struct FlagRow {
   Flag flag;
 };
 
+// A flag row prints as its test name, and the suite names its tests by it.
+void PrintTo(const FlagRow& row, std::ostream* os) {
+  *os << testName(row.name);
+}
+
 std::vector<FlagRow> flagRows() {
   std::vector<FlagRow> rows;
   for (const ModelTable& t : modelTables())
@@ -244,7 +254,7 @@ TEST_P(ErrorFlagTest, BitAloneGivesItsLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, ErrorFlagTest, ::testing::ValuesIn(flagRows()),
-                         [](const auto& info) { return testName(info.param.name); });
+                         ::testing::PrintToStringParamName());
 
 // ---------------------------------------------------------------------------
 // One entry per model
@@ -332,6 +342,10 @@ struct ExampleRow {
   std::vector<std::pair<int, uint8_t>> bytes;  // error-status byte, value (byte 0 is set)
   TStringList lines;
 };
+
+void PrintTo(const ExampleRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class ErrorExampleTest : public ModelFixture, public ::testing::WithParamInterface<ExampleRow> {};
 

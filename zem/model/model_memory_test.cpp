@@ -43,6 +43,11 @@ struct MemoryRow {
   int resetOkDelayMs;
 };
 
+// Parameterised tests print a row by its model (and list).
+void PrintTo(const MemoryRow& row, std::ostream* os) {
+  *os << row.model;
+}
+
 const std::vector<MemoryRow> kMemory = {
     {"Brv200", 4, 1023, 4, 150, 0},  {"Lunavex", 4, 1023, 4, 150, 0},  {"Brv600", 1, 255, 1, 150, 0},
     {"Brv600C", 1, 255, 1, 150, 0},  {"Grobel", 4, 1051, 4, 150, 0},   {"GrobelCI", 4, 1051, 4, 150, 0},
@@ -106,6 +111,10 @@ const char* listName(List l) {
   return l == List::StandAlone ? "standAlone" : l == List::Settings ? "settings" : "complete";
 }
 
+void PrintTo(const ListRow& row, std::ostream* os) {
+  *os << row.model << "_" << listName(row.list);
+}
+
 std::vector<ListRow> listRows() {
   std::vector<ListRow> rows;
   auto add = [&rows](std::initializer_list<const char*> models, List l, const TAddressList& a, size_t size) {
@@ -158,8 +167,7 @@ TEST_P(AddressListTest, HoldsExactlyTheseAddressesReplacingTheCallersList) {
   EXPECT_EQ(list.size(), r.size);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, AddressListTest, ::testing::ValuesIn(listRows()), [](const auto& info) {
-  return std::string(info.param.model) + "_" + listName(info.param.list);
-});
+INSTANTIATE_TEST_SUITE_P(Models, AddressListTest, ::testing::ValuesIn(listRows()),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace

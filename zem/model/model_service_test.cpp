@@ -70,6 +70,11 @@ struct ServiceRow {
   Op op;
 };
 
+// A row prints as its test name, and the suites name their tests by it.
+void PrintTo(const ServiceRow& row, std::ostream* os) {
+  *os << testName(row.name);
+}
+
 std::vector<ServiceRow> rows;
 
 // The same operations for every model of a family.
@@ -377,7 +382,7 @@ TEST_P(ServiceFrameTest, SendsTheFixturesFramesInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, ServiceFrameTest, ::testing::ValuesIn(serviceRows()),
-                         [](const auto& info) { return testName(info.param.name); });
+                         ::testing::PrintToStringParamName());
 
 // Operations a model does not have send nothing; the live controls among them answer false.
 struct AbsentRow {
@@ -386,6 +391,10 @@ struct AbsentRow {
   Call call;
   bool result;
 };
+
+void PrintTo(const AbsentRow& row, std::ostream* os) {
+  *os << row.model << "_" << row.name;
+}
 
 class AbsentOperationTest : public ModelFixture, public ::testing::WithParamInterface<AbsentRow> {};
 
@@ -406,6 +415,6 @@ INSTANTIATE_TEST_SUITE_P(
                       AbsentRow{"Rastel", "cyan", op(&TZemFixture::SetLiveCyan, 1), true},
                       AbsentRow{"BV20L", "intensity", op(&TZemFixture::SetLiveIntensity, 1), true},
                       AbsentRow{"Bralin", "red", op(&TZemFixture::SetLiveRed, 1), true}),
-    [](const auto& info) { return std::string(info.param.model) + "_" + info.param.name; });
+    ::testing::PrintToStringParamName());
 
 }  // namespace

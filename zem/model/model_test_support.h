@@ -34,6 +34,11 @@ struct ModelSpec {
   int page;
 };
 
+// Parameterised tests print a model by its test name.
+inline void PrintTo(const ModelSpec& model, std::ostream* os) {
+  *os << model.name;
+}
+
 inline const std::vector<ModelSpec>& allModels() {
   static const std::vector<ModelSpec> models = {
       {"Brv200", "BV200", 0, 100},  {"Lunavex", "LU150", 0, 100},  {"Brv600", "BV600", 0, 237},

@@ -171,6 +171,11 @@ struct ReadAllRow {
   Log log;
 };
 
+// A row prints as its test name, and the suites name their tests by it.
+void PrintTo(const ReadAllRow& row, std::ostream* os) {
+  *os << testName(row.code + std::to_string(row.subtype));
+}
+
 class ReadAllSimTest : public ModelSimTest, public ::testing::WithParamInterface<ReadAllRow> {
  protected:
   void SetUp() override {
@@ -262,9 +267,8 @@ const std::vector<ReadAllRow> kReadAllRows = {
     {"B12GM", 2, {11, 11}, true, true, true, Log::Long},
 };
 
-INSTANTIATE_TEST_SUITE_P(Profiles, ReadAllSimTest, ::testing::ValuesIn(kReadAllRows), [](const auto& info) {
-  return testName(info.param.code + std::to_string(info.param.subtype));
-});
+INSTANTIATE_TEST_SUITE_P(Profiles, ReadAllSimTest, ::testing::ValuesIn(kReadAllRows),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(ModelSimTest, EveryProfileHasAFullReadRow) {
   EXPECT_EQ(kReadAllRows.size(), profiles::allProfiles().size());
@@ -294,6 +298,10 @@ struct DisplayRow {
   int requestLength;  // of the stand-alone program read
 };
 
+void PrintTo(const DisplayRow& row, std::ostream* os) {
+  *os << testName(row.code + std::to_string(row.subtype));
+}
+
 class Brv1200SimTest : public ModelSimTest, public ::testing::WithParamInterface<DisplayRow> {};
 
 TEST_P(Brv1200SimTest, VersionTextNamesTheDisplay) {
@@ -311,9 +319,7 @@ TEST_P(Brv1200SimTest, SceneReadAsksForTheModelsReplyLength) {
 INSTANTIATE_TEST_SUITE_P(Profiles, Brv1200SimTest,
                          ::testing::Values(DisplayRow{"BVT12", 0, 37}, DisplayRow{"BVT12", 2, 43},
                                            DisplayRow{"B12GM", 2, 43}),
-                         [](const auto& info) {
-                           return testName(info.param.code + std::to_string(info.param.subtype));
-                         });
+                         ::testing::PrintToStringParamName());
 
 TEST_F(ModelSimTest, GrobelVersionTextHasNoDisplay) {
   ASSERT_NO_FATAL_FAILURE(connectTo(profile("GRB__", 0)));
@@ -408,6 +414,10 @@ struct ServiceRow {
   Frames frames;
   int programReads = 0;
 };
+
+void PrintTo(const ServiceRow& row, std::ostream* os) {
+  *os << testName(row.code + std::to_string(row.subtype) + "_" + row.label);
+}
 
 const std::vector<ServiceRow>& serviceRows() {
   static const std::vector<ServiceRow> rows = {
@@ -590,9 +600,8 @@ TEST_P(ServiceSimTest, FixtureReceivesTheFrames) {
   EXPECT_FALSE(MP2Idle);
 }
 
-INSTANTIATE_TEST_SUITE_P(Profiles, ServiceSimTest, ::testing::ValuesIn(serviceRows()), [](const auto& info) {
-  return testName(info.param.code + std::to_string(info.param.subtype) + "_" + info.param.label);
-});
+INSTANTIATE_TEST_SUITE_P(Profiles, ServiceSimTest, ::testing::ValuesIn(serviceRows()),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(ModelSimTest, EveryProfileHasServiceRows) {
   std::set<std::string> covered;
@@ -755,6 +764,10 @@ struct ChunkRow {
   int chunk;
 };
 
+void PrintTo(const ChunkRow& row, std::ostream* os) {
+  *os << testName(std::string(row.code) + "_" + row.point);
+}
+
 class ChunkSimTest : public ModelSimTest, public ::testing::WithParamInterface<ChunkRow> {
  protected:
   void SetUp() override {
@@ -788,9 +801,7 @@ INSTANTIATE_TEST_SUITE_P(Profiles, ChunkSimTest,
                          ::testing::Values(ChunkRow{"BV200", "old", 1}, ChunkRow{"BV200", "new", 4},
                                            ChunkRow{"LU150", "old", 1}, ChunkRow{"LU150", "between", 4},
                                            ChunkRow{"LU150", "boundary", 4}, ChunkRow{"LU150", "new", 4}),
-                         [](const auto& info) {
-                           return testName(std::string(info.param.code) + "_" + info.param.point);
-                         });
+                         ::testing::PrintToStringParamName());
 
 // ---------------------------------------------------------------------------
 // Error texts from the fixture
@@ -801,6 +812,10 @@ struct ErrorRow {
   std::vector<std::pair<size_t, uint8_t>> bytes;
   TStringList lines;
 };
+
+void PrintTo(const ErrorRow& row, std::ostream* os) {
+  *os << testName(row.code + std::to_string(row.subtype));
+}
 
 class ErrorSimTest : public ModelSimTest, public ::testing::WithParamInterface<ErrorRow> {
  protected:
@@ -860,7 +875,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorRow{"BVT12", 2, {{2, 0x20}}, {"Fixture reports 1 error", "(1) Gobo rotation reset error"}},
         ErrorRow{"BV6NS", 0, {{9, 0x01}}, {"Fixture reports 1 error", "(1) Door switch open"}},
         ErrorRow{"B12GM", 2, {{10, 0x40}}, {"Fixture reports 1 error", "(1) Slave board ram error"}}),
-    [](const auto& info) { return testName(info.param.code + std::to_string(info.param.subtype)); });
+    ::testing::PrintToStringParamName());
 
 // ---------------------------------------------------------------------------
 // Idle ticks against the fixture

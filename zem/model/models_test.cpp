@@ -27,6 +27,11 @@ struct LogEventRow {
   const char* text;
 };
 
+// Parameterised tests print a row by its name.
+void PrintTo(const LogEventRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
 // Short log entry: event code at bytes 9-10, data words at 11-12 and 13-14 (low byte first).
 void setLogEvent(uint16_t code, uint16_t w1, uint16_t w2) {
   const uint16_t words[] = {code, w1, w2};
@@ -267,6 +272,10 @@ struct RangeRow {
   std::function<void(TZemFixture&)> call;
 };
 
+void PrintTo(const RangeRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class OutOfRangeTest : public ModelFixture, public ::testing::WithParamInterface<RangeRow> {};
 
 TEST_P(OutOfRangeTest, RaisesAndSendsNothing) {
@@ -356,6 +365,10 @@ struct SerialNameRow {
   const char* serial;
   const char* fixtureName;
 };
+
+void PrintTo(const SerialNameRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class Bv40lNameTest : public ModelFixture, public ::testing::WithParamInterface<SerialNameRow> {};
 

@@ -144,6 +144,11 @@ struct ProgramVersionRow {
   const char* text;
 };
 
+// Parameterised tests print a row by its name, a version by its text.
+void PrintTo(const ProgramVersionRow& row, std::ostream* os) {
+  *os << row.text;
+}
+
 class ProgramVersionTest : public FixtureTest, public ::testing::WithParamInterface<ProgramVersionRow> {};
 
 TEST_P(ProgramVersionTest, FixtureMayNeedAtMostThisProgramsVersion) {
@@ -336,6 +341,10 @@ struct FlagRow {
   int bit;
 };
 
+void PrintTo(const FlagRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class FlagSettingTest : public FixtureTest, public ::testing::WithParamInterface<FlagRow> {
  protected:
   uint8_t mask() const { return static_cast<uint8_t>(1u << GetParam().bit); }
@@ -396,6 +405,10 @@ struct ValueRow {
   const char* read;
   const char* write;
 };
+
+void PrintTo(const ValueRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class ValueSettingTest : public FixtureTest, public ::testing::WithParamInterface<ValueRow> {
  protected:
@@ -511,6 +524,10 @@ struct CounterRow {
   size_t at;  // byte in the lamp-status area
 };
 
+void PrintTo(const CounterRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class LampCounterTest : public FixtureTest, public ::testing::WithParamInterface<CounterRow> {};
 
 TEST_P(LampCounterTest, GetterReadsItsBytes) {
@@ -535,6 +552,10 @@ struct ResetRow {
   bool (TZemFixture::*reset)();
   size_t at;
 };
+
+void PrintTo(const ResetRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class CounterResetTest : public FixtureTest, public ::testing::WithParamInterface<ResetRow> {};
 
@@ -567,6 +588,10 @@ struct ReadFailureRow {
   const char* deviceOperation;  // made to fail
   const char* record;
 };
+
+void PrintTo(const ReadFailureRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class ReadFailureTest : public FixtureTest, public ::testing::WithParamInterface<ReadFailureRow> {};
 
@@ -637,6 +662,10 @@ struct MonitorRow {
   std::function<double(TZemFixture&, int)> get;
   double expected;  // of the raw value 65436
 };
+
+void PrintTo(const MonitorRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class MonitorValueTest : public FixtureTest, public ::testing::WithParamInterface<MonitorRow> {};
 
@@ -837,6 +866,10 @@ struct LongLogRow {
   bool result;
   const char* line;
 };
+
+void PrintTo(const LongLogRow& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class LongLogTest : public FixtureTest, public ::testing::WithParamInterface<LongLogRow> {};
 

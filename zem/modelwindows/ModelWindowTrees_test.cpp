@@ -102,6 +102,11 @@ struct TreeCase {
   std::function<ui::Form*(ui::Component*)> open;
 };
 
+// Parameterised tests print a case by its name.
+void PrintTo(const TreeCase& row, std::ostream* os) {
+  *os << row.name;
+}
+
 template <class Model, class Window>
 TreeCase Case(const char* name) {
   return {name, [] { return new Model(); },

@@ -326,6 +326,10 @@ struct UploadKindCase {
   std::vector<std::pair<int, int>> untouched;
 };
 
+void PrintTo(const UploadKindCase& row, std::ostream* os) {
+  *os << row.name;
+}
+
 const UploadKindCase kUploadKinds[] = {
     {"Settings", &TFixtureFormTemplate::mUploadFixturesettingsFromFile, {{2, 11}, {25, 39}, {300, 545}}},
     {"StandAloneProgram", &TFixtureFormTemplate::mUploadSAProgramFromFile, {{0, 299}, {546, 1023}}},
@@ -368,6 +372,10 @@ struct RefusedFile {
       bytes;
   const char* message;
 };
+
+void PrintTo(const RefusedFile& row, std::ostream* os) {
+  *os << row.name;
+}
 
 std::vector<uint8_t> Resummed(std::vector<uint8_t> f) {
   sys::putLE32(f, 0, MemoryFileChecksum(f));

@@ -295,6 +295,11 @@ struct RoundEnd {
   std::vector<std::string> errors;  // the boxes the round showed
 };
 
+// Parameterised tests print a row by its name.
+void PrintTo(const RoundEnd& row, std::ostream* os) {
+  *os << row.name;
+}
+
 class SearchRoundEndTest : public ZemMainTest, public ::testing::WithParamInterface<RoundEnd> {};
 
 TEST_P(SearchRoundEndTest, TellsWhatTheRoundMet) {
@@ -371,6 +376,10 @@ struct RefusedFixture {
   std::string error;
   uint32_t pauseMs;
 };
+
+void PrintTo(const RefusedFixture& row, std::ostream* os) {
+  *os << row.name;
+}
 
 class RefusedFixtureTest : public ZemMainTest, public ::testing::WithParamInterface<RefusedFixture> {};
 
@@ -718,8 +727,18 @@ TEST_F(MainWindowTest, DemoMenuHelpAsksForTheTopicsOnceThereIsAHelpFile) {
 // ---------------------------------------------------------------------------------------------------------
 // The colour-mixing model windows, opened by the window table
 
+// A colour-mixing model as the simulator plays it, printed as ZEM_SIM_MODEL names it.
+struct ColourMixingRow {
+  const char* code;
+  int subtype;
+};
+
+void PrintTo(const ColourMixingRow& row, std::ostream* os) {
+  *os << row.code << ":" << row.subtype;
+}
+
 class ZemMainColourMixingRowTest : public ZemMainTest,
-                                   public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+                                   public ::testing::WithParamInterface<ColourMixingRow> {};
 
 // The fixture plays each model; the search loop opens that model's window, which shows the scene the
 // fixture is editing.
@@ -737,15 +756,15 @@ TEST_P(ZemMainColourMixingRowTest, SearchLoopOpensTheRowsWindowShowingTheFixture
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ZemMainColourMixingRowTest,
-    ::testing::Values(std::pair{"BV600", 0}, std::pair{"BV200", 0}, std::pair{"LU150", 0},
-                      std::pair{"BV60C", 0}, std::pair{"NMB02", 0}, std::pair{"GRB__", 0},
-                      std::pair{"GRB__", 1}, std::pair{"GRB__", 4}, std::pair{"BVT12", 0},
-                      std::pair{"BV6NS", 0}, std::pair{"BVT12", 2}, std::pair{"B12GM", 2},
-                      std::pair{"RASTE", 0}, std::pair{"BV20L", 0}, std::pair{"BV40L", 0}),
-    [](const ::testing::TestParamInfo<std::pair<const char*, int>>& info) {
-      std::string name = info.param.first;
+    ::testing::Values(ColourMixingRow{"BV600", 0}, ColourMixingRow{"BV200", 0}, ColourMixingRow{"LU150", 0},
+                      ColourMixingRow{"BV60C", 0}, ColourMixingRow{"NMB02", 0}, ColourMixingRow{"GRB__", 0},
+                      ColourMixingRow{"GRB__", 1}, ColourMixingRow{"GRB__", 4}, ColourMixingRow{"BVT12", 0},
+                      ColourMixingRow{"BV6NS", 0}, ColourMixingRow{"BVT12", 2}, ColourMixingRow{"B12GM", 2},
+                      ColourMixingRow{"RASTE", 0}, ColourMixingRow{"BV20L", 0}, ColourMixingRow{"BV40L", 0}),
+    [](const ::testing::TestParamInfo<ColourMixingRow>& info) {
+      std::string name = info.param.code;
       std::replace(name.begin(), name.end(), '_', 'x');
-      return name + "_" + std::to_string(info.param.second);
+      return name + "_" + std::to_string(info.param.subtype);
     });
 
 TEST_F(ZemMainTest, OldGrobelFirmwareOpensItsWindowWithoutAMonitorPage) {
@@ -769,6 +788,10 @@ struct DemoRow {
   DemoChoice button;
   const char* windowClass;
 };
+
+void PrintTo(const DemoRow& row, std::ostream* os) {
+  *os << row.windowClass;
+}
 
 class ZemMainDemoRowTest : public ZemMainTest, public ::testing::WithParamInterface<DemoRow> {};
 
@@ -817,6 +840,10 @@ struct SubDeviceRow {
   const char* firstLabel;   // the selector on the main unit
   const char* secondLabel;  // after one step to the next sub-device
 };
+
+void PrintTo(const SubDeviceRow& row, std::ostream* os) {
+  *os << row.code;
+}
 
 class ZemMainSubDeviceRowTest : public ZemMainTest, public ::testing::WithParamInterface<SubDeviceRow> {};
 
