@@ -11,17 +11,13 @@ namespace {
 
 constexpr size_t kLineEnd = 2;  // CR LF
 
-bool isDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-}
-
 // A record the parser calls malformed: cut short by its line's end (or the text's), or holding a
 // character that is no digit, whichever comes first.
 CHexFile::Fault malformedFault(std::string_view record) {
   const size_t limit = std::min(record.size(), intelhex::recordChars(255));
   for (size_t i = 1; i < limit; ++i) {
     if (record[i] == '\r' || record[i] == '\n') return CHexFile::Fault::CutShort;
-    if (!isDigit(record[i])) return CHexFile::Fault::BadDigit;
+    if (!intelhex::IsHexDigit(record[i], intelhex::Digits::UpperCaseOnly)) return CHexFile::Fault::BadDigit;
   }
   return CHexFile::Fault::CutShort;
 }

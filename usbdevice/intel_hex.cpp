@@ -23,6 +23,10 @@ std::optional<uint8_t> byteAt(std::string_view text, size_t pos, Digits digits) 
 
 }  // namespace
 
+bool IsHexDigit(char c, Digits digits) {
+  return digitValue(c, digits).has_value();
+}
+
 int ParseHexRecord(std::string_view text, HexRecord& record, Digits digits) {
   if (text.empty() || text[0] != ':') return kNoColon;
   if (text.size() < recordChars(0)) return kMalformed;

@@ -38,6 +38,9 @@ constexpr size_t recordChars(uint8_t count) {
   return 1 + 2 * (5 + static_cast<size_t>(count));
 }
 
+// True when c is a digit the parser takes under that rule.
+[[nodiscard]] bool IsHexDigit(char c, Digits digits);
+
 // Parses the record at the start of text (characters after the checksum are not looked at). Returns the
 // record's type and fills record, or returns kNoColon, kMalformed or kBadChecksum and leaves record as it
 // was.
